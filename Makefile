@@ -1,0 +1,39 @@
+# One entry point for building, running, testing and benchmarking Quillstone.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+# Installs the Debian packages of tools/debian-packages.txt that are missing.
+deps:
+	@tools/install-deps.sh tools/debian-packages.txt
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+configure: $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: deps build
+	tools/run-editor.sh $(BUILD_DIR)/bin/quillstone examples/example.sps
+
+test: deps build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: deps build
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
+	bench/run-all.sh $(BUILD_DIR)
+
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DQS_FUZZ=ON -DQS_BUILD_UI=OFF
+	cmake --build build-fuzz -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) build-fuzz

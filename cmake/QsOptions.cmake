@@ -1,0 +1,20 @@
+# Warnings and sanitizers, applied to every target through one interface library.
+add_library(qs_options INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(qs_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+                                                -Wno-missing-field-initializers)
+    if(QS_WERROR)
+        target_compile_options(qs_options INTERFACE -Werror)
+    endif()
+    if(QS_SANITIZE)
+        string(REPLACE ";" "," _qs_san "${QS_SANITIZE}")
+        add_compile_options(-fsanitize=${_qs_san} -fno-omit-frame-pointer)
+        add_link_options(-fsanitize=${_qs_san})
+    endif()
+endif()
+
+# Fuzz builds instrument every library for coverage; the fuzz targets add the driver.
+if(QS_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

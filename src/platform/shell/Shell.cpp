@@ -1,0 +1,129 @@
+#include "platform/shell/Shell.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qs {
+
+namespace {
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home) {
+        return home;
+    }
+    const passwd* pw = ::getpwuid(::getuid());
+    return pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "";
+}
+
+// The value of XDG_DOCUMENTS_DIR in user-dirs.dirs ("$HOME/..." or an absolute path).
+std::string UserDirsDocuments(const std::string& home) {
+    std::string config;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
+        config = x;
+    } else {
+        config = home + "/.config";
+    }
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(in, line)) {
+        constexpr std::string_view key = "XDG_DOCUMENTS_DIR=";
+        if (line.rfind(key, 0) != 0) {
+            continue;
+        }
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.rfind("$HOME", 0) == 0) {
+            value = home + value.substr(5);
+        }
+        return value.empty() || value.front() != '/' ? std::string{} : value;
+    }
+    return {};
+}
+
+} // namespace
+
+StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    // The grandchild runs the program; the child exits at once so that nobody has to
+    // reap the program, and an exec failure comes back through the pipe.
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return {false, std::strerror(errno)};
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int err = errno;
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return {false, std::strerror(err)};
+    }
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            ::signal(SIGPIPE, SIG_DFL);
+            ::execv(program.c_str(), argv.data());
+            const int err = errno;
+            (void)!::write(pipeFds[1], &err, sizeof err);
+            ::_exit(127);
+        }
+        if (grandchild < 0) {
+            const int err = errno;
+            (void)!::write(pipeFds[1], &err, sizeof err);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int err = 0;
+    ssize_t n;
+    while ((n = ::read(pipeFds[0], &err, sizeof err)) < 0 && errno == EINTR) {
+    }
+    ::close(pipeFds[0]);
+    if (n == static_cast<ssize_t>(sizeof err)) {
+        return {false, std::strerror(err)};
+    }
+    return {true, {}};
+}
+
+std::string ProgramFilePath() {
+    std::error_code ec;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string{} : path.string();
+}
+
+std::string GetPersonalFolder() {
+    const std::string home = HomeFolder();
+    if (home.empty()) {
+        return {};
+    }
+    if (std::string docs = UserDirsDocuments(home); !docs.empty()) {
+        return docs;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(home + "/Documents", ec)) {
+        return home + "/Documents";
+    }
+    return home;
+}
+
+} // namespace qs

@@ -1,0 +1,26 @@
+// What the operating system's shell offers the program: starting programs, the user's
+// documents folder, the program's own file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qs {
+
+struct StartResult {
+    bool ok = false;
+    std::string error; // why the program could not be started
+};
+
+// Starts `program` with `arguments` as a process of its own that outlives this one. The
+// arguments go to the program one by one; no shell ever sees them.
+StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments);
+
+// The full path of the running program file.
+std::string ProgramFilePath();
+
+// The user's documents folder: XDG_DOCUMENTS_DIR of the user-dirs file, else ~/Documents
+// when it exists, else the home folder; empty when there is no home folder.
+std::string GetPersonalFolder();
+
+} // namespace qs

@@ -1,0 +1,28 @@
+// A private temporary folder for one test, removed with everything in it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace qs::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+// Writes bytes, replacing the file; fails the test when it cannot.
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace qs::test
