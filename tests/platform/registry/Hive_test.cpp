@@ -77,6 +77,8 @@ struct BadHive {
     const char* name;
     const char* text;
 };
+void PrintTo(const BadHive& row, std::ostream* os) { *os << row.name; }
+
 class HiveDamage : public ::testing::TestWithParam<BadHive> {};
 
 TEST_P(HiveDamage, IsRefusedWithALineNumber) {

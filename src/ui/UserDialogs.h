@@ -1,0 +1,34 @@
+// Every modal question and message the windows show goes through this interface, so that
+// tests can answer them instead of a person.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace qs::ui {
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    // A message box without an icon, captioned with the application's title.
+    virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    virtual void Warning(QWidget* parent, const QString& text) = 0;
+    // The framework's box for an error that reached the event loop.
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                                const QString& startFolder) = 0;
+    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& title,
+                                                  const QString& folder,
+                                                  const QString& filter) = 0;
+};
+
+// The dialogs in use: real ones unless a test installed others.
+UserDialogs& Dialogs();
+// Installs `dialogs` (not owned) in place of the real ones; nullptr restores them.
+void SetDialogs(UserDialogs* dialogs);
+
+} // namespace qs::ui

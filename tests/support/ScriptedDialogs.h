@@ -1,0 +1,47 @@
+// Answers the windows' questions in tests and records what they said.
+#pragma once
+
+#include "ui/UserDialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace qs::test {
+
+class ScriptedDialogs final : public ui::UserDialogs {
+public:
+    ScriptedDialogs() { ui::SetDialogs(this); }
+    ~ScriptedDialogs() override { ui::SetDialogs(nullptr); }
+
+    QStringList messages; // "kind: text" in the order shown
+    QStringList titles;   // the titles the pickers were opened with
+    QStringList startFolders;
+    std::deque<std::optional<QString>> answers; // for the pickers; empty means cancel
+
+    void ShowMessage(QWidget*, const QString& text) override { messages << "message: " + text; }
+    void Warning(QWidget*, const QString& text) override { messages << "warning: " + text; }
+    void Error(QWidget*, const QString& text) override { messages << "error: " + text; }
+    std::optional<QString> ChooseFolder(QWidget*, const QString& title,
+                                        const QString& startFolder) override {
+        return Next(title, startFolder);
+    }
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString& title, const QString& folder,
+                                          const QString&) override {
+        return Next(title, folder);
+    }
+
+private:
+    std::optional<QString> Next(const QString& title, const QString& folder) {
+        titles << title;
+        startFolders << folder;
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+} // namespace qs::test
