@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
