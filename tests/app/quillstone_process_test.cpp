@@ -11,12 +11,12 @@
 namespace qs {
 namespace {
 
-struct Run {
+struct ProcessRun {
     int exitCode = -1;
     std::string output; // stdout and stderr together
 };
 
-Run RunQuillstone(const std::vector<std::string>& args, const std::string& hive) {
+ProcessRun RunQuillstone(const std::vector<std::string>& args, const std::string& hive) {
     int fds[2];
     if (pipe(fds) != 0) {
         return {};
@@ -38,7 +38,7 @@ Run RunQuillstone(const std::vector<std::string>& args, const std::string& hive)
         _exit(127);
     }
     close(fds[1]);
-    Run run;
+    ProcessRun run;
     char buf[4096];
     for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) {
         run.output.append(buf, static_cast<std::size_t>(n));
@@ -63,7 +63,7 @@ TEST(QuillstoneProcess, InstallTwiceThenUninstallTwice) {
     const std::string hive = (dir / "registry.reg").string();
     test::WriteFileBytes(hive, VersionsHive());
 
-    const Run install = RunQuillstone({"/INSTALL"}, hive);
+    const ProcessRun install = RunQuillstone({"/INSTALL"}, hive);
     EXPECT_EQ(install.exitCode, 0);
     EXPECT_EQ(install.output, "");
     const std::string once = test::ReadFileBytes(hive);
@@ -81,11 +81,11 @@ TEST(QuillstoneProcess, InstallTwiceThenUninstallTwice) {
     EXPECT_EQ(RunQuillstone({"/install"}, hive).exitCode, 0);
     EXPECT_EQ(test::ReadFileBytes(hive), once);
 
-    const Run uninstall = RunQuillstone({"/UNINSTALL"}, hive);
+    const ProcessRun uninstall = RunQuillstone({"/UNINSTALL"}, hive);
     EXPECT_EQ(uninstall.exitCode, 0);
     EXPECT_EQ(uninstall.output, "");
     EXPECT_EQ(test::ReadFileBytes(hive).find("OtherApps\\Quill Stone"), std::string::npos);
-    const Run again = RunQuillstone({"/UNINSTALL"}, hive);
+    const ProcessRun again = RunQuillstone({"/UNINSTALL"}, hive);
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_EQ(again.output, "");
 }
@@ -93,7 +93,7 @@ TEST(QuillstoneProcess, InstallTwiceThenUninstallTwice) {
 TEST(QuillstoneProcess, FailedInstallExitsNonZeroWithTheRegistryError) {
     test::TempDir dir;
     test::WriteFileBytes(dir / "not-a-folder", "x");
-    const Run run = RunQuillstone({"/INSTALL"}, (dir / "not-a-folder" / "registry.reg").string());
+    const ProcessRun run = RunQuillstone({"/INSTALL"}, (dir / "not-a-folder" / "registry.reg").string());
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("Failed to create key"), std::string::npos) << run.output;
 }

@@ -17,7 +17,7 @@ public:
     QStringList messages; // "kind: text" in the order shown
     QStringList titles;   // the titles the pickers were opened with
     QStringList startFolders;
-    std::deque<std::optional<QString>> answers; // for the pickers; empty means cancel
+    std::deque<QString> answers; // for the pickers in turn; an empty text (or none left) cancels
 
     void ShowMessage(QWidget*, const QString& text) override { messages << "message: " + text; }
     void Warning(QWidget*, const QString& text) override { messages << "warning: " + text; }
@@ -38,8 +38,11 @@ private:
         if (answers.empty()) {
             return std::nullopt;
         }
-        auto answer = answers.front();
+        const QString answer = answers.front();
         answers.pop_front();
+        if (answer.isEmpty()) {
+            return std::nullopt;
+        }
         return answer;
     }
 };

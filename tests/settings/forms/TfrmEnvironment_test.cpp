@@ -52,7 +52,7 @@ TEST(EnvironmentDialog, BrowseReplacesTheFieldOnlyWhenConfirmed) {
     reg.Put(kKey, "SyntaxFilePath", RegistryValue::FromString("/start/syntax"));
     reg.Put(kKey, "DataFilePath", RegistryValue::FromString("/start/data"));
     test::ScriptedDialogs dialogs;
-    dialogs.answers = {QString("/picked/syntax"), std::nullopt};
+    dialogs.answers = {"/picked/syntax", ""};
     TfrmEnvironment form(nullptr, {}, reg.store);
     form.btnSyntaxFilesPath->click();
     form.btnDatafilespath->click(); // cancelled
