@@ -33,8 +33,8 @@ TStartMode SelectStartMode(const std::vector<std::string>& arguments) {
 }
 
 const TSpssMenuEntry& NewMenuEntry() {
-    static const TSpssMenuEntry entry{"Quill Stone New", "$FILE>&New>&Quillstone...", 2, mtFlag1,
-                                      "/New", 2};
+    static const TSpssMenuEntry entry{
+        "Quill Stone New", "$FILE>&New>&Quillstone...", 2, mtFlag1, "/New", 2};
     return entry;
 }
 
@@ -104,7 +104,8 @@ void RegisterSPSSMenuEntry(const TSpssMenuEntry& entry, const std::string& progr
         if (!IsHandledSpssVersion(version)) {
             continue;
         }
-        const std::string otherApps = std::string(kSpssVersionsKey) + "\\" + version + "\\OtherApps";
+        const std::string otherApps =
+            std::string(kSpssVersionsKey) + "\\" + version + "\\OtherApps";
         OpenOrRaise(reg, otherApps);
         reg.CreateKey(entry.entryName);
         for (const auto& [name, value] : values) {

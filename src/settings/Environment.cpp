@@ -9,8 +9,7 @@ std::string FolderOrPersonal(const std::string& stored, const std::string& perso
 }
 
 // A folder value that cannot be read is reported and stands in as empty.
-template <typename Read>
-std::string ReadFolder(Read read, std::vector<std::string>& errors) {
+template <typename Read> std::string ReadFolder(Read read, std::vector<std::string>& errors) {
     try {
         return read();
     } catch (const ERegistryException& e) {

@@ -19,8 +19,7 @@ public:
     // The value, or "" after writing "" when it is missing. Another type raises the
     // registry's error.
     std::string ReadString(const std::string& section, const std::string& name);
-    void WriteString(const std::string& section, const std::string& name,
-                     const std::string& text);
+    void WriteString(const std::string& section, const std::string& name, const std::string& text);
     // The value, or 0 after writing 0 when it is missing. Another type raises the
     // registry's error.
     std::int32_t ReadInteger(const std::string& section, const std::string& name);

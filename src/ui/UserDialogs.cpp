@@ -11,8 +11,8 @@ namespace {
 class QtDialogs final : public UserDialogs {
 public:
     void ShowMessage(QWidget* parent, const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
-                        QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                        parent);
         box.exec();
     }
     void Warning(QWidget* parent, const QString& text) override {

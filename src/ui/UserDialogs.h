@@ -22,8 +22,7 @@ public:
     virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
                                                 const QString& startFolder) = 0;
     virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& title,
-                                                  const QString& folder,
-                                                  const QString& filter) = 0;
+                                                  const QString& folder, const QString& filter) = 0;
 };
 
 // The dialogs in use: real ones unless a test installed others.

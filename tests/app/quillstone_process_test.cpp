@@ -93,7 +93,8 @@ TEST(QuillstoneProcess, InstallTwiceThenUninstallTwice) {
 TEST(QuillstoneProcess, FailedInstallExitsNonZeroWithTheRegistryError) {
     test::TempDir dir;
     test::WriteFileBytes(dir / "not-a-folder", "x");
-    const ProcessRun run = RunQuillstone({"/INSTALL"}, (dir / "not-a-folder" / "registry.reg").string());
+    const ProcessRun run =
+        RunQuillstone({"/INSTALL"}, (dir / "not-a-folder" / "registry.reg").string());
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("Failed to create key"), std::string::npos) << run.output;
 }

@@ -12,7 +12,9 @@ struct ModeRow {
     std::vector<std::string> args;
     TStartMode mode;
 };
-void PrintTo(const ModeRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const ModeRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class StartMode : public ::testing::TestWithParam<ModeRow> {};
 
@@ -52,8 +54,8 @@ protected:
     }
     std::string Entry(const std::string& version, const std::string& entry,
                       const std::string& sub) {
-        const auto v = reg.Value("Software\\SPSS\\SPSS for Windows\\" + version +
-                                     "\\OtherApps\\" + entry + "\\" + sub,
+        const auto v = reg.Value("Software\\SPSS\\SPSS for Windows\\" + version + "\\OtherApps\\" +
+                                     entry + "\\" + sub,
                                  "");
         return v ? v->text : "<missing>";
     }
@@ -97,11 +99,11 @@ TEST_F(Registration, InstallingTwiceChangesNothingAndUninstallRemovesTheEntries)
 
     UninstallMenuEntries(reg.store);
     for (const char* v : {"10", "10.0", "11.0", "11.5"}) {
-        EXPECT_TRUE(reg.store
-                        ->SubKeys(RootKey::CurrentUser,
-                                  std::string("Software\\SPSS\\SPSS for Windows\\") + v +
-                                      "\\OtherApps")
-                        .empty())
+        EXPECT_TRUE(
+            reg.store
+                ->SubKeys(RootKey::CurrentUser,
+                          std::string("Software\\SPSS\\SPSS for Windows\\") + v + "\\OtherApps")
+                .empty())
             << v;
     }
     // The plug-in keys and AppPath stay.

@@ -46,9 +46,10 @@ TEST(RecentFiles, StoredUnderTheDoubledRootKeyAndLoadedBack) {
     const std::string key = "HKEY_CURRENT_USER\\Software\\Marrowgate\\Quillstone\\MRU";
     EXPECT_EQ(reg.Value(key, "Item_0"), RegistryValue::FromString("/b.sps"));
     EXPECT_EQ(reg.Value(key, "Item_1"), RegistryValue::FromString("/a.sps"));
-    EXPECT_FALSE(reg.Value(key, "Item_5"));  // the whole key was replaced
+    EXPECT_FALSE(reg.Value(key, "Item_5")); // the whole key was replaced
     EXPECT_FALSE(reg.Value(key, "User_0"));
-    EXPECT_FALSE(reg.store->KeyExists(RootKey::CurrentUser, "Software\\Marrowgate\\Quillstone\\MRU"));
+    EXPECT_FALSE(
+        reg.store->KeyExists(RootKey::CurrentUser, "Software\\Marrowgate\\Quillstone\\MRU"));
 
     TRecentFiles loaded;
     loaded.Add("/left-over.sps"); // loading starts from an empty list

@@ -45,8 +45,8 @@ void RecentFilesMenu::Rebuild() {
     m_reopenMenu->clear();
     const auto& items = m_list.Items();
     for (std::size_t i = 0; i < items.size(); ++i) {
-        QAction* action = m_reopenMenu->addAction(
-            QString::fromStdString(TRecentFiles::MenuCaption(i, items[i])));
+        QAction* action =
+            m_reopenMenu->addAction(QString::fromStdString(TRecentFiles::MenuCaption(i, items[i])));
         const std::string path = items[i];
         connect(action, &QAction::triggered, this, [this, path] { m_reopen(path); });
     }

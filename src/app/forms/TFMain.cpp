@@ -42,7 +42,10 @@ void TFMain::CreateMenus() {
 
     m_recentFiles = new RecentFilesMenu(
         mnuFile, mnuReopen,
-        [this](const std::string& path) { m_launcher({"/REOPEN", path}); }, m_registry);
+        [this](const std::string& path) {
+            m_launcher({"/REOPEN", path});
+        },
+        m_registry);
 }
 
 void TFMain::SetCaption(const QString& text) {
@@ -86,7 +89,8 @@ void TFMain::LoadSettings() {
 
 void TFMain::mnuEnvironmentClick() {
     {
-        TfrmEnvironment dialog(this, [this] { LoadSettings(); }, m_registry);
+        TfrmEnvironment dialog(
+            this, [this] { LoadSettings(); }, m_registry);
         dialog.exec();
     }
     LoadSettings();
@@ -95,8 +99,8 @@ void TFMain::mnuEnvironmentClick() {
 void TFMain::StartProgram(const std::vector<std::string>& arguments) {
     const StartResult started = qs::StartProgram(ProgramFilePath(), arguments);
     if (!started.ok) {
-        ui::Dialogs().Warning(this, QString::fromStdString("Quillstone could not be started: " +
-                                                           started.error));
+        ui::Dialogs().Warning(
+            this, QString::fromStdString("Quillstone could not be started: " + started.error));
     }
 }
 

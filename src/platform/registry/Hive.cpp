@@ -97,8 +97,7 @@ std::string HexString(std::string_view s) {
     std::string out = "hex(1):";
     char buf[8];
     for (std::size_t k = 0; k < units.size(); ++k) {
-        std::snprintf(buf, sizeof buf, "%s%02x,%02x", k ? "," : "", units[k] & 0xFF,
-                      units[k] >> 8);
+        std::snprintf(buf, sizeof buf, "%s%02x,%02x", k ? "," : "", units[k] & 0xFF, units[k] >> 8);
         out += buf;
     }
     return out;

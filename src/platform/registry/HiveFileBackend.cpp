@@ -90,8 +90,8 @@ HiveFileBackend::FileStamp HiveFileBackend::Stamp() const {
     if (::stat(m_path.c_str(), &st) != 0) {
         return {};
     }
-    return {true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim),
-            Nanoseconds(st.st_ctim)};
+    return {
+        true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
 }
 
 void HiveFileBackend::Refresh(bool locked) {
@@ -113,7 +113,11 @@ void HiveFileBackend::Refresh(bool locked) {
         struct stat st {};
         readOk = ::fstat(fd, &st) == 0;
         if (readOk) {
-            m_stamp = {true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim),
+            m_stamp = {true,
+                       st.st_dev,
+                       st.st_ino,
+                       st.st_size,
+                       Nanoseconds(st.st_mtim),
                        Nanoseconds(st.st_ctim)};
         }
         char buf[65536];
@@ -155,9 +159,8 @@ void HiveFileBackend::SetAsideDamaged(const std::string& error, bool locked) {
     }
     const std::string backup = BackupName(m_path);
     if ((locked || lock->Held()) && std::rename(m_path.c_str(), backup.c_str()) == 0) {
-        std::cerr << "quillstone: the registry file '" << m_path << "' could not be read ("
-                  << error << "); it was kept as '" << backup
-                  << "' and an empty registry was started.\n";
+        std::cerr << "quillstone: the registry file '" << m_path << "' could not be read (" << error
+                  << "); it was kept as '" << backup << "' and an empty registry was started.\n";
         m_stamp = Stamp();
         return;
     }
@@ -286,9 +289,8 @@ bool HiveFileBackend::CreateKey(RootKey root, const std::string& path) {
 }
 
 bool HiveFileBackend::DeleteKey(RootKey root, const std::string& path) {
-    return Transact([&](Hive& hive) {
-        return hive.Remove(root, path) ? Change::Made : Change::Refused;
-    });
+    return Transact(
+        [&](Hive& hive) { return hive.Remove(root, path) ? Change::Made : Change::Refused; });
 }
 
 bool HiveFileBackend::WriteValue(RootKey root, const std::string& path, const std::string& name,
@@ -307,8 +309,7 @@ bool HiveFileBackend::WriteValue(RootKey root, const std::string& path, const st
     });
 }
 
-bool HiveFileBackend::DeleteValue(RootKey root, const std::string& path,
-                                  const std::string& name) {
+bool HiveFileBackend::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
     return Transact([&](Hive& hive) {
         HiveKey* key = hive.Find(root, path);
         return key != nullptr && key->values.erase(name) > 0 ? Change::Made : Change::Refused;

@@ -221,8 +221,9 @@ HiveParseResult ParseHive(std::string_view text) {
             std::string joined(TrimRight(text.substr(pos, end - pos)));
             pos = end + 1;
             // hex lists continue on the next line after a trailing backslash.
-            while (!joined.empty() && joined.back() == '\\' && joined.find('=') != std::string::npos &&
-                   joined.front() != '[' && pos < text.size()) {
+            while (!joined.empty() && joined.back() == '\\' &&
+                   joined.find('=') != std::string::npos && joined.front() != '[' &&
+                   pos < text.size()) {
                 end = text.find('\n', pos);
                 if (end == std::string_view::npos) {
                     end = text.size();

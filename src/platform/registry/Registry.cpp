@@ -33,8 +33,8 @@ std::string TRegistry::Resolve(const std::string& key) const {
 
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
     const std::string path = Resolve(key);
-    const bool ok = canCreate ? m_backend->CreateKey(m_root, path)
-                              : m_backend->KeyExists(m_root, path);
+    const bool ok =
+        canCreate ? m_backend->CreateKey(m_root, path) : m_backend->KeyExists(m_root, path);
     if (ok) {
         m_currentPath = path;
         m_open = true;

@@ -22,7 +22,7 @@ struct RegistryValue {
         Other    // any other type found in the store, kept as its raw text
     };
     Type type = Type::String;
-    std::string text;     // String: the text; Other: the raw value text
+    std::string text; // String: the text; Other: the raw value text
     std::int32_t number = 0;
 
     static RegistryValue FromString(std::string s) { return {Type::String, std::move(s), 0}; }

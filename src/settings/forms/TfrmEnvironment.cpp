@@ -127,8 +127,8 @@ void TfrmEnvironment::edtSyntaxFilesPathButtonClick() {
 }
 
 void TfrmEnvironment::edtDatafilespathButtonClick() {
-    if (auto folder = ui::Dialogs().ChooseFolder(this, "Browse for Datafiles Folder",
-                                                 m_dataPickerFolder)) {
+    if (auto folder =
+            ui::Dialogs().ChooseFolder(this, "Browse for Datafiles Folder", m_dataPickerFolder)) {
         edtDatafilespath->setText(*folder);
         m_dataPickerFolder = *folder;
     }

@@ -38,7 +38,8 @@ TEST(MainWindow, OpenedFilesEnterTheReopenMenuAndPickingStartsAProcess) {
     test::ScriptedDialogs dialogs;
     TFMain window(reg.store);
     std::vector<std::vector<std::string>> started;
-    window.SetProgramLauncher([&](const std::vector<std::string>& args) { started.push_back(args); });
+    window.SetProgramLauncher(
+        [&](const std::vector<std::string>& args) { started.push_back(args); });
     const std::string a = (files / "a.sps").string();
     const std::string b = (files / "b b.sps").string();
     test::WriteFileBytes(a, "GET FILE='x.sav'.\r\n");
@@ -47,8 +48,8 @@ TEST(MainWindow, OpenedFilesEnterTheReopenMenuAndPickingStartsAProcess) {
     ASSERT_TRUE(window.OpenSyntaxFile(QString::fromStdString(b)));
     EXPECT_EQ(window.windowTitle(), QString::fromStdString("Quillstone - " + b));
     EXPECT_TRUE(window.mnuReopen->menuAction()->isEnabled());
-    EXPECT_EQ(ReopenCaptions(window),
-              QStringList({QString::fromStdString("&1\t" + b), QString::fromStdString("&2\t" + a)}));
+    EXPECT_EQ(ReopenCaptions(window), QStringList({QString::fromStdString("&1\t" + b),
+                                                   QString::fromStdString("&2\t" + a)}));
 
     window.mnuReopen->actions().at(1)->trigger();
     ASSERT_EQ(started.size(), 1u);
@@ -133,7 +134,8 @@ TEST(MainWindow, EnvironmentCommandReloadsTheSettings) {
     TFMain window(reg.store);
     EXPECT_TRUE(window.AutoRefresh());
     // Another process (or the dialog) changes the settings; the reload picks them up.
-    reg.Put("Software\\Marrowgate\\Quillstone", "RefreshDataObjects", RegistryValue::FromInteger(1));
+    reg.Put("Software\\Marrowgate\\Quillstone", "RefreshDataObjects",
+            RegistryValue::FromInteger(1));
     reg.Put("Software\\Marrowgate\\Quillstone", "DataFilePath", RegistryValue::FromString("/d"));
     window.LoadSettings();
     EXPECT_FALSE(window.AutoRefresh());

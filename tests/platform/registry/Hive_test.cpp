@@ -21,7 +21,8 @@ TEST(HiveText, RoundTripKeepsKeysValuesAndTypes) {
     key->values[""] = RegistryValue::FromString("default");
     key->values["Path"] = RegistryValue::FromString("C:\\Tools\\\"x\"");
     key->values["Count"] = RegistryValue::FromInteger(-2);
-    key->values["Multi"] = RegistryValue::FromString("line one\nline\ttwo \xC3\xA9 \xF0\x9F\x98\x80");
+    key->values["Multi"] =
+        RegistryValue::FromString("line one\nline\ttwo \xC3\xA9 \xF0\x9F\x98\x80");
     hive.Create(RootKey::CurrentUser, "Empty\\Key", created);
     hive.Create(RootKey::ClassesRoot, "http\\shell\\open\\command", created);
 
@@ -46,7 +47,8 @@ TEST(HiveText, RoundTripKeepsKeysValuesAndTypes) {
 TEST(HiveText, BytesThatAreNotUtf8SurviveAsLatin1) {
     Hive hive;
     bool created = false;
-    hive.Create(RootKey::CurrentUser, "K", created)->values["v"] = RegistryValue::FromString("a\xE9z");
+    hive.Create(RootKey::CurrentUser, "K", created)->values["v"] =
+        RegistryValue::FromString("a\xE9z");
     auto back = Parse(hive.ToText());
     EXPECT_EQ(back->Find(RootKey::CurrentUser, "K")->values.at("v").text, "a\xC3\xA9z");
 }
@@ -77,7 +79,9 @@ struct BadHive {
     const char* name;
     const char* text;
 };
-void PrintTo(const BadHive& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const BadHive& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class HiveDamage : public ::testing::TestWithParam<BadHive> {};
 

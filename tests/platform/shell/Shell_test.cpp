@@ -27,8 +27,13 @@ TEST(StartProgram, ArgumentsArriveVerbatimWithoutAShell) {
     // The script only prints its arguments; if any reached a shell as text, the
     // substitution would create the marker file.
     const std::vector<std::string> args = {
-        "-c", "printf '%s\\n' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out.string(),
-        "/REOPEN", "C:\\a b\\\"quoted\".sps", "$(touch " + marker.string() + ")", "; x"};
+        "-c",
+        "printf '%s\\n' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"",
+        out.string(),
+        "/REOPEN",
+        "C:\\a b\\\"quoted\".sps",
+        "$(touch " + marker.string() + ")",
+        "; x"};
     const StartResult r = StartProgram("/bin/sh", args);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(WaitForFile(out),

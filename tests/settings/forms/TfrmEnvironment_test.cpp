@@ -35,7 +35,8 @@ TEST(EnvironmentDialog, CancelAfterFirstOpeningLeavesTheDefaultsStored) {
     test::ScriptedDialogs dialogs;
     int reloads = 0;
     {
-        TfrmEnvironment form(nullptr, [&] { ++reloads; }, reg.store);
+        TfrmEnvironment form(
+            nullptr, [&] { ++reloads; }, reg.store);
         EXPECT_TRUE(form.chkRefreshDataObjects->isChecked());
         EXPECT_FALSE(form.edtSyntaxFilesPath->text().isEmpty()); // the personal folder
         form.btnCancel->click();
@@ -67,7 +68,8 @@ TEST(EnvironmentDialog, OkStoresTheFieldsAndReloadsTheWindowSettings) {
     test::TempRegistry reg;
     test::ScriptedDialogs dialogs;
     int reloads = 0;
-    TfrmEnvironment form(nullptr, [&] { ++reloads; }, reg.store);
+    TfrmEnvironment form(
+        nullptr, [&] { ++reloads; }, reg.store);
     form.edtSyntaxFilesPath->setText("/s");
     form.edtDatafilespath->setText("");
     form.chkRefreshDataObjects->setChecked(false);
