@@ -1,0 +1,30 @@
+DATA LIST FREE / grp wage.
+BEGIN DATA
+1 10
+END DATA.
+VARIABLE   LABELS wage 'The wage'.
+VALUE LABELS grp 1 'one'.
+ADD VALUE LABELS grp 2 'two'.
+ADD VALUE  LABELS grp 3 'three'.
+MISSING VALUES wage (-9).
+SORT CASES BY grp (D).
+SPLIT FILE BY grp.
+SPLIT FILE OFF.
+DO IF wage > 5 AND grp ~= 2.
+  COMPUTE rich = 1.
+ELSE IF wage LE 5.
+  COMPUTE rich = MEAN(wage, grp).
+END IF.
+RECODE wage (LO THRU 5=1) (ELSE=0) INTO poor.
+FREQUENCIES VARIABLES=wage
+  /STATISTICS=MEAN MEDIAN
+   SUM STDDEV
+  /BARCHART.
+CROSSTABS /TABLES=grp BY wage /CELLS=COUNT ROW.
+AGGREGATE OUTFILE=* MODE=ADDVARIABLES /BREAK=grp /m = MEAN(wage).
+SELECT IF (wage GE 3).
+T-TEST GROUPS=grp(1 2) /VARIABLES=wage.
+NPAR TESTS /K-S(NORMAL)=wage.
+EXE.
+Execute.
+LIST index length mean.
