@@ -1,0 +1,113 @@
+// TSPSSDatafile: opens a data file through the SPSS I/O library, reads its whole
+// dictionary and header into the dictionary model at once, and releases it on close.
+// Case data are never read.
+#pragma once
+
+#include "datafile/SPSSHashtable.h"
+#include "datafile/TSPSSVLModel.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qs {
+
+class TSPSSFileInfo {
+public:
+    explicit TSPSSFileInfo(TSPSSDatafile* datafile);
+
+    TSPSSDatafile* Datafile;
+    double TimeStamp = 0; // days since 30 December 1899 plus the fraction of the day
+    std::string IdString;
+    double LowestValue = 0;
+    double HighestValue = 0;
+    std::string SystemString;
+    std::array<std::int32_t, 8> ReleaseInfo{};
+    std::string TextInfo;
+};
+
+class TSPSSCases {
+public:
+    explicit TSPSSCases(TSPSSDatafile* datafile) : Datafile(datafile) {}
+
+    TSPSSDatafile* Datafile;
+    std::unique_ptr<std::byte[]> CaseBuffer; // CaseSize bytes while open
+    std::int32_t NumberOfCases = 0;
+};
+
+enum TSPSSOpenMode : std::uint8_t {
+    omClosed = 0,
+    omRead = 1,
+    omAppend = 2,
+    omWrite = 3,
+};
+
+class TSPSSDatafile {
+public:
+    TSPSSDatafile();
+    TSPSSDatafile(const TSPSSDatafile&) = delete;
+    TSPSSDatafile& operator=(const TSPSSDatafile&) = delete;
+    // Does not close an open file: the owner closes first.
+    virtual ~TSPSSDatafile();
+
+    const std::string& Filename() const { return m_filename; }
+    // Raises "File %s does not exist" when the path's folder does not exist.
+    void SetFilename(const std::string& path);
+    bool WriteDirect() const { return m_writeDirect; }
+    // Raises while the file is open.
+    void SetWriteDirect(bool value);
+
+    // Reads the dictionary and header; raises ESPSSDataFileException (or EConvertError
+    // for a malformed header date) and then leaves the reader for Close to reset.
+    void Open();
+    // Closes the library file and empties the model, also when the library fails.
+    void Close();
+
+    // Raises ESPSSDataFileException for the library's error codes that have a message.
+    static void CheckSPSSError(int code);
+    // Header date "dd MMM yy" and time "hh:mm:ss" as days since 30 December 1899.
+    static double ParseTimeStamp(const std::string& date, const std::string& time);
+
+    TSPSSVariables& Variables() const { return *m_variables; }
+    TSPSSMRMDSets& MRSets() const { return *m_mrSets; }
+    TSPSSVariableSets& VariableSets() const { return *m_variableSets; }
+    TSPSSCases& Cases() const { return *m_cases; }
+    TSPSSHashTable& CaseTable() const { return *m_caseTable; }
+    TSPSSFileInfo& FileInfo() const { return *m_fileInfo; }
+
+    // Set parsers of the definition texts the library returns (one set per line).
+    void ParseVariableSets(std::string text);
+    void ParseMRSets(std::string text);
+    void ParseMRSet(const std::string& line);
+
+    std::int32_t ReadHandle = -1;
+    std::int32_t WriteHandle = -1;
+    TSPSSOpenMode OpenMode = omClosed;
+    bool Compressed = true;
+    double SysmisValue = 0;
+    std::int32_t CaseSize = 0;
+
+private:
+    void ReadDictionary();
+    void ReadVariable(TSPSSVariable& var);
+    void ReadMissingValues(TSPSSVariable& var);
+    void ReadValueLabels(TSPSSVariable& var);
+    void ReadVariableSets();
+    void ReadMRSets();
+    void ReadHeader();
+    void AllocateCaseBuffer();
+    void ResetModel();
+
+    std::string m_filename;
+    bool m_writeDirect = false;
+    std::unique_ptr<TSPSSVariables> m_variables;
+    std::unique_ptr<TSPSSMRMDSets> m_mrSets;
+    std::unique_ptr<TSPSSVariableSets> m_variableSets;
+    std::unique_ptr<TSPSSCases> m_cases;
+    std::unique_ptr<TSPSSFileInfo> m_fileInfo;
+    std::unique_ptr<TSPSSHashTable> m_caseTable;
+};
+
+} // namespace qs

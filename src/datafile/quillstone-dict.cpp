@@ -1,0 +1,52 @@
+// quillstone-dict [--json] FILE.sav: opens a data file through TSPSSDatafile and prints
+// its dictionary; a file that cannot be read exits 1 with the reader's message.
+#include "datafile/DictPrinter.h"
+#include "datafile/TSPSSVL.h"
+
+#include <exception>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+int main(int argc, char** argv) {
+    bool json = false;
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            json = true;
+        } else if (path.empty() && !arg.empty()) {
+            path = arg;
+        } else {
+            path.clear();
+            break;
+        }
+    }
+    if (path.empty()) {
+        std::cerr << "usage: quillstone-dict [--json] FILE.sav\n";
+        return 2;
+    }
+
+    qs::TSPSSDatafile file;
+    std::ostringstream out;
+    try {
+        file.SetFilename(path);
+        file.Open();
+        if (json) {
+            qs::PrintDictionaryJson(file, out);
+        } else {
+            qs::PrintDictionaryText(file, out);
+        }
+        file.Close();
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        try {
+            file.Close();
+        } catch (const std::exception&) {
+            // The open's failure is the one to report.
+        }
+        return 1;
+    }
+    std::cout << out.str();
+    return std::cout.good() ? 0 : 1;
+}

@@ -1,0 +1,373 @@
+// Turns the raw records into the dictionary: picks the encoding, recodes every
+// text, folds very long string segments, applies long names, display
+// parameters, value labels and missing values, and rewrites the set texts.
+#include "platform/spssio/SavLongStrings.h"
+#include "platform/spssio/SavRaw.h"
+#include "platform/spssio/SavSets.h"
+#include "platform/spssio/SavText.h"
+#include "platform/spssio/spssio.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+namespace qs::spssio {
+
+namespace {
+
+constexpr std::size_t kMaxValueLabels = 2'000'000;
+constexpr std::size_t kScanLimit = 16;
+
+// Numeric labels are told apart by their value's bits, string labels by their text.
+std::string valueKey(const SavValueLabel& label)
+{
+    if (!label.text.empty())
+        return label.text;
+    return std::string(reinterpret_cast<const char*>(&label.number), sizeof label.number);
+}
+
+bool sameValue(const SavValueLabel& a, const SavValueLabel& b)
+{
+    return a.text == b.text &&
+           std::memcmp(&a.number, &b.number, sizeof a.number) == 0;
+}
+
+std::string chooseEncoding(const RawDictionary& raw)
+{
+    std::string name;
+    for (char c : raw.encoding)
+        if (c != '\0' && c != ' ')
+            name += c;
+    if (isKnownEncoding(name))
+        return name;
+    name.clear();
+    if (raw.hasMachineInfo)
+        name = codePageEncoding(raw.machineInfo[7]);
+    if (isKnownEncoding(name))
+        return name;
+    // The file does not say: text that is valid UTF-8 is taken as such, else Windows ANSI.
+    bool utf8 = isValidUtf8(raw.longNames) && isValidUtf8(raw.fileLabel) &&
+                isValidUtf8(raw.mrSets) && isValidUtf8(raw.variableSets);
+    for (const RawVariable& v : raw.variables)
+        utf8 = utf8 && isValidUtf8(v.name) && isValidUtf8(v.label);
+    for (const RawLabelSet& set : raw.labelSets)
+        for (const auto& label : set.labels)
+            utf8 = utf8 && isValidUtf8(label.second);
+    return utf8 ? "UTF-8" : "WINDOWS-1252";
+}
+
+std::string lowerAscii(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return s;
+}
+
+// Splits "KEY=VALUE<tab>KEY=VALUE..." (NULs ignored) into keys and values.
+template <typename F> void forEachPair(std::string_view text, F&& f)
+{
+    while (!text.empty()) {
+        std::size_t end = text.find('\t');
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view item = text.substr(0, end);
+        text.remove_prefix(std::min(text.size(), end + 1));
+        std::string cleaned;
+        if (item.find('\0') != std::string_view::npos) {
+            for (char c : item)
+                if (c != '\0')
+                    cleaned += c;
+            item = cleaned;
+        }
+        const std::size_t eq = item.find('=');
+        if (eq != std::string_view::npos && eq > 0)
+            f(item.substr(0, eq), item.substr(eq + 1));
+    }
+}
+
+int fixFormat(int format, int width)
+{
+    const int type = (format >> 16) & 0xFF;
+    if (width == 0)
+        return (type == SPSS_FMT_A || type == SPSS_FMT_AHEX) ? (SPSS_FMT_F << 16 | 8 << 8 | 2)
+                                                            : (format & 0xFFFFFF);
+    // The width field has 8 bits; readers take a string format's width from the variable.
+    const int w = std::min(type == SPSS_FMT_AHEX ? 2 * width : width, 255);
+    return (type == SPSS_FMT_AHEX ? SPSS_FMT_AHEX : SPSS_FMT_A) << 16 | w << 8;
+}
+
+class Builder {
+public:
+    Builder(RawDictionary& raw, const SavInput& in, SavDictionary& dict)
+        : m_raw(raw), m_in(in), m_dict(dict), m_recode(chooseEncoding(raw))
+    {
+    }
+
+    int run();
+
+private:
+    void buildVariables();
+    void applyDisplayParams();
+    bool applyValueLabels();
+    void addLabel(int var, SavValueLabel label);
+    std::string stringValue(const std::string& bytes, int width)
+    {
+        return m_recode(cutToWidth(bytes, width));
+    }
+
+    RawDictionary& m_raw; // its texts are moved out
+    const SavInput& m_in;
+    SavDictionary& m_dict;
+    Recoder m_recode;
+    std::vector<int> m_varOfSlot;   // folded variable starting at a slot, else -1
+    std::vector<int> m_firstRecord; // raw variable index of each folded variable
+    std::vector<std::unordered_map<std::string, std::size_t>> m_labelKeys; // value → position
+};
+
+void Builder::buildVariables()
+{
+    std::unordered_map<std::string, std::string> longNames;
+    longNames.reserve(m_raw.variables.size());
+    forEachPair(m_raw.longNames, [&](std::string_view k, std::string_view v) {
+        longNames.emplace(foldName(m_recode(k)), m_recode(v));
+    });
+    std::unordered_map<std::string, int> veryLong;
+    forEachPair(m_raw.veryLongStrings, [&](std::string_view k, std::string_view v) {
+        int width = 0;
+        for (char c : v)
+            if (c >= '0' && c <= '9' && width <= SPSS_MAX_LONGSTRING)
+                width = width * 10 + (c - '0');
+        if (width > 255 && width <= SPSS_MAX_LONGSTRING)
+            veryLong.emplace(foldName(m_recode(k)), width);
+    });
+    auto& raws = m_raw.variables;
+    m_varOfSlot.assign(static_cast<std::size_t>(m_raw.slotCount), -1);
+    m_dict.variables.reserve(raws.size());
+    m_firstRecord.reserve(raws.size());
+    for (std::size_t i = 0; i < raws.size();) {
+        RawVariable& rv = raws[i];
+        SavVariable v;
+        v.shortName = m_recode(rv.name);
+        const std::string key = foldName(v.shortName);
+        v.width = rv.width;
+        v.slot = rv.slot;
+        v.slotCount = rv.slotCount;
+        std::size_t segments = 1;
+        if (const auto it = veryLong.find(key); rv.width > 0 && it != veryLong.end()) {
+            const std::size_t n = static_cast<std::size_t>((it->second + 251) / 252);
+            bool whole = i + n <= raws.size();
+            for (std::size_t k = 1; whole && k < n; ++k)
+                whole = raws[i + k].width > 0;
+            if (whole) {
+                segments = n;
+                v.width = it->second;
+                for (std::size_t k = 1; k < n; ++k)
+                    v.slotCount += raws[i + k].slotCount;
+            }
+        }
+        const auto name = longNames.find(key);
+        if (name != longNames.end())
+            v.name = name->second;
+        else if (m_raw.longNames.empty())
+            v.name = lowerAscii(v.shortName); // files without long names: as SPSS shows them
+        else
+            v.name = v.shortName;
+        v.printFormat = fixFormat(rv.printFormat, v.width);
+        v.writeFormat = fixFormat(rv.writeFormat, v.width);
+        v.hasLabel = rv.hasLabel;
+        v.label = trimLabel(m_recode(std::move(rv.label)));
+        v.alignment = v.width == 0 ? SPSS_ALIGN_RIGHT : SPSS_ALIGN_LEFT;
+        v.measure = v.width == 0 ? SPSS_MLVL_RAT : SPSS_MLVL_NOM;
+        v.columnWidth = std::min(v.width == 0 ? 8 : v.width, 255);
+        const int count = std::abs(rv.missingFormat);
+        if (v.width == 0) {
+            v.missing.format = rv.missingFormat;
+            for (int k = 0; k < count; ++k)
+                v.missing.number[k] = m_in.decode64(reinterpret_cast<const std::uint8_t*>(rv.missing[k].data()));
+        } else if (rv.missingFormat > 0) {
+            v.missing.format = rv.missingFormat;
+            for (int k = 0; k < count; ++k)
+                v.missing.text[k] = stringValue(rv.missing[k], v.width);
+        }
+        m_varOfSlot[static_cast<std::size_t>(v.slot)] = static_cast<int>(m_dict.variables.size());
+        m_firstRecord.push_back(static_cast<int>(i));
+        m_dict.variables.push_back(std::move(v));
+        i += segments;
+    }
+    m_dict.rebuildIndex();
+}
+
+void Builder::applyDisplayParams()
+{
+    const auto& p = m_raw.displayParams;
+    if (p.empty())
+        return;
+    const std::size_t records = m_raw.variables.size(), folded = m_dict.variables.size();
+    std::size_t per = 0;
+    bool byRecord = true;
+    if (p.size() == 3 * records || p.size() == 2 * records)
+        per = p.size() / records;
+    else if (p.size() == 3 * folded || p.size() == 2 * folded)
+        per = p.size() / folded, byRecord = false;
+    if (per == 0)
+        return;
+    for (std::size_t i = 0; i < folded; ++i) {
+        SavVariable& v = m_dict.variables[i];
+        const std::size_t at = per * (byRecord ? static_cast<std::size_t>(m_firstRecord[i]) : i);
+        const int measure = p[at], alignment = p[at + per - 1];
+        v.measure = measure >= 1 && measure <= 3 ? measure : SPSS_MLVL_UNK;
+        if (per == 3)
+            v.columnWidth = std::max(0, p[at + 1]);
+        if (alignment >= 0 && alignment <= 2)
+            v.alignment = alignment;
+    }
+}
+
+void Builder::addLabel(int var, SavValueLabel label)
+{
+    // Most variables have a handful of labels: a scan beats a map per variable.
+    auto& labels = m_dict.variables[static_cast<std::size_t>(var)].valueLabels;
+    auto& keys = m_labelKeys[static_cast<std::size_t>(var)];
+    if (labels.size() < kScanLimit) {
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            if (sameValue(labels[i], label)) {
+                labels[i] = std::move(label); // a value labelled twice keeps its last label
+                return;
+            }
+    } else {
+        if (keys.empty())
+            for (std::size_t i = 0; i < labels.size(); ++i)
+                keys.emplace(valueKey(labels[i]), i);
+        const auto [it, added] = keys.emplace(valueKey(label), labels.size());
+        if (!added) {
+            labels[it->second] = std::move(label);
+            return;
+        }
+    }
+    labels.push_back(std::move(label));
+}
+
+bool Builder::applyValueLabels()
+{
+    // A label set applies once per variable, and all sets together may not
+    // multiply into more labels than any real dictionary holds.
+    std::size_t budget = kMaxValueLabels;
+    std::vector<int> appliedBy(m_dict.variables.size(), -1);
+    int setIndex = 0;
+    for (const RawLabelSet& set : m_raw.labelSets) {
+        ++setIndex;
+        for (std::int32_t slot : set.slots) {
+            if (slot < 1 || slot > m_raw.slotCount)
+                continue;
+            const int var = m_varOfSlot[static_cast<std::size_t>(slot - 1)];
+            if (var < 0 || appliedBy[static_cast<std::size_t>(var)] == setIndex)
+                continue;
+            appliedBy[static_cast<std::size_t>(var)] = setIndex;
+            if (set.labels.size() > budget)
+                return false;
+            budget -= set.labels.size();
+            SavVariable& v = m_dict.variables[static_cast<std::size_t>(var)];
+            if (v.width > 8)
+                continue;
+            // Geometric growth: a variable may be named by very many small sets.
+            const std::size_t needed = v.valueLabels.size() + set.labels.size();
+            if (v.valueLabels.capacity() < needed)
+                v.valueLabels.reserve(std::max(needed, 2 * v.valueLabels.capacity()));
+            for (const auto& [value, text] : set.labels) {
+                SavValueLabel label;
+                label.label = trimLabel(m_recode(text));
+                if (v.width == 0) {
+                    label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(value.data()));
+                    addLabel(var, std::move(label));
+                } else {
+                    label.text = trimBlanks(stringValue(value, v.width));
+                    addLabel(var, std::move(label));
+                }
+            }
+        }
+    }
+    return true;
+}
+
+int Builder::run()
+{
+    SavDictionary& d = m_dict;
+    d = SavDictionary{};
+    d.encoding = m_recode.encoding();
+    d.bigEndian = m_raw.bigEndian;
+    d.compression = m_raw.compression;
+    d.product = m_recode(m_raw.product);
+    d.date = m_recode(m_raw.date);
+    d.time = m_recode(m_raw.time);
+    d.fileLabel = m_recode(m_raw.fileLabel);
+    d.textInfo = m_recode(m_raw.textInfo);
+    d.hasMachineInfo = m_raw.hasMachineInfo;
+    for (int i = 0; i < 8; ++i)
+        d.releaseInfo[i] = m_raw.machineInfo[i];
+    d.codePage = m_raw.hasMachineInfo ? m_raw.machineInfo[7] : 0;
+    d.sysmis = m_raw.hasFloatInfo ? m_raw.floatInfo[0] : -DBL_MAX;
+    d.highest = m_raw.hasFloatInfo ? m_raw.floatInfo[1] : DBL_MAX;
+    d.lowest = m_raw.hasFloatInfo ? m_raw.floatInfo[2] : std::nextafter(-DBL_MAX, 0.0);
+    d.caseCount = m_raw.headerCases >= 0 ? m_raw.headerCases : (m_raw.cases64 >= 0 ? m_raw.cases64 : -1);
+    d.slotCount = m_raw.slotCount;
+    for (const std::string& line : m_raw.documents)
+        d.documents.push_back(m_recode(line));
+
+    buildVariables();
+    m_labelKeys.resize(d.variables.size());
+    applyDisplayParams();
+    if (!applyValueLabels())
+        return SPSS_NO_MEMORY;
+    applyLongStringLabels(m_raw.longLabels, m_in, m_recode, d,
+                          [this](int var, SavValueLabel label) { addLabel(var, std::move(label)); });
+    applyLongStringMissing(m_raw.longMissing, m_in, m_recode, d);
+    if (m_raw.weightSlot > 0 && m_raw.weightSlot <= m_raw.slotCount) {
+        const int var = m_varOfSlot[static_cast<std::size_t>(m_raw.weightSlot - 1)];
+        if (var >= 0 && d.variables[static_cast<std::size_t>(var)].width == 0)
+            d.weightVariable = var;
+    }
+    if (m_raw.variableSets.empty() && m_raw.mrSets.empty() && m_raw.mrSetsExt.empty())
+        return SPSS_OK;
+    const MemberNames names(d);
+    d.variableSets = rewriteVariableSets(m_recode(m_raw.variableSets), names);
+    std::string mr = std::move(m_raw.mrSets);
+    if (!m_raw.mrSetsExt.empty())
+        mr += "\n" + m_raw.mrSetsExt;
+    d.mrSets = rewriteMrSets(mr, m_recode, names);
+    return SPSS_OK;
+}
+
+} // namespace
+
+int buildDictionary(RawDictionary& raw, const SavInput& in, SavDictionary& dict)
+{
+    Builder builder(raw, in, dict);
+    return builder.run();
+}
+
+std::string foldName(std::string_view name)
+{
+    std::string key(name);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return key;
+}
+
+int SavDictionary::find(std::string_view name) const
+{
+    const auto it = m_index.find(foldName(name));
+    return it == m_index.end() ? -1 : it->second;
+}
+
+void SavDictionary::rebuildIndex()
+{
+    m_index.clear();
+    m_index.reserve(variables.size());
+    for (std::size_t i = 0; i < variables.size(); ++i)
+        m_index.emplace(foldName(variables[i].name), static_cast<int>(i));
+}
+
+} // namespace qs::spssio

@@ -1,0 +1,81 @@
+// The dictionary and header of one SPSS system file (.sav/.zsav) as our reader
+// finds them: texts already recoded to UTF-8, very long strings folded into one
+// variable, set definitions with long member names. The C interface serves from it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qs::spssio {
+
+struct SavMissing {
+    int format = 0; // SPSS_NO_MISSVAL ... SPSS_MISS_RANGEANDVAL
+    double number[3] = {0, 0, 0};
+    std::string text[3]; // string variables: the value, cut to the variable's width
+};
+
+struct SavValueLabel {
+    double number = 0; // numeric variables
+    std::string text;  // string variables, trailing blanks removed
+    std::string label;
+};
+
+struct SavVariable {
+    std::string name;      // long name
+    std::string shortName; // the 8-byte name of the (first) type-2 record
+    int width = 0;         // 0 numeric, else the string length
+    int printFormat = 0;   // packed: type << 16 | width << 8 | decimals (strings: see width)
+    int writeFormat = 0;
+    bool hasLabel = false;
+    std::string label;
+    SavMissing missing;
+    std::vector<SavValueLabel> valueLabels;
+    int measure = 0;
+    int columnWidth = 8;
+    int alignment = 0;
+    int slot = 0;      // first 8-byte slot of the case record, from 0
+    int slotCount = 1; // 8-byte slots the variable takes
+};
+
+struct SavDictionary {
+    bool bigEndian = false;
+    int compression = 0; // 0 none, 1 bytecode, 2 zlib
+    std::string product;  // header product string, trailing blanks cut
+    std::string date;     // "dd mmm yy"
+    std::string time;     // "hh:mm:ss"
+    std::string fileLabel;
+    std::string textInfo;
+    std::string encoding; // iconv name of the file's encoding
+    int codePage = 0;     // character code of the machine record, 0 when absent
+    bool hasMachineInfo = false;
+    int releaseInfo[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    double sysmis = 0, highest = 0, lowest = 0;
+    std::int64_t caseCount = -1;
+    int slotCount = 0;       // 8-byte slots of one case
+    int weightVariable = -1; // index into variables
+    std::vector<SavVariable> variables;
+    std::vector<std::string> documents;
+    std::string variableSets; // definition texts, one set per line
+    std::string mrSets;
+
+    // Index of the variable with that name (ASCII case ignored), or -1.
+    int find(std::string_view name) const;
+    void rebuildIndex();
+
+private:
+    std::unordered_map<std::string, int> m_index;
+};
+
+// Reads the dictionary of the file at path. Returns an SPSS_* result code.
+int readSavFile(const char* path, SavDictionary& out);
+// The same over bytes in memory (tests, fuzzing).
+int readSavBytes(const std::uint8_t* data, std::size_t size, SavDictionary& out);
+
+// Upper-cases ASCII letters; the key of case-insensitive name lookups.
+std::string foldName(std::string_view name);
+
+} // namespace qs::spssio

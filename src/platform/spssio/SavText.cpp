@@ -1,0 +1,240 @@
+// Recoding and UTF-8 helpers; see SavText.h.
+#include "platform/spssio/SavText.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace qs::spssio {
+
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";
+
+bool isAscii(std::string_view s)
+{
+    for (unsigned char c : s)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+// Length of the valid UTF-8 sequence at s[i], or 0.
+std::size_t sequenceLength(std::string_view s, std::size_t i)
+{
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    std::size_t n;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            lo = 0xA0;
+        if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F;
+    } else
+        return 0;
+    if (i + n > s.size())
+        return 0;
+    if (b(i + 1) < lo || b(i + 1) > hi)
+        return 0;
+    for (std::size_t k = 2; k < n; ++k)
+        if (b(i + k) < 0x80 || b(i + k) > 0xBF)
+            return 0;
+    return n;
+}
+
+std::string repairUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = sequenceLength(s, i);
+        if (n == 0) {
+            out += kReplacement;
+            ++i;
+        } else {
+            out.append(s.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool isKnownEncoding(std::string_view name)
+{
+    // The encodings data files are written in; a file may not make us load any
+    // other converter (some of glibc's rarer ones have had memory faults).
+    static const char* const kKnown[] = {
+        "UTF8", "USASCII", "ASCII", "WINDOWS874", "WINDOWS1250", "WINDOWS1251", "WINDOWS1252",
+        "WINDOWS1253", "WINDOWS1254", "WINDOWS1255", "WINDOWS1256", "WINDOWS1257", "WINDOWS1258",
+        "CP874", "CP1250", "CP1251", "CP1252", "CP1253", "CP1254", "CP1255", "CP1256", "CP1257",
+        "CP1258", "CP437", "CP850", "CP852", "CP866", "CP932", "CP936", "CP949", "CP950",
+        "ISO88591", "ISO88592", "ISO88593", "ISO88594", "ISO88595", "ISO88596", "ISO88597",
+        "ISO88598", "ISO88599", "ISO885910", "ISO885913", "ISO885915", "LATIN1", "KOI8R", "KOI8U",
+        "SHIFTJIS", "SJIS", "EUCJP", "EUCKR", "GBK", "GB2312", "GB18030", "BIG5", "BIG5HKSCS",
+        "MACINTOSH", "TIS620"};
+    std::string key;
+    for (char c : name) {
+        if (c == '-' || c == '_' || c == ' ')
+            continue;
+        key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    for (const char* known : kKnown)
+        if (key == known)
+            return true;
+    return false;
+}
+
+Recoder::Recoder(const std::string& encoding) : m_encoding(encoding)
+{
+    std::string upper;
+    for (char c : encoding)
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (upper == "UTF-8" || upper == "UTF8") {
+        m_utf8 = true;
+        m_encoding = "UTF-8";
+        return;
+    }
+    iconv_t cd = isKnownEncoding(encoding) ? iconv_open("UTF-8", encoding.c_str())
+                                           : reinterpret_cast<iconv_t>(-1);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        m_encoding = "WINDOWS-1252";
+        cd = iconv_open("UTF-8", m_encoding.c_str());
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        m_cd = cd;
+}
+
+Recoder::~Recoder()
+{
+    if (m_cd)
+        iconv_close(static_cast<iconv_t>(m_cd));
+}
+
+std::string Recoder::operator()(std::string&& raw)
+{
+    if (isAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+        return std::move(raw);
+    return (*this)(std::string_view(raw));
+}
+
+std::string Recoder::operator()(std::string_view raw)
+{
+    if (isAscii(raw))
+        return std::string(raw);
+    if (m_utf8 || !m_cd)
+        return repairUtf8(raw);
+    auto cd = static_cast<iconv_t>(m_cd);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string out(raw.size() * 4 + 8, '\0');
+    char* in = const_cast<char*>(raw.data());
+    std::size_t inLeft = raw.size();
+    char* to = out.data();
+    std::size_t toLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            const std::size_t used = static_cast<std::size_t>(to - out.data());
+            out.resize(out.size() * 2);
+            to = out.data() + used;
+            toLeft = out.size() - used;
+            continue;
+        }
+        // An undecodable or cut byte: mark it and go on after it.
+        if (toLeft < 3) {
+            const std::size_t used = static_cast<std::size_t>(to - out.data());
+            out.resize(out.size() + 16);
+            to = out.data() + used;
+            toLeft = out.size() - used;
+        }
+        for (int k = 0; k < 3; ++k)
+            *to++ = kReplacement[k];
+        toLeft -= 3;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+    return out;
+}
+
+bool isValidUtf8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = sequenceLength(s, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string trimBlanks(std::string s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+std::string trimLabel(std::string s)
+{
+    const std::size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+std::string_view cutToWidth(std::string_view value, int width)
+{
+    return value.substr(0, width < 0 ? 0 : static_cast<std::size_t>(width));
+}
+
+std::size_t utf8Prefix(std::string_view s, std::size_t maxBytes)
+{
+    if (s.size() <= maxBytes)
+        return s.size();
+    std::size_t n = maxBytes;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n;
+    return n;
+}
+
+std::string codePageEncoding(int codePage)
+{
+    switch (codePage) {
+    case 65001: return "UTF-8";
+    case 20127: return "US-ASCII";
+    case 28591: return "ISO-8859-1";
+    case 28592: return "ISO-8859-2";
+    case 28593: return "ISO-8859-3";
+    case 28594: return "ISO-8859-4";
+    case 28595: return "ISO-8859-5";
+    case 28596: return "ISO-8859-6";
+    case 28597: return "ISO-8859-7";
+    case 28598: return "ISO-8859-8";
+    case 28599: return "ISO-8859-9";
+    case 28603: return "ISO-8859-13";
+    case 28605: return "ISO-8859-15";
+    case 20932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 950: return "BIG5";
+    default: break;
+    }
+    // 1 EBCDIC, 2 and 3 ASCII, 4 DEC Kanji: the text bytes must tell.
+    if (codePage >= 437 && codePage <= 1258)
+        return "CP" + std::to_string(codePage);
+    return {};
+}
+
+} // namespace qs::spssio

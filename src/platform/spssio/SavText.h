@@ -1,0 +1,46 @@
+// Text helpers of the reader: recoding from a file's encoding to UTF-8 (glibc
+// iconv), the choice of that encoding, and UTF-8 boundaries for cutting texts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qs::spssio {
+
+class Recoder {
+public:
+    // encoding: an iconv name; UTF-8 is only validated. Names isKnownEncoding refuses
+    // fall back to windows-1252.
+    explicit Recoder(const std::string& encoding);
+    ~Recoder();
+    Recoder(const Recoder&) = delete;
+    Recoder& operator=(const Recoder&) = delete;
+
+    // Bytes that cannot be decoded become U+FFFD; never fails.
+    std::string operator()(std::string_view raw);
+    // The same, reusing raw's storage when it needs no change.
+    std::string operator()(std::string&& raw);
+    const std::string& encoding() const { return m_encoding; }
+
+private:
+    std::string m_encoding;
+    void* m_cd = nullptr; // iconv_t
+    bool m_utf8 = false;
+};
+
+bool isValidUtf8(std::string_view s);
+// Whether name is one of the encodings we recode from (others fall back).
+bool isKnownEncoding(std::string_view name);
+// Trailing blanks removed.
+std::string trimBlanks(std::string s);
+// Leading blanks removed: labels as SPSS and PSPP show them.
+std::string trimLabel(std::string s);
+// The first width bytes of a string value (all of it when shorter).
+std::string_view cutToWidth(std::string_view value, int width);
+// Length of the longest prefix of s within maxBytes that ends on a character boundary.
+std::size_t utf8Prefix(std::string_view s, std::size_t maxBytes);
+// iconv name for a character code of the machine record; empty when it says nothing useful.
+std::string codePageEncoding(int codePage);
+
+} // namespace qs::spssio

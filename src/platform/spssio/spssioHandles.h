@@ -1,0 +1,49 @@
+// Internals shared by the C interface's units: the table of open files and
+// the helpers that copy texts out to callers.
+#pragma once
+
+#include "platform/spssio/SavDictionary.h"
+#include "platform/spssio/spssio.h"
+
+#include <memory>
+#include <string>
+
+namespace qs::spssio {
+
+struct OpenFile {
+    SavDictionary dict;
+    bool append = false;
+};
+
+// The open file behind a handle, or null.
+std::shared_ptr<OpenFile> lookupHandle(int handle);
+// Copies text into a caller buffer of size bytes, cut at a character boundary;
+// returns whether it was cut.
+bool copyText(const std::string& text, char* buffer, std::size_t size);
+// A malloc'ed copy for the get functions whose results the free functions release.
+char* newText(const std::string& text);
+void freeTexts(char** texts, int count);
+
+// Runs f(dict) for an open handle.
+template <typename F> int withFile(int handle, F&& f)
+{
+    const auto file = lookupHandle(handle);
+    if (!file)
+        return SPSS_INVALID_HANDLE;
+    return f(file->dict);
+}
+
+// Runs f(variable) for a variable of an open handle.
+template <typename F> int withVar(int handle, const char* name, F&& f)
+{
+    return withFile(handle, [&](const SavDictionary& dict) {
+        if (!name)
+            return SPSS_INVALID_VARNAME;
+        const int i = dict.find(name);
+        if (i < 0)
+            return SPSS_VAR_NOTFOUND;
+        return f(dict.variables[static_cast<std::size_t>(i)]);
+    });
+}
+
+} // namespace qs::spssio

@@ -1,0 +1,323 @@
+// The C interface of spssio.h for variables and set definitions.
+#include "platform/spssio/spssio.h"
+
+#include "platform/spssio/spssioHandles.h"
+
+#include <cstdlib>
+
+using qs::spssio::SavDictionary;
+using qs::spssio::SavVariable;
+using qs::spssio::copyText;
+using qs::spssio::freeTexts;
+using qs::spssio::newText;
+using qs::spssio::withFile;
+using qs::spssio::withVar;
+
+namespace {
+
+int format(int handle, const char* name, bool print, int* type, int* dec, int* width)
+{
+    if (!type || !dec || !width)
+        return SPSS_INVALID_HANDLE;
+    return withVar(handle, name, [&](const SavVariable& v) {
+        const int f = print ? v.printFormat : v.writeFormat;
+        *type = (f >> 16) & 0xFF;
+        *width = (f >> 8) & 0xFF;
+        *dec = f & 0xFF;
+        if (v.width > 0)
+            *width = *type == SPSS_FMT_AHEX ? 2 * v.width : v.width; // beyond the 8-bit field
+        return SPSS_OK;
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+int spssGetVarNames(int handle, int* numVars, char*** varNames, int** varTypes)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!numVars || !varNames || !varTypes)
+            return SPSS_INVALID_HANDLE;
+        const std::size_t n = d.variables.size();
+        auto** names = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
+        auto* types = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
+        bool ok = names && types;
+        for (std::size_t i = 0; ok && i < n; ++i) {
+            names[i] = newText(d.variables[i].name);
+            types[i] = d.variables[i].width;
+            ok = names[i] != nullptr;
+        }
+        if (!ok) {
+            freeTexts(names, static_cast<int>(n));
+            std::free(types);
+            return SPSS_NO_MEMORY;
+        }
+        *numVars = static_cast<int>(n);
+        *varNames = names;
+        *varTypes = types;
+        return SPSS_OK;
+    });
+}
+
+int spssFreeVarNames(char** varNames, int* varTypes, int numVars)
+{
+    if (numVars < 0)
+        return SPSS_CANNOT_FREE;
+    freeTexts(varNames, numVars);
+    std::free(varTypes);
+    return SPSS_OK;
+}
+
+int spssGetVarHandle(int handle, const char* varName, double* varHandle)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!varName)
+            return SPSS_INVALID_VARNAME;
+        if (!varHandle)
+            return SPSS_INVALID_HANDLE;
+        const int i = d.find(varName);
+        if (i < 0)
+            return SPSS_VAR_NOTFOUND;
+        // Unique within the file: the variable's first slot, counted from 1.
+        *varHandle = d.variables[static_cast<std::size_t>(i)].slot + 1;
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarCompatName(int handle, const char* longName, char* shortName)
+{
+    return withVar(handle, longName, [&](const SavVariable& v) {
+        if (!shortName)
+            return SPSS_INVALID_HANDLE;
+        copyText(v.shortName, shortName, SPSS_NAME_BUFFER_SIZE);
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarPrintFormat(int handle, const char* varName, int* printType, int* printDec,
+                          int* printWid)
+{
+    return format(handle, varName, true, printType, printDec, printWid);
+}
+
+int spssGetVarWriteFormat(int handle, const char* varName, int* writeType, int* writeDec,
+                          int* writeWid)
+{
+    return format(handle, varName, false, writeType, writeDec, writeWid);
+}
+
+int spssGetVarColumnWidth(int handle, const char* varName, int* columnWidth)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!columnWidth)
+            return SPSS_INVALID_HANDLE;
+        *columnWidth = v.columnWidth;
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarAlignment(int handle, const char* varName, int* alignment)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!alignment)
+            return SPSS_INVALID_HANDLE;
+        *alignment = v.alignment;
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarMeasureLevel(int handle, const char* varName, int* measureLevel)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!measureLevel)
+            return SPSS_INVALID_HANDLE;
+        *measureLevel = v.measure;
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarLabel(int handle, const char* varName, char* varLabel)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!varLabel)
+            return SPSS_INVALID_HANDLE;
+        if (v.label.empty()) {
+            varLabel[0] = '\0';
+            return SPSS_NO_LABEL;
+        }
+        return copyText(v.label, varLabel, SPSS_LABEL_BUFFER_SIZE) ? SPSS_EXC_VARLABEL : SPSS_OK;
+    });
+}
+
+int spssGetVarLabelLong(int handle, const char* varName, char* labelBuff, int lenBuff,
+                        int* lenLabel)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!labelBuff || !lenLabel || lenBuff < 1)
+            return SPSS_INVALID_HANDLE;
+        *lenLabel = static_cast<int>(v.label.size());
+        copyText(v.label, labelBuff, static_cast<std::size_t>(lenBuff));
+        return v.label.empty() ? SPSS_NO_LABEL : SPSS_OK;
+    });
+}
+
+int spssGetVarNMissingValues(int handle, const char* varName, int* missingFormat,
+                             double* missingVal1, double* missingVal2, double* missingVal3)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!missingFormat || !missingVal1 || !missingVal2 || !missingVal3)
+            return SPSS_INVALID_HANDLE;
+        if (v.width != 0)
+            return SPSS_NUME_EXP;
+        *missingFormat = v.missing.format;
+        *missingVal1 = v.missing.number[0];
+        *missingVal2 = v.missing.number[1];
+        *missingVal3 = v.missing.number[2];
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarCMissingValues(int handle, const char* varName, int* missingFormat,
+                             char* missingVal1, char* missingVal2, char* missingVal3)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!missingFormat || !missingVal1 || !missingVal2 || !missingVal3)
+            return SPSS_INVALID_HANDLE;
+        if (v.width == 0)
+            return SPSS_STR_EXP;
+        *missingFormat = v.missing.format;
+        char* out[3] = {missingVal1, missingVal2, missingVal3};
+        for (int i = 0; i < 3; ++i)
+            copyText(v.missing.text[i], out[i], SPSS_CMISSING_BUFFER_SIZE);
+        return SPSS_OK;
+    });
+}
+
+int spssGetVarNValueLabels(int handle, const char* varName, double** values, char*** labels,
+                           int* numofLabels)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!values || !labels || !numofLabels)
+            return SPSS_INVALID_HANDLE;
+        if (v.width != 0)
+            return SPSS_NUME_EXP;
+        const std::size_t n = v.valueLabels.size();
+        if (n == 0) {
+            *values = nullptr;
+            *labels = nullptr;
+            *numofLabels = 0;
+            return SPSS_NO_LABELS;
+        }
+        auto* vals = static_cast<double*>(std::calloc(n, sizeof(double)));
+        auto** texts = static_cast<char**>(std::calloc(n, sizeof(char*)));
+        bool ok = vals && texts;
+        for (std::size_t i = 0; ok && i < n; ++i) {
+            vals[i] = v.valueLabels[i].number;
+            texts[i] = newText(v.valueLabels[i].label);
+            ok = texts[i] != nullptr;
+        }
+        if (!ok) {
+            std::free(vals);
+            freeTexts(texts, static_cast<int>(n));
+            return SPSS_NO_MEMORY;
+        }
+        *values = vals;
+        *labels = texts;
+        *numofLabels = static_cast<int>(n);
+        return SPSS_OK;
+    });
+}
+
+int spssFreeVarNValueLabels(double* values, char** labels, int numofLabels)
+{
+    if (numofLabels < 0)
+        return SPSS_CANNOT_FREE;
+    std::free(values);
+    freeTexts(labels, numofLabels);
+    return SPSS_OK;
+}
+
+int spssGetVarCValueLabels(int handle, const char* varName, char*** values, char*** labels,
+                           int* numofLabels)
+{
+    return withVar(handle, varName, [&](const SavVariable& v) {
+        if (!values || !labels || !numofLabels)
+            return SPSS_INVALID_HANDLE;
+        if (v.width == 0)
+            return SPSS_STR_EXP;
+        const std::size_t n = v.valueLabels.size();
+        if (n == 0) {
+            *values = nullptr;
+            *labels = nullptr;
+            *numofLabels = 0;
+            return SPSS_NO_LABELS;
+        }
+        auto** vals = static_cast<char**>(std::calloc(n, sizeof(char*)));
+        auto** texts = static_cast<char**>(std::calloc(n, sizeof(char*)));
+        bool ok = vals && texts;
+        for (std::size_t i = 0; ok && i < n; ++i) {
+            vals[i] = newText(v.valueLabels[i].text);
+            texts[i] = newText(v.valueLabels[i].label);
+            ok = vals[i] && texts[i];
+        }
+        if (!ok) {
+            freeTexts(vals, static_cast<int>(n));
+            freeTexts(texts, static_cast<int>(n));
+            return SPSS_NO_MEMORY;
+        }
+        *values = vals;
+        *labels = texts;
+        *numofLabels = static_cast<int>(n);
+        return SPSS_OK;
+    });
+}
+
+int spssFreeVarCValueLabels(char** values, char** labels, int numofLabels)
+{
+    if (numofLabels < 0)
+        return SPSS_CANNOT_FREE;
+    freeTexts(values, numofLabels);
+    freeTexts(labels, numofLabels);
+    return SPSS_OK;
+}
+
+int spssGetVariableSets(int handle, char** varSets)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!varSets)
+            return SPSS_INVALID_HANDLE;
+        *varSets = nullptr;
+        if (d.variableSets.empty())
+            return SPSS_NO_VARSETS;
+        *varSets = newText(d.variableSets);
+        return *varSets ? SPSS_OK : SPSS_NO_MEMORY;
+    });
+}
+
+int spssFreeVariableSets(char* varSets)
+{
+    std::free(varSets);
+    return SPSS_OK;
+}
+
+int spssGetMultRespDefs(int handle, char** mrespDefs)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!mrespDefs)
+            return SPSS_INVALID_HANDLE;
+        *mrespDefs = nullptr;
+        if (d.mrSets.empty())
+            return SPSS_NO_MULTRESP;
+        *mrespDefs = newText(d.mrSets);
+        return *mrespDefs ? SPSS_OK : SPSS_NO_MEMORY;
+    });
+}
+
+int spssFreeMultRespDefs(char* mrespDefs)
+{
+    std::free(mrespDefs);
+    return SPSS_OK;
+}
+
+} // extern "C"

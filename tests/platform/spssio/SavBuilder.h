@@ -1,0 +1,49 @@
+// Builds small system files byte by byte in either byte order, for tests that
+// need exact or deliberately broken records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qs::spssio::test {
+
+class SavBuilder {
+public:
+    explicit SavBuilder(bool bigEndian = false) : m_big(bigEndian) {}
+
+    SavBuilder& header(std::int32_t cases = 1, std::int32_t weightSlot = 0,
+                       std::string magic = "$FL2", std::int32_t compression = 1);
+    SavBuilder& numeric(const std::string& shortName, const std::string& label = {},
+                        std::int32_t missingFormat = 0, std::vector<double> missing = {});
+    // A string variable of width 1..255 with its continuation records.
+    SavBuilder& string(const std::string& shortName, int width, const std::string& label = {},
+                       std::vector<std::string> missing = {});
+    // Type 3 + 4: values are 8 raw bytes (use number() for doubles).
+    SavBuilder& valueLabels(const std::vector<std::pair<std::string, std::string>>& labels,
+                            const std::vector<std::int32_t>& slots);
+    SavBuilder& extension(std::int32_t subtype, std::int32_t size, std::int32_t count,
+                          const std::string& payload);
+    SavBuilder& text(std::int32_t subtype, const std::string& payload)
+    {
+        return extension(subtype, 1, static_cast<std::int32_t>(payload.size()), payload);
+    }
+    SavBuilder& end();
+
+    SavBuilder& i32(std::int32_t v);
+    SavBuilder& f64(double v);
+    SavBuilder& raw(const std::string& bytes);
+    std::string i32Bytes(std::int32_t v) const;
+    std::string number(double v) const; // 8 bytes in the file's order
+
+    const std::string& bytes() const { return m_bytes; }
+    std::size_t size() const { return m_bytes.size(); }
+
+private:
+    std::string padded(const std::string& s, std::size_t n) const;
+    bool m_big;
+    std::string m_bytes;
+};
+
+} // namespace qs::spssio::test

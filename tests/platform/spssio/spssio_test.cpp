@@ -1,0 +1,164 @@
+// The C interface over files on disk: handles, result codes of the calls the
+// data file reader relies on, buffers cut at character boundaries, and the
+// ownership of what the get functions allocate.
+#include "platform/spssio/SavBuilder.h"
+#include "platform/spssio/spssio.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace qs::spssio::test {
+namespace {
+
+class SpssIo : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SavBuilder b;
+        b.header(7).numeric("AGE", std::string(300, 'a') + "\xc3\xa9" + "x").string("NAME", 8);
+        b.numeric("W");
+        b.text(13, "AGE=Age\tNAME=Name\tW=W");
+        b.text(20, "UTF-8");
+        b.end();
+        m_path = (m_dir / "f.sav").string();
+        qs::test::WriteFileBytes(m_path, b.bytes());
+        ASSERT_EQ(spssOpenRead(m_path.c_str(), &m_handle), SPSS_OK);
+    }
+    void TearDown() override
+    {
+        if (m_handle > 0)
+            spssCloseRead(m_handle);
+    }
+    qs::test::TempDir m_dir;
+    std::string m_path;
+    int m_handle = -1;
+};
+
+TEST_F(SpssIo, OpenAndCloseResultCodes)
+{
+    int h = 0;
+    EXPECT_EQ(spssOpenRead((m_dir / "missing.sav").c_str(), &h), SPSS_FILE_OERROR);
+    EXPECT_EQ(spssOpenRead(m_dir.path().c_str(), &h), SPSS_FILE_OERROR);
+    EXPECT_EQ(spssCloseAppend(m_handle), SPSS_OPEN_RDMODE);
+    EXPECT_EQ(spssCloseWrite(m_handle), SPSS_OPEN_RDMODE);
+    ASSERT_EQ(spssOpenAppend(m_path.c_str(), &h), SPSS_OK);
+    EXPECT_NE(h, m_handle);
+    EXPECT_EQ(spssCloseRead(h), SPSS_OPEN_WRMODE);
+    EXPECT_EQ(spssCloseAppend(h), SPSS_OK);
+    EXPECT_EQ(spssCloseAppend(h), SPSS_INVALID_HANDLE);
+    int n = 0;
+    EXPECT_EQ(spssGetNumberofVariables(h, &n), SPSS_INVALID_HANDLE);
+    EXPECT_EQ(spssGetNumberofVariables(-1, &n), SPSS_INVALID_HANDLE);
+}
+
+TEST_F(SpssIo, FileTableFills)
+{
+    std::vector<int> handles;
+    int h = 0, rc;
+    while ((rc = spssOpenRead(m_path.c_str(), &h)) == SPSS_OK)
+        handles.push_back(h);
+    EXPECT_EQ(rc, SPSS_FITAB_FULL);
+    EXPECT_GT(handles.size(), 100u);
+    for (int each : handles)
+        EXPECT_EQ(spssCloseRead(each), SPSS_OK);
+}
+
+TEST_F(SpssIo, VariableCallsCheckNameAndType)
+{
+    double dv[3];
+    char cv[3][SPSS_CMISSING_BUFFER_SIZE];
+    int format = 0, n = 0;
+    double* values = nullptr;
+    char** strings = nullptr;
+    char** labels = nullptr;
+    EXPECT_EQ(spssGetVarNMissingValues(m_handle, "nope", &format, &dv[0], &dv[1], &dv[2]),
+              SPSS_VAR_NOTFOUND);
+    EXPECT_EQ(spssGetVarNMissingValues(m_handle, "name", &format, &dv[0], &dv[1], &dv[2]),
+              SPSS_NUME_EXP);
+    EXPECT_EQ(spssGetVarCMissingValues(m_handle, "AGE", &format, cv[0], cv[1], cv[2]), SPSS_STR_EXP);
+    EXPECT_EQ(spssGetVarNValueLabels(m_handle, "Name", &values, &labels, &n), SPSS_NUME_EXP);
+    EXPECT_EQ(spssGetVarCValueLabels(m_handle, "age", &strings, &labels, &n), SPSS_STR_EXP);
+    EXPECT_EQ(spssGetVarNValueLabels(m_handle, "age", &values, &labels, &n), SPSS_NO_LABELS);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(values, nullptr);
+    EXPECT_EQ(spssFreeVarNValueLabels(values, labels, -1), SPSS_CANNOT_FREE);
+
+    int type = 0, dec = 0, width = 0;
+    ASSERT_EQ(spssGetVarPrintFormat(m_handle, "NAME", &type, &dec, &width), SPSS_OK);
+    EXPECT_EQ(type, SPSS_FMT_A);
+    EXPECT_EQ(width, 8);
+    ASSERT_EQ(spssGetVarWriteFormat(m_handle, "Age", &type, &dec, &width), SPSS_OK);
+    EXPECT_EQ(type, SPSS_FMT_F);
+    EXPECT_EQ(width, 8);
+    EXPECT_EQ(dec, 2);
+}
+
+TEST_F(SpssIo, LongLabelIsCutAtACharacterBoundary)
+{
+    char label[SPSS_LABEL_BUFFER_SIZE];
+    EXPECT_EQ(spssGetVarLabel(m_handle, "Age", label), SPSS_EXC_VARLABEL);
+    EXPECT_EQ(std::strlen(label), 255u);
+    std::vector<char> whole(400);
+    int length = 0;
+    EXPECT_EQ(spssGetVarLabelLong(m_handle, "Age", whole.data(), 400, &length), SPSS_OK);
+    EXPECT_EQ(length, 303);
+    EXPECT_EQ(std::string(whole.data()).substr(300), "\xc3\xa9x");
+    EXPECT_EQ(spssGetVarLabelLong(m_handle, "Age", whole.data(), 302, &length), SPSS_OK);
+    EXPECT_EQ(std::strlen(whole.data()), 300u) << "a cut never splits a character";
+    EXPECT_EQ(spssGetVarLabel(m_handle, "W", label), SPSS_NO_LABEL);
+    EXPECT_STREQ(label, "");
+}
+
+TEST_F(SpssIo, FileInformation)
+{
+    long cases = 0, size = 0;
+    int comp = -1, info[8];
+    char system[SPSS_SYSSTRING_BUFFER_SIZE], date[SPSS_DATE_BUFFER_SIZE], time[SPSS_TIME_BUFFER_SIZE];
+    char id[SPSS_IDSTRING_BUFFER_SIZE], weight[SPSS_NAME_BUFFER_SIZE], text[SPSS_TEXTINFO_BUFFER_SIZE];
+    EXPECT_EQ(spssGetNumberofCases(m_handle, &cases), SPSS_OK);
+    EXPECT_EQ(cases, 7);
+    EXPECT_EQ(spssGetCaseSize(m_handle, &size), SPSS_OK);
+    EXPECT_EQ(size, 24);
+    EXPECT_EQ(spssGetCompression(m_handle, &comp), SPSS_OK);
+    EXPECT_EQ(comp, SPSS_COMPRESSION_SAV);
+    EXPECT_EQ(spssGetSystemString(m_handle, system), SPSS_OK);
+    EXPECT_STREQ(system, "Quillstone test writer");
+    EXPECT_EQ(spssGetReleaseInfo(m_handle, info), SPSS_OK);
+    EXPECT_EQ(info[6], 2) << "little-endian, known without a machine record";
+    EXPECT_EQ(spssGetTimeStamp(m_handle, date, time), SPSS_OK);
+    EXPECT_STREQ(date, "05 Mar 24");
+    EXPECT_STREQ(time, "13:45:01");
+    EXPECT_EQ(spssGetIdString(m_handle, id), SPSS_OK);
+    EXPECT_STREQ(id, "file label");
+    EXPECT_EQ(spssGetTextInfo(m_handle, text), SPSS_OK);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(spssGetCaseWeightVar(m_handle, weight), SPSS_NO_CASEWGT);
+    char* sets = reinterpret_cast<char*>(1);
+    EXPECT_EQ(spssGetMultRespDefs(m_handle, &sets), SPSS_NO_MULTRESP);
+    EXPECT_EQ(sets, nullptr);
+    EXPECT_EQ(spssGetVariableSets(m_handle, &sets), SPSS_NO_VARSETS);
+    EXPECT_EQ(sets, nullptr);
+}
+
+TEST_F(SpssIo, NamesComeInDictionaryOrder)
+{
+    int n = 0;
+    char** names = nullptr;
+    int* types = nullptr;
+    ASSERT_EQ(spssGetVarNames(m_handle, &n, &names, &types), SPSS_OK);
+    ASSERT_EQ(n, 3);
+    EXPECT_STREQ(names[0], "Age");
+    EXPECT_STREQ(names[1], "Name");
+    EXPECT_EQ(types[0], 0);
+    EXPECT_EQ(types[1], 8);
+    EXPECT_EQ(spssFreeVarNames(names, types, n), SPSS_OK);
+    double h1 = 0, h2 = 0;
+    EXPECT_EQ(spssGetVarHandle(m_handle, "AGE", &h1), SPSS_OK);
+    EXPECT_EQ(spssGetVarHandle(m_handle, "w", &h2), SPSS_OK);
+    EXPECT_NE(h1, h2);
+}
+
+} // namespace
+} // namespace qs::spssio::test
