@@ -18,10 +18,18 @@ public:
     QStringList titles;   // the titles the pickers were opened with
     QStringList startFolders;
     std::deque<QString> answers; // for the pickers in turn; an empty text (or none left) cancels
+    std::deque<bool> replies;    // for the questions in turn; none left answers No / Cancel
 
     void ShowMessage(QWidget*, const QString& text) override { messages << "message: " + text; }
     void Warning(QWidget*, const QString& text) override { messages << "warning: " + text; }
     void Error(QWidget*, const QString& text) override { messages << "error: " + text; }
+    bool Confirm(QWidget*, const QString& text) override { return Reply("confirm: " + text); }
+    bool InformationOkCancel(QWidget*, const QString& text) override {
+        return Reply("information: " + text);
+    }
+    bool InformationYesNo(QWidget*, const QString& text) override {
+        return Reply("information: " + text);
+    }
     std::optional<QString> ChooseFolder(QWidget*, const QString& title,
                                         const QString& startFolder) override {
         return Next(title, startFolder);
@@ -30,8 +38,21 @@ public:
                                           const QString&) override {
         return Next(title, folder);
     }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString& title, const QString& folder,
+                                          const QString&) override {
+        return Next(title, folder);
+    }
 
 private:
+    bool Reply(const QString& message) {
+        messages << message;
+        if (replies.empty()) {
+            return false;
+        }
+        const bool reply = replies.front();
+        replies.pop_front();
+        return reply;
+    }
     std::optional<QString> Next(const QString& title, const QString& folder) {
         titles << title;
         startFolders << folder;

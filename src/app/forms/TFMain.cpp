@@ -1,71 +1,177 @@
 #include "app/forms/TFMain.h"
 
+#include "app/find/FindReplace.h"
 #include "app/forms/RecentFilesMenu.h"
+#include "highlight/HighlighterStyles.h"
+#include "highlight/SynHighlighterSPSS.h"
 #include "platform/shell/Shell.h"
 #include "settings/Environment.h"
-#include "settings/forms/TfrmEnvironment.h"
+#include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
 
 namespace qs {
 
-TFMain::TFMain(std::shared_ptr<RegistryBackend> registry, QWidget* parent)
-    : QMainWindow(parent), m_registry(std::move(registry)) {
+TFMain::TFMain(std::shared_ptr<RegistryBackend> registry, std::unique_ptr<TQuillstone> appObject,
+               const std::vector<std::string>& arguments, QWidget* parent)
+    : QMainWindow(parent), m_registry(std::move(registry)), m_appObject(std::move(appObject)) {
     setObjectName("FMain");
     setWindowTitle("Quillstone");
     resize(782, 496);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    CreateMenus();
-    m_launcher = [this](const std::vector<std::string>& arguments) { StartProgram(arguments); };
-    LoadSettings();
-    m_recentFiles->Load();
+    m_launcher = [this](const std::vector<std::string>& args) { StartProgram(args); };
+    FormCreate(arguments);
 }
 
-TFMain::~TFMain() = default;
+TFMain::~TFMain() {
+    FormDestroy();
+    if (QApplication::instance() != nullptr) {
+        qApp->removeEventFilter(this);
+    }
+}
 
-void TFMain::CreateMenus() {
-    mnuFile = menuBar()->addMenu("&File");
-    mnuReopen = mnuFile->addMenu("Reopen");
-    mnuReopen->menuAction()->setEnabled(false);
-    mnuFile->addSeparator();
-    mnuExit = mnuFile->addAction("Exit", QKeySequence("Ctrl+Q"), this, &QWidget::close);
+void TFMain::FormCreate(const std::vector<std::string>& arguments) {
+    // 1. The application object first: everything after may use it.
+    if (!m_appObject) {
+        m_appObject = std::make_unique<TQuillstone>();
+    }
+    m_appObject->RegistryKey = kSettingsKey;
+    m_highlighter = std::make_unique<TSynSPSSHighlighter>();
+    m_highlighter->SymbolAttri().SetForeground(0x800000); // navy
+    m_highlighter->SetVariables({"a", "inv", ""});
 
-    mnuSettings = menuBar()->addMenu("Settings");
-    mnuEnvironment = mnuSettings->addAction("Environment...", this, &TFMain::mnuEnvironmentClick);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateClientArea();
+    CreateStatusBar();
+    m_findReplace = std::make_unique<TFindReplace>(
+        this, SynEdit, [this](const QString& text) { SetStatus(text, 0); }, nullptr);
 
+    // 2. The stored styles; a missing or partial store keeps the defaults.
+    LoadStyles(*m_highlighter, RootKey::CurrentUser, m_appObject->RegistryKey + "Style",
+               m_registry);
+    SynEdit->RefreshStyles();
+    // 3.
+    UpdateCommandStates();
+    SetCaption(QString());
+    // 5. and 6.
+    LoadSettings();
     m_recentFiles = new RecentFilesMenu(
-        mnuFile, mnuReopen,
-        [this](const std::string& path) {
-            m_launcher({"/REOPEN", path});
-        },
+        mnuFile, mnuReopen, [this](const std::string& path) { m_launcher({"/REOPEN", path}); },
         m_registry);
+    m_recentFiles->Load();
+    UpdateCommandStates();
+    // 7. A data or syntax file named on the command line.
+    if (!arguments.empty()) {
+        const QString first = QString::fromStdString(arguments.front());
+        if (first.contains(".sav")) {
+            LoadDataFile(first);
+        } else if (first.contains(".sps")) {
+            OpenSyntaxFile(first);
+        }
+    }
+    qApp->installEventFilter(this);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        m_clipboardHasText = mime != nullptr && mime->hasText();
+        actPaste->setEnabled(m_clipboardHasText);
+    });
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    m_clipboardHasText = mime != nullptr && mime->hasText();
+    UpdateCommandStates();
+}
+
+void TFMain::CreateClientArea() {
+    tlObjectTree = new QTreeWidget;
+    tlObjectTree->setObjectName("tlObjectTree");
+    tlObjectTree->setColumnCount(1);
+    tlObjectTree->setHeaderLabels({"Datafile objects"});
+    tlObjectTree->header()->setStretchLastSection(false);
+    SynEdit = new TSyntaxEditor;
+    SynEdit->setObjectName("SynEdit");
+    SynEdit->SetHighlighter(m_highlighter.get());
+    Splitter = new QSplitter(Qt::Horizontal);
+    Splitter->setHandleWidth(3);
+    Splitter->setChildrenCollapsible(false);
+    Splitter->addWidget(tlObjectTree);
+    Splitter->addWidget(SynEdit);
+    Splitter->setStretchFactor(1, 1);
+    Splitter->setSizes({137, 782 - 137 - 3});
+    setCentralWidget(Splitter);
+    // The single column fills the tree, after every move of the splitter too.
+    const auto fitColumn = [this] { tlObjectTree->setColumnWidth(0, tlObjectTree->width() - 4); };
+    connect(Splitter, &QSplitter::splitterMoved, this, fitColumn);
+    fitColumn();
+
+    connect(SynEdit, &TSyntaxEditor::UserChanged, this, &TFMain::SynEditChange);
+    connect(SynEdit, &TSyntaxEditor::FocusEntered, this, &TFMain::SynEditEnter);
+}
+
+void TFMain::CreateStatusBar() {
+    m_statusPanels[0] = new QLabel;
+    m_statusPanels[0]->setFixedWidth(300);
+    m_statusPanels[1] = new QLabel("Datafile:");
+    m_statusPanels[1]->setMinimumWidth(50);
+    statusBar()->addWidget(m_statusPanels[0]);
+    statusBar()->addWidget(m_statusPanels[1], 1);
 }
 
 void TFMain::SetCaption(const QString& text) {
     setWindowTitle("Quillstone - " + text);
 }
 
-void TFMain::UpdateCommandStates() {
-    mnuReopen->menuAction()->setEnabled(!m_recentFiles->List().Items().empty());
+void TFMain::SetStatus(const QString& text, int panel) {
+    if (panel == 0 || panel == 1) {
+        m_statusPanels[panel]->setText(text);
+    }
 }
 
-bool TFMain::OpenSyntaxFile(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        ui::Dialogs().Warning(this, "The selected file does not exist.");
-        SetCaption(QString());
-        return false;
+QString TFMain::Status(int panel) const {
+    return panel == 0 || panel == 1 ? m_statusPanels[panel]->text() : QString();
+}
+
+QString TFMain::FileName() const {
+    return QString::fromStdString(m_appObject->FileName);
+}
+
+QString TFMain::DataFileName() const {
+    return QString::fromStdString(m_appObject->DataFileName);
+}
+
+void TFMain::UpdateCommandStates() {
+    const bool hasText = !SynEdit->IsEmpty();
+    actUndo->setEnabled(SynEdit->CanUndo());
+    actRedo->setEnabled(SynEdit->CanRedo());
+    actSave->setEnabled(m_modified);
+    actRun->setEnabled(hasText);
+    actFind->setEnabled(hasText);
+    mnuSaveAs->setEnabled(m_modified);
+    mnuClose->setEnabled(m_modified);
+    mnuPrint->setEnabled(hasText);
+    mnuRun->menuAction()->setEnabled(hasText);
+    mnuAll->setEnabled(hasText);
+    actPaste->setEnabled(m_clipboardHasText);
+    if (m_recentFiles != nullptr) {
+        mnuReopen->menuAction()->setEnabled(!m_recentFiles->List().Items().empty());
     }
-    m_fileName = QFileInfo(path).absoluteFilePath();
-    SetCaption(m_fileName);
-    m_recentFiles->Add(m_fileName.toStdString());
-    return true;
 }
 
 std::optional<QString> TFMain::ExecuteOpenSyntaxDialog() {
@@ -82,18 +188,7 @@ void TFMain::LoadSettings() {
     for (const std::string& error : settings.errors) {
         ui::Dialogs().Warning(this, QString::fromStdString(error));
     }
-    if (m_recentFiles != nullptr) {
-        UpdateCommandStates();
-    }
-}
-
-void TFMain::mnuEnvironmentClick() {
-    {
-        TfrmEnvironment dialog(
-            this, [this] { LoadSettings(); }, m_registry);
-        dialog.exec();
-    }
-    LoadSettings();
+    UpdateCommandStates();
 }
 
 void TFMain::StartProgram(const std::vector<std::string>& arguments) {
@@ -104,10 +199,33 @@ void TFMain::StartProgram(const std::vector<std::string>& arguments) {
     }
 }
 
-void TFMain::closeEvent(QCloseEvent* event) {
-    m_recentFiles->Store();
-    m_recentFiles->Release();
-    event->accept();
+void TFMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+    // A dialog or message box of ours closing hands the focus back: that activation
+    // refreshes, unless the refresh itself showed the box.
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && (qobject_cast<QDialog*>(widget) != nullptr) && !m_refreshing) {
+            m_ownWindowClosed = true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFMain::FormActivate() {
+    const bool first = !m_shownOnce;
+    m_shownOnce = true;
+    if (!first && !m_ownWindowClosed) {
+        return;
+    }
+    m_ownWindowClosed = false;
+    RefreshDataFileObjects();
 }
 
 } // namespace qs

@@ -1,6 +1,8 @@
 // The main window: one syntax document per process, with the data file objects beside it.
 #pragma once
 
+#include "app/SyntaxFile.h"
+#include "app/TQuillstone.h"
 #include "platform/registry/RegistryBackend.h"
 
 #include <QMainWindow>
@@ -11,12 +13,19 @@
 #include <string>
 #include <vector>
 
-class QMenu;
 class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QTreeWidget;
 
 namespace qs {
 
 class RecentFilesMenu;
+class TFindReplace;
+class TSynSPSSHighlighter;
+class TSyntaxEditor;
 
 class TFMain : public QMainWindow {
     Q_OBJECT
@@ -25,47 +34,113 @@ public:
     using ProgramLauncher = std::function<void(const std::vector<std::string>& arguments)>;
 
     explicit TFMain(std::shared_ptr<RegistryBackend> registry = DefaultRegistryBackend(),
-                    QWidget* parent = nullptr);
+                    std::unique_ptr<TQuillstone> appObject = nullptr,
+                    const std::vector<std::string>& arguments = {}, QWidget* parent = nullptr);
     ~TFMain() override;
 
     // "Quillstone - " followed by the text.
     void SetCaption(const QString& text);
+    void SetStatus(const QString& text, int panel);
+    QString Status(int panel) const;
     void UpdateCommandStates();
-    // Makes the file the document; a missing file gives a warning and an untitled caption.
     bool OpenSyntaxFile(const QString& path);
+    bool WriteSyntaxFile();
+    void LoadDataFile(const QString& path);
+    void RefreshDataFileObjects();
+    // Rebuilds the object tree from a data file; an empty path clears it.
+    virtual void LoadObjectTree(const QString& path);
     // The "Open syntax file" dialog; nullopt when cancelled.
     std::optional<QString> ExecuteOpenSyntaxDialog();
     void LoadSettings();
     void SetProgramLauncher(ProgramLauncher launcher) { m_launcher = std::move(launcher); }
+    // The question asked when the window goes away with unsaved changes; runs once.
+    void FormDestroy();
 
+    // Handlers.
+    void actNewExecute();
+    void actOpenExecute();
+    void actSaveExecute();
+    void mnuSaveAsClick();
+    void mnuCloseClick();
+    void mnuExitClick();
+    void actUndoExecute();
+    void actRedoExecute();
+    void actCutExecute();
+    void actCopyExecute();
+    void actPasteExecute();
+    void actDeleteExecute();
+    void actRunExecute();
+    void mnuAllClick();
+    void actRefreshDatafileExecute();
+    void mnuNewDataClick();
+    void mnuOpenDataClick();
     void mnuEnvironmentClick();
+    void SynEditChange();
+    void SynEditEnter();
 
     const QString& SyntaxDialogFolder() const { return m_syntaxFolder; }
     const QString& DataDialogFolder() const { return m_dataFolder; }
     bool AutoRefresh() const { return m_autoRefresh; }
-    const QString& FileName() const { return m_fileName; }
+    bool Modified() const { return m_modified; }
+    QString FileName() const;
+    QString DataFileName() const;
+    TextEncoding Encoding() const { return m_encoding; }
     RecentFilesMenu& RecentFiles() { return *m_recentFiles; }
+    TQuillstone& AppObject() { return *m_appObject; }
+    TSynSPSSHighlighter& SynSPSSHighlighter() { return *m_highlighter; }
 
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuReopen = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuSettings = nullptr;
-    QAction* mnuEnvironment = nullptr;
+    TSyntaxEditor* SynEdit = nullptr;
+    QTreeWidget* tlObjectTree = nullptr;
+    QSplitter* Splitter = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QAction *actNew = nullptr, *actOpen = nullptr, *actSave = nullptr, *actPrint = nullptr;
+    QAction *actUndo = nullptr, *actRedo = nullptr, *actCut = nullptr, *actCopy = nullptr;
+    QAction *actPaste = nullptr, *actDelete = nullptr, *actFind = nullptr, *actFindP = nullptr;
+    QAction *actFindN = nullptr, *actReplace = nullptr, *actRun = nullptr;
+    QAction *actRefreshDatafile = nullptr, *actStyle = nullptr, *actSearchWordHelp = nullptr;
+    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
+    QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
+    QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
+    QAction *mnuClose = nullptr, *mnuPrint = nullptr, *mnuExit = nullptr, *mnuAll = nullptr;
+    QAction *mnuEnvironment = nullptr, *mnuLoadLanguageDef = nullptr, *mnuAbout = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateActions();
     void CreateMenus();
+    void CreateToolBar();
+    void CreateClientArea();
+    void CreateStatusBar();
+    void FormCreate(const std::vector<std::string>& arguments);
+    void FormActivate();
     void StartProgram(const std::vector<std::string>& arguments);
+    // The Save As dialog and, when confirmed, the write; false when cancelled or failed.
+    bool SaveAs();
+    void RunText(const std::string& syntax);
 
     std::shared_ptr<RegistryBackend> m_registry;
+    std::unique_ptr<TQuillstone> m_appObject;
+    std::unique_ptr<TSynSPSSHighlighter> m_highlighter;
+    std::unique_ptr<TFindReplace> m_findReplace;
     RecentFilesMenu* m_recentFiles = nullptr;
     ProgramLauncher m_launcher;
-    QString m_fileName;
+    QLabel* m_statusPanels[2] = {nullptr, nullptr};
     QString m_syntaxFolder;
     QString m_dataFolder;
     bool m_autoRefresh = true;
+    bool m_modified = false;
+    bool m_destroyed = false;
+    bool m_clipboardHasText = false;
+    TextEncoding m_encoding = TextEncoding::Utf8;
+    // Activation refresh: only when one of our own windows handed the focus back, and
+    // never for a window that a refresh itself showed.
+    bool m_ownWindowClosed = false;
+    bool m_refreshing = false;
+    bool m_shownOnce = false;
 };
 
 } // namespace qs

@@ -13,7 +13,7 @@ namespace qs {
 std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
                                                 const std::vector<std::string>& arguments,
                                                 std::shared_ptr<RegistryBackend> registry) {
-    auto window = std::make_unique<TFMain>(std::move(registry));
+    auto window = std::make_unique<TFMain>(std::move(registry), nullptr, arguments);
     switch (mode) {
     case TStartMode::Open: {
         const std::optional<QString> file = window->ExecuteOpenSyntaxDialog();
@@ -70,7 +70,9 @@ int QuillstoneMain(int argc, char** argv) {
         return 0;
     }
     window->show();
-    return app.exec();
+    const int code = app.exec();
+    window->FormDestroy();
+    return code;
 }
 
 } // namespace qs

@@ -24,7 +24,7 @@ TEST(MainWindow, FreshUserHasPersonalFoldersAutoRefreshAndNoReopen) {
     test::TempRegistry reg;
     test::ScriptedDialogs dialogs;
     TFMain window(reg.store);
-    EXPECT_EQ(window.windowTitle(), "Quillstone");
+    EXPECT_EQ(window.windowTitle().toStdString(), "Quillstone - ");
     EXPECT_TRUE(window.AutoRefresh());
     EXPECT_FALSE(window.SyntaxDialogFolder().isEmpty());
     EXPECT_EQ(window.SyntaxDialogFolder(), window.DataDialogFolder());

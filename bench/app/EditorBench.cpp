@@ -1,0 +1,102 @@
+// Opening a huge syntax file in the main window and typing at its end: the time to the
+// first highlighted screen, the time per keystroke, and the peak memory.
+#include "app/forms/TFMain.h"
+#include "../highlight/SyntaxGenerator.h"
+#include "platform/registry/HiveFileBackend.h"
+#include "ui/TSyntaxEditor.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <cstdlib>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::filesystem::path dir = argc > 1 ? argv[1] : "bench-editor";
+    const std::size_t megabytes = argc > 2 ? std::stoul(argv[2]) : 20;
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "huge.sps";
+    // Generated in a child process, so that the generator's memory is not counted.
+    const pid_t child = fork();
+    if (child == 0) {
+        const auto variables = qs::bench::GenerateVariables(30000, 7);
+        std::string text = qs::bench::GenerateSyntax(megabytes << 20, variables, 7);
+        std::ofstream out(file, std::ios::binary);
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            out.write(text.data() + start, static_cast<std::streamsize>(end - start));
+            out << "\r\n"; // Windows line ends, as the editor writes them
+            start = end + 1;
+        }
+        std::_Exit(out.good() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::size_t lines = 0;
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            ++lines;
+        }
+    }
+    const double fileMb = static_cast<double>(std::filesystem::file_size(file)) / (1 << 20);
+
+    QApplication app(argc, argv);
+    auto registry = std::make_shared<qs::HiveFileBackend>((dir / "registry.reg").string());
+    qs::TFMain window(registry);
+    window.show();
+    QApplication::processEvents();
+
+    const auto openStart = Clock::now();
+    window.OpenSyntaxFile(QString::fromStdString(file.string()));
+    window.SynEdit->viewport()->repaint(); // the first screen, highlighted
+    const double openMs = Ms(Clock::now() - openStart);
+
+    window.SynEdit->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    window.SynEdit->viewport()->repaint();
+    std::vector<double> keys;
+    for (int i = 0; i < 60; ++i) {
+        const auto start = Clock::now();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+        QApplication::sendEvent(window.SynEdit, &press);
+        window.SynEdit->viewport()->repaint();
+        keys.push_back(Ms(Clock::now() - start));
+    }
+    std::sort(keys.begin(), keys.end());
+    double sum = 0;
+    for (double k : keys) {
+        sum += k;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+
+    std::printf("file: %.1f MB, %zu lines\n", fileMb, lines);
+    std::printf("open and show the first screen highlighted: %.0f ms (target < 1000 ms)\n", openMs);
+    std::printf("keystroke at the end: mean %.2f ms, median %.2f ms, max %.2f ms (target < 16 ms)\n",
+                sum / keys.size(), keys[keys.size() / 2], keys.back());
+    std::printf("peak memory: %.0f MB = %.1f x the file (target < 5 x)\n", peakMb, peakMb / fileMb);
+    std::printf("modified after typing: %s\n", window.Modified() ? "yes" : "no");
+    // The typed text is no one's work: leave without the question about saving it.
+    std::fflush(stdout);
+    std::_Exit(0);
+}

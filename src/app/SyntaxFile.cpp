@@ -1,0 +1,376 @@
+#include "app/SyntaxFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qs {
+
+namespace {
+
+// Windows-1252 0x80..0x9F; zero marks the unassigned bytes.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char32_t Cp1252ToUnicode(unsigned char b) {
+    if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0) {
+        return kCp1252High[b - 0x80];
+    }
+    return b;
+}
+
+// -1 when the code point has no byte in Windows-1252.
+int UnicodeToCp1252(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        return static_cast<int>(cp);
+    }
+    for (int i = 0; i < 32; ++i) {
+        const char32_t mapped = kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<char32_t>(0x80 + i);
+        if (mapped == cp) {
+            return 0x80 + i;
+        }
+    }
+    return -1;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of the valid UTF-8 sequence at i, or 0.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        return 1;
+    }
+    std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    if (c < 0xC2 || c > 0xF4 || i + len > s.size()) {
+        return 0;
+    }
+    const auto c1 = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+        (c == 0xF4 && c1 > 0x8F)) {
+        return 0; // overlong, surrogate or beyond U+10FFFF
+    }
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return len;
+}
+
+// Validates UTF-8 piece by piece: a sequence cut by the end of a piece is finished
+// with the next one.
+class Utf8Checker {
+public:
+    bool Feed(std::string_view piece) {
+        std::size_t i = 0;
+        while (!m_carry.empty() && i < piece.size()) {
+            m_carry += piece[i++];
+            const std::size_t len = SequenceOrNeed(m_carry);
+            if (len == 0) {
+                return m_ok = false;
+            }
+            if (len == m_carry.size()) {
+                m_carry.clear();
+            }
+        }
+        while (i < piece.size()) {
+            while (i + 8 <= piece.size()) { // ASCII runs eight bytes at a time
+                std::uint64_t block;
+                std::memcpy(&block, piece.data() + i, 8);
+                if (block & 0x8080808080808080ULL) {
+                    break;
+                }
+                i += 8;
+            }
+            if (i >= piece.size()) {
+                break;
+            }
+            const std::size_t len = SequenceOrNeed(piece.substr(i));
+            if (len == 0) {
+                return m_ok = false;
+            }
+            if (i + len > piece.size()) {
+                m_carry.assign(piece.substr(i));
+                break;
+            }
+            i += len;
+        }
+        return m_ok;
+    }
+    bool Finish() const { return m_ok && m_carry.empty(); }
+
+private:
+    // The length of the sequence at the start of s; more than s.size() when s ends inside
+    // a sequence that may still be valid; 0 when it is not valid.
+    static std::size_t SequenceOrNeed(std::string_view s) {
+        const auto c = static_cast<unsigned char>(s[0]);
+        if (c < 0x80) {
+            return 1;
+        }
+        const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        if (c < 0xC2 || c > 0xF4) {
+            return 0;
+        }
+        if (s.size() < len) {
+            for (std::size_t k = 1; k < s.size(); ++k) {
+                if ((static_cast<unsigned char>(s[k]) & 0xC0) != 0x80) {
+                    return 0;
+                }
+            }
+            return len;
+        }
+        return Utf8SequenceLength(s, 0);
+    }
+
+    std::string m_carry;
+    bool m_ok = true;
+};
+
+bool IsUtf8(std::string_view s) {
+    Utf8Checker checker;
+    checker.Feed(s);
+    return checker.Finish();
+}
+
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const std::size_t len = Utf8SequenceLength(s, i);
+    if (len <= 1) {
+        ++i;
+        return c;
+    }
+    char32_t cp = c & (0x7F >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    }
+    i += len;
+    return cp;
+}
+
+std::string NormaliseLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    ForEachLine(text, [&](std::string_view line) {
+        out.append(line);
+        out += "\r\n";
+    });
+    return out;
+}
+
+FileResult Failure(const std::string& what) {
+    return {false, what + ": " + std::strerror(errno)};
+}
+
+} // namespace
+
+SyntaxFileText DecodeSyntaxFile(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && IsUtf8(bytes.substr(3))) {
+        return {std::string(bytes.substr(3)), TextEncoding::Utf8Bom};
+    }
+    if (IsUtf8(bytes)) {
+        return {std::string(bytes), TextEncoding::Utf8};
+    }
+    SyntaxFileText result{{}, TextEncoding::SingleByte};
+    result.text.reserve(bytes.size() + bytes.size() / 8);
+    for (char c : bytes) {
+        AppendUtf8(result.text, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+EncodeResult EncodeSyntaxFile(std::string_view utf8Text, TextEncoding encoding) {
+    std::string text = NormaliseLineEnds(utf8Text);
+    if (encoding == TextEncoding::Utf8) {
+        return {true, std::move(text), {}};
+    }
+    if (encoding == TextEncoding::Utf8Bom) {
+        return {true, "\xEF\xBB\xBF" + text, {}};
+    }
+    std::string bytes;
+    bytes.reserve(text.size());
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        const char32_t cp = DecodeUtf8(text, i);
+        line += cp == '\n';
+        const int b = UnicodeToCp1252(cp);
+        if (b < 0) {
+            return {false,
+                    {},
+                    "line " + std::to_string(line) + " holds \"" + text.substr(at, i - at) +
+                        "\", which the file's encoding (Windows-1252) cannot hold"};
+        }
+        bytes += static_cast<char>(b);
+    }
+    return {true, std::move(bytes), {}};
+}
+
+StreamResult StreamSyntaxFile(const std::string& path,
+                              const std::function<void(std::uint64_t)>& begin,
+                              const std::function<void(std::string_view)>& sink) {
+    StreamResult result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = Failure("Cannot open " + path).error;
+        return result;
+    }
+    std::string chunk(1 << 20, '\0');
+    // Reads the whole file once, handing each piece to `use`.
+    const auto pass = [&](const std::function<void(std::string_view)>& use) {
+        if (::lseek(fd, 0, SEEK_SET) != 0) {
+            return false;
+        }
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+            if (n == 0) {
+                return true;
+            }
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            use(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        }
+    };
+    // First the encoding, which needs the whole file, then the text.
+    Utf8Checker checker;
+    std::string head;
+    bool ok = pass([&](std::string_view piece) {
+        if (head.size() < 3) {
+            head.append(piece.substr(0, 3 - head.size()));
+        }
+        result.bytes += piece.size();
+        checker.Feed(piece);
+    });
+    const bool utf8 = checker.Finish();
+    result.encoding = !utf8 ? TextEncoding::SingleByte
+                      : head == "\xEF\xBB\xBF" ? TextEncoding::Utf8Bom
+                                                : TextEncoding::Utf8;
+    if (ok) {
+        begin(result.encoding == TextEncoding::Utf8Bom ? result.bytes - 3
+              : result.encoding == TextEncoding::Utf8  ? result.bytes
+                                                       : result.bytes + result.bytes / 4);
+        std::size_t skip = result.encoding == TextEncoding::Utf8Bom ? 3 : 0;
+        std::string converted;
+        ok = pass([&](std::string_view piece) {
+            const std::size_t drop = std::min(skip, piece.size());
+            piece.remove_prefix(drop);
+            skip -= drop;
+            if (result.encoding != TextEncoding::SingleByte) {
+                sink(piece);
+                return;
+            }
+            converted.clear();
+            for (char c : piece) {
+                AppendUtf8(converted, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+            }
+            sink(converted);
+        });
+    }
+    if (!ok) {
+        result.error = Failure("Cannot read " + path).error;
+    }
+    ::close(fd);
+    result.ok = ok;
+    return result;
+}
+
+FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Failure("Cannot open " + path);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    bytes.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const FileResult failed = Failure("Cannot read " + path);
+            ::close(fd);
+            return failed;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return {true, {}};
+}
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::error_code ec;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, ec)) {
+        target = std::filesystem::weakly_canonical(target, ec);
+    }
+    const std::filesystem::path folder = target.parent_path();
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return Failure("Cannot write a file in " + (folder.empty() ? std::string(".") : folder.string()));
+    }
+    FileResult result{true, {}};
+    struct stat old {};
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644 & ~[] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mask;
+    }();
+    if (::fchmod(fd, mode) != 0) {
+        result = Failure("Cannot set the permissions of " + temp);
+    }
+    for (std::size_t done = 0; result.ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            result = Failure("Cannot write " + target.string());
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (result.ok && ::fsync(fd) != 0) {
+        result = Failure("Cannot write " + target.string());
+    }
+    if (::close(fd) != 0 && result.ok) {
+        result = Failure("Cannot write " + target.string());
+    }
+    if (result.ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+        result = Failure("Cannot replace " + target.string());
+    }
+    if (!result.ok) {
+        ::unlink(temp.c_str());
+    }
+    return result;
+}
+
+} // namespace qs

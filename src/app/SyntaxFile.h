@@ -1,0 +1,78 @@
+// Reading and writing syntax files without damaging them: the text reaches the editor as
+// UTF-8, and every byte other than the line ends goes back to disk as it came.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qs {
+
+enum class TextEncoding {
+    Utf8,      // valid UTF-8 (plain ASCII included), no byte-order mark
+    Utf8Bom,   // valid UTF-8 behind a byte-order mark, which is kept
+    SingleByte // anything else: the Windows-1252 code page, every byte kept
+};
+
+struct SyntaxFileText {
+    std::string text; // UTF-8, line ends as in the file
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Decodes file bytes. Windows-1252's five unassigned bytes map to the C1 controls of the
+// same value so that they too come back unchanged.
+SyntaxFileText DecodeSyntaxFile(std::string_view bytes);
+
+struct StreamResult {
+    bool ok = false;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::uint64_t bytes = 0; // the file's size
+    std::string error;
+};
+
+// Reads a syntax file and hands it to `sink` as UTF-8, piece by piece, so that a huge file
+// is never held twice. `begin` learns the size of the text to come first (a hint).
+StreamResult StreamSyntaxFile(const std::string& path,
+                              const std::function<void(std::uint64_t textSize)>& begin,
+                              const std::function<void(std::string_view piece)>& sink);
+
+struct EncodeResult {
+    bool ok = false;
+    std::string bytes;
+    std::string error; // what cannot be written in the file's encoding
+};
+
+// The editor text as file bytes: every line followed by CR LF (a last line without a
+// line break gets one; an empty text stays empty), in `encoding`.
+EncodeResult EncodeSyntaxFile(std::string_view utf8Text, TextEncoding encoding);
+
+// Splits at CR LF, LF or CR; a final line break ends the last line and adds none.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            visit(text.substr(start));
+            return;
+        }
+        visit(text.substr(start, end - start));
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+}
+
+struct FileResult {
+    bool ok = false;
+    std::string error;
+};
+
+// Reads a whole file.
+FileResult ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Replaces the file's content atomically: a temporary file in the same folder is written
+// and synced, takes the old file's permissions, and is renamed over it. A failure at any
+// point leaves the old file as it was. A symbolic link is followed, not replaced.
+FileResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace qs

@@ -1,0 +1,136 @@
+#include "ui/TSpssLexer.h"
+
+#include "highlight/SynHighlighterSPSS.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <string_view>
+
+namespace qs {
+
+namespace {
+
+QColor FromTColor(TColor color, QColor fallback) {
+    if (color == clNone) {
+        return fallback;
+    }
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+} // namespace
+
+TSpssLexer::TSpssLexer(TSynSPSSHighlighter& highlighter, QObject* parent)
+    : QsciLexerCustom(parent), m_highlighter(highlighter) {}
+
+QFont TSpssLexer::EditorFont() {
+    QFont font("Courier New");
+    font.setStyleHint(QFont::TypeWriter);
+    // 13 pixels high; the editor control takes sizes in points only.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+    font.setPointSizeF(13.0 * 72.0 / dpi);
+    return font;
+}
+
+QString TSpssLexer::description(int style) const {
+    if (style < 0 || style >= kTokenKindCount) {
+        return {};
+    }
+    const auto* attr =
+        const_cast<TSynSPSSHighlighter&>(m_highlighter).AttributeFor(static_cast<TokenKind>(style));
+    return attr != nullptr ? QString::fromStdString(attr->Name()) : QString("Line end");
+}
+
+QColor TSpssLexer::defaultColor(int style) const {
+    const auto* attr = style >= 0 && style < kTokenKindCount
+                           ? const_cast<TSynSPSSHighlighter&>(m_highlighter)
+                                 .AttributeFor(static_cast<TokenKind>(style))
+                           : nullptr;
+    return attr != nullptr ? FromTColor(attr->Foreground(), Qt::black) : QColor(Qt::black);
+}
+
+QColor TSpssLexer::defaultPaper(int style) const {
+    const auto* attr = style >= 0 && style < kTokenKindCount
+                           ? const_cast<TSynSPSSHighlighter&>(m_highlighter)
+                                 .AttributeFor(static_cast<TokenKind>(style))
+                           : nullptr;
+    return attr != nullptr ? FromTColor(attr->Background(), Qt::white) : QColor(Qt::white);
+}
+
+QFont TSpssLexer::defaultFont(int style) const {
+    QFont font = EditorFont();
+    const auto* attr = style >= 0 && style < kTokenKindCount
+                           ? const_cast<TSynSPSSHighlighter&>(m_highlighter)
+                                 .AttributeFor(static_cast<TokenKind>(style))
+                           : nullptr;
+    if (attr != nullptr) {
+        font.setBold(attr->Style() & fsBold);
+        font.setItalic(attr->Style() & fsItalic);
+        font.setUnderline(attr->Style() & fsUnderline);
+        font.setStrikeOut(attr->Style() & fsStrikeOut);
+    }
+    return font;
+}
+
+void TSpssLexer::styleText(int start, int end) {
+    QsciScintilla* ed = editor();
+    if (ed == nullptr || end <= start) {
+        return;
+    }
+    const auto send = [ed](unsigned int message, unsigned long w = 0, long l = 0) {
+        return ed->SendScintilla(message, w, l);
+    };
+    const long firstLine = send(QsciScintilla::SCI_LINEFROMPOSITION, start);
+    const long lastLine = send(QsciScintilla::SCI_LINEFROMPOSITION, end - 1);
+    int state = firstLine > 0 ? static_cast<int>(send(QsciScintilla::SCI_GETLINESTATE, firstLine - 1))
+                              : 0;
+    // Styled in batches of lines, so that a jump to the end of a huge file needs no style
+    // buffer as large as the file.
+    constexpr long kBatchBytes = 1 << 18;
+    long line = firstLine;
+    while (line <= lastLine) {
+        const long from = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
+        long stopLine = line;
+        while (stopLine < lastLine &&
+               send(QsciScintilla::SCI_POSITIONFROMLINE, stopLine + 1) - from < kBatchBytes) {
+            ++stopLine;
+        }
+        const long stop = send(QsciScintilla::SCI_POSITIONFROMLINE, stopLine + 1) > from
+                              ? send(QsciScintilla::SCI_POSITIONFROMLINE, stopLine + 1)
+                              : send(QsciScintilla::SCI_GETLENGTH);
+        // Direct access to the document's bytes: no copy of the range.
+        const char* text = reinterpret_cast<const char*>(
+            send(QsciScintilla::SCI_GETRANGEPOINTER, from, stop - from));
+        if (text == nullptr) {
+            return;
+        }
+        m_styles.assign(static_cast<std::size_t>(stop - from),
+                        static_cast<char>(TokenKind::LineEnd));
+        for (; line <= stopLine; ++line) {
+            const long lineStart = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
+            const long lineEnd = send(QsciScintilla::SCI_GETLINEENDPOSITION, line);
+            m_highlighter.SetLineState(state);
+            m_highlighter.BeginLine(
+                std::string_view(text + (lineStart - from), lineEnd - lineStart),
+                static_cast<int>(line));
+            while (!m_highlighter.AtLineEnd()) {
+                const long at = lineStart - from + m_highlighter.TokenStart();
+                std::fill_n(m_styles.begin() + at, m_highlighter.TokenText().size(),
+                            static_cast<char>(m_highlighter.TokenKindOrdinal()));
+                m_highlighter.NextToken();
+            }
+            state = m_highlighter.GetLineState();
+            send(QsciScintilla::SCI_SETLINESTATE, line, state);
+        }
+        send(QsciScintilla::SCI_STARTSTYLING, from);
+        ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, stop - from, m_styles.data());
+    }
+    if (m_styles.capacity() > 2 * kBatchBytes) {
+        m_styles = std::string(); // a long line made it large: give the memory back
+    }
+}
+
+} // namespace qs

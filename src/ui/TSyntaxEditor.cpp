@@ -1,0 +1,365 @@
+#include "ui/TSyntaxEditor.h"
+
+#include "highlight/SynHighlighterSPSS.h"
+#include "ui/EditorKeys.h"
+#include "ui/TSpssLexer.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+
+namespace qs {
+
+namespace {
+
+using SB = QsciScintillaBase;
+constexpr int kBookmarkMargin = 1;
+constexpr int kTabWidth = 8;
+constexpr int kBlockIndent = 2;
+
+// The editor control's own accessibility object counts the characters from the start of
+// the text up to the caret after every screen update, which makes typing at the end of a
+// huge file slow. While no assistive technology listens, a plain one stands in for it.
+QAccessibleInterface* PlainEditorAccessible(const QString& key, QObject* object) {
+    if (QAccessible::isActive() || key != "qs::TSyntaxEditor" || !object->isWidgetType()) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+}
+
+} // namespace
+
+TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(PlainEditorAccessible);
+        return true;
+    }();
+    (void)installed;
+    Configure();
+    // Changes are noticed just before they happen; the report follows once the change is
+    // done: at the end of the key or mouse event that made it, or from the event loop.
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int, int, int, int, int, int, int) {
+                if (m_loading || (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) {
+                    return;
+                }
+                m_editedLine = SendScintilla(SCI_LINEFROMPOSITION, position);
+                if (!m_changePending) {
+                    m_changePending = true;
+                    QMetaObject::invokeMethod(this, &TSyntaxEditor::FlushChanges,
+                                              Qt::QueuedConnection);
+                }
+            });
+    connect(this, &QsciScintilla::cursorPositionChanged, this, [this] { TrimLineIfLeft(); });
+}
+
+TSyntaxEditor::~TSyntaxEditor() {
+    setLexer(nullptr);
+}
+
+void TSyntaxEditor::Configure() {
+    setUtf8(true);
+    setEolMode(EolWindows);
+    setFont(TSpssLexer::EditorFont());
+    setAutoIndent(true);
+    setIndentationsUseTabs(false);
+    setTabWidth(kTabWidth);
+    setIndentationWidth(kBlockIndent);
+    setBackspaceUnindents(true);
+    setBraceMatching(SloppyBraceMatch);
+    setWrapMode(WrapNone);
+    // Line numbers in the gutter, bookmarks beside them.
+    QFont gutter = TSpssLexer::EditorFont();
+    gutter.setPointSizeF(gutter.pointSizeF() * 0.85);
+    setMarginsFont(gutter);
+    setMarginType(0, NumberMargin);
+    setMarginWidth(0, "9999999");
+    setMarginLineNumbers(0, true);
+    setMarginType(kBookmarkMargin, SymbolMargin);
+    setMarginWidth(kBookmarkMargin, 14);
+    setMarginMarkerMask(kBookmarkMargin, 0x3FF);
+    setMarginSensitivity(kBookmarkMargin, false);
+    for (int n = 0; n < 10; ++n) {
+        SendScintilla(SCI_MARKERDEFINE, n, SC_MARK_CHARACTER + '0' + n);
+        SendScintilla(SCI_MARKERSETFORE, n, QColor(Qt::white));
+        SendScintilla(SCI_MARKERSETBACK, n, QColor(0, 0, 128));
+    }
+    // The caret may go past the end of a line, as in column selections.
+    SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
+    // Measuring every line's width would make opening a huge file slow.
+    SendScintilla(SCI_SETSCROLLWIDTH, 2000);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 0);
+    // The keystroke table below is the whole set: Scintilla's own defaults differ from it.
+    SendScintilla(SCI_CLEARALLCMDKEYS);
+    // Only the notices sent before a change: the editor control's handling of the others
+    // costs time in proportion to the position in the text, far too slow for huge files.
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+}
+
+void TSyntaxEditor::FlushChanges() {
+    if (m_changePending) {
+        m_changePending = false;
+        emit UserChanged();
+    }
+}
+
+void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
+    setLexer(nullptr);
+    m_lexer.reset();
+    if (highlighter != nullptr) {
+        m_lexer = std::make_unique<TSpssLexer>(*highlighter);
+        m_lexer->setDefaultFont(TSpssLexer::EditorFont());
+        setLexer(m_lexer.get());
+    }
+    SendScintilla(SCI_CLEARALLCMDKEYS);
+}
+
+void TSyntaxEditor::RefreshStyles() {
+    if (m_lexer) {
+        setLexer(nullptr);
+        setLexer(m_lexer.get());
+        SendScintilla(SCI_CLEARALLCMDKEYS);
+    }
+}
+
+void TSyntaxEditor::LoadText(std::string_view utf8) {
+    BeginLoad(utf8.size());
+    AppendLoaded(utf8);
+    EndLoad();
+}
+
+void TSyntaxEditor::BeginLoad(std::uint64_t sizeHint) {
+    m_loading = true;
+    // No undo record of the loaded text, and room for all of it and for the edits to come:
+    // growing the buffer later would hold a second copy of a huge file for a moment.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536));
+}
+
+void TSyntaxEditor::AppendLoaded(std::string_view piece) {
+    // Appended with its length, so that NUL bytes in a file are kept.
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+}
+
+void TSyntaxEditor::EndLoad() {
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_GOTOPOS, 0);
+    m_editedLine = -1;
+    m_changePending = false;
+    m_loading = false;
+}
+
+void TSyntaxEditor::Clear() {
+    LoadText({});
+}
+
+std::string TSyntaxEditor::Text() const {
+    auto* self = const_cast<TSyntaxEditor*>(this);
+    const long length = self->SendScintilla(SCI_GETLENGTH);
+    const char* bytes = reinterpret_cast<const char*>(self->SendScintilla(SCI_GETCHARACTERPOINTER));
+    return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string TSyntaxEditor::SelectedText() const {
+    auto* self = const_cast<TSyntaxEditor*>(this);
+    const long from = self->SendScintilla(SCI_GETSELECTIONSTART);
+    const long to = self->SendScintilla(SCI_GETSELECTIONEND);
+    if (self->SendScintilla(SCI_GETSELECTIONS) > 1 || self->SendScintilla(SCI_SELECTIONISRECTANGLE)) {
+        return self->selectedText().toStdString();
+    }
+    const char* bytes =
+        reinterpret_cast<const char*>(self->SendScintilla(SCI_GETRANGEPOINTER, from, to - from));
+    return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(to - from)) : std::string();
+}
+
+bool TSyntaxEditor::IsEmpty() const {
+    return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_GETLENGTH) == 0;
+}
+
+bool TSyntaxEditor::HasSelection() const {
+    return hasSelectedText();
+}
+
+long TSyntaxEditor::LineCount() const {
+    auto* self = const_cast<TSyntaxEditor*>(this);
+    const long lines = self->SendScintilla(SCI_GETLINECOUNT);
+    const long lastStart = self->SendScintilla(SCI_POSITIONFROMLINE, lines - 1);
+    return self->SendScintilla(SCI_GETLENGTH) > lastStart ? lines : lines - 1;
+}
+
+bool TSyntaxEditor::CanUndo() const {
+    return isUndoAvailable();
+}
+
+bool TSyntaxEditor::CanRedo() const {
+    return isRedoAvailable();
+}
+
+void TSyntaxEditor::ClearSelection() {
+    if (hasSelectedText()) {
+        removeSelectedText();
+    }
+}
+
+QString TSyntaxEditor::WordAtCaret() const {
+    int line = 0;
+    int index = 0;
+    getCursorPosition(&line, &index);
+    return wordAtLineIndex(line, index);
+}
+
+long TSyntaxEditor::PositionFromPoint(const QPoint& point) const {
+    return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_POSITIONFROMPOINT, point.x(),
+                                                           point.y());
+}
+
+long TSyntaxEditor::BookmarkLine(int number) const {
+    if (number < 0 || number > 9) {
+        return -1;
+    }
+    return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_MARKERNEXT, 0, 1 << number);
+}
+
+void TSyntaxEditor::ToggleBookmark(int number) {
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long existing = BookmarkLine(number);
+    SendScintilla(SCI_MARKERDELETEALL, number);
+    if (existing != line) {
+        SendScintilla(SCI_MARKERADD, line, number);
+        m_bookmarkColumns[number] = SendScintilla(SCI_GETCOLUMN, pos);
+    }
+}
+
+void TSyntaxEditor::GotoBookmark(int number) {
+    const long line = BookmarkLine(number);
+    if (line >= 0) {
+        SendScintilla(SCI_GOTOPOS, SendScintilla(SCI_FINDCOLUMN, line, m_bookmarkColumns[number]));
+    }
+}
+
+bool TSyntaxEditor::event(QEvent* e) {
+    // The editor's own keys win over the window's shortcuts for the same key (Del, Ctrl+C
+    // ...), except Ctrl+N, which stays the window's New.
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        EditorCommand command;
+        if (FindEditorCommand(key->keyCombination(), command) &&
+            command != EditorCommand::ecInsertLine) {
+            e->accept();
+            return true;
+        }
+    }
+    return QsciScintilla::event(e);
+}
+
+void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
+    if (RunBinding(e->keyCombination())) {
+        e->accept();
+    } else {
+        QsciScintilla::keyPressEvent(e);
+    }
+    FlushChanges();
+}
+
+void TSyntaxEditor::inputMethodEvent(QInputMethodEvent* e) {
+    QsciScintilla::inputMethodEvent(e);
+    FlushChanges();
+}
+
+void TSyntaxEditor::dropEvent(QDropEvent* e) {
+    QsciScintilla::dropEvent(e);
+    FlushChanges();
+}
+
+void TSyntaxEditor::mouseReleaseEvent(QMouseEvent* e) {
+    QsciScintilla::mouseReleaseEvent(e);
+    FlushChanges();
+}
+
+void TSyntaxEditor::focusInEvent(QFocusEvent* e) {
+    QsciScintilla::focusInEvent(e);
+    emit FocusEntered();
+}
+
+void TSyntaxEditor::TrimLineIfLeft() {
+    if (m_editedLine < 0 || m_loading) {
+        return;
+    }
+    const long caretLine = SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETCURRENTPOS));
+    if (caretLine == m_editedLine) {
+        return;
+    }
+    const long line = m_editedLine;
+    m_editedLine = -1;
+    if (line >= SendScintilla(SCI_GETLINECOUNT)) {
+        return;
+    }
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
+    long keep = end;
+    while (keep > start) {
+        const int c = static_cast<int>(SendScintilla(SCI_GETCHARAT, keep - 1));
+        if (c != ' ' && c != '\t') {
+            break;
+        }
+        --keep;
+    }
+    if (keep < end) {
+        // Trailing blanks of a line the user edited go when the caret leaves it.
+        SendScintilla(SCI_DELETERANGE, keep, end - keep);
+        m_editedLine = -1;
+    }
+}
+
+void TSyntaxEditor::SmartTab() {
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long column = SendScintilla(SCI_GETCOLUMN, pos);
+    long target = -1;
+    // The next word start of the nearest line above that reaches past the caret.
+    for (long above = line - 1; above >= 0 && target < 0; --above) {
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, above);
+        long p = SendScintilla(SCI_FINDCOLUMN, above, column);
+        if (SendScintilla(SCI_GETCOLUMN, end) <= column) {
+            continue;
+        }
+        while (p < end && SendScintilla(SCI_GETCHARAT, p) != ' ' &&
+               SendScintilla(SCI_GETCHARAT, p) != '\t') {
+            ++p;
+        }
+        while (p < end && (SendScintilla(SCI_GETCHARAT, p) == ' ' ||
+                           SendScintilla(SCI_GETCHARAT, p) == '\t')) {
+            ++p;
+        }
+        if (p < end) {
+            target = SendScintilla(SCI_GETCOLUMN, p);
+        }
+        break;
+    }
+    if (target <= column) {
+        target = (column / kTabWidth + 1) * kTabWidth;
+    }
+    const std::string spaces(static_cast<std::size_t>(target - column), ' ');
+    SendScintilla(SCI_REPLACESEL, spaces.c_str());
+}
+
+void TSyntaxEditor::MoveToPageEdge(bool top, bool extend) {
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long column = SendScintilla(SCI_GETCOLUMN, pos);
+    const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
+    const long shown = std::max<long>(1, SendScintilla(SCI_LINESONSCREEN));
+    const long last = std::min<long>(first + shown - 1, SendScintilla(SCI_GETLINECOUNT) - 1);
+    const long target = SendScintilla(SCI_FINDCOLUMN, top ? first : last, column);
+    if (extend) {
+        SendScintilla(SCI_SETCURRENTPOS, target);
+    } else {
+        SendScintilla(SCI_SETEMPTYSELECTION, target);
+    }
+    SendScintilla(SCI_CHOOSECARETX);
+}
+
+} // namespace qs

@@ -1,0 +1,88 @@
+// The code editor of the main window: QScintilla set up as the document editor, with the
+// SPSS highlighter, the program's key bindings and the few calls the window needs.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qs {
+
+class TSynSPSSHighlighter;
+class TSpssLexer;
+
+class TSyntaxEditor : public QsciScintilla {
+    Q_OBJECT
+public:
+    explicit TSyntaxEditor(QWidget* parent = nullptr);
+    ~TSyntaxEditor() override;
+
+    void SetHighlighter(TSynSPSSHighlighter* highlighter);
+    // Redraws with the highlighter's current colours and styles.
+    void RefreshStyles();
+
+    // Replaces the whole text as the program's own act: no change notification, and the
+    // undo history starts afresh.
+    void LoadText(std::string_view utf8);
+    // The same in pieces, for files too large to hold twice: BeginLoad, the pieces, EndLoad.
+    void BeginLoad(std::uint64_t sizeHint);
+    void AppendLoaded(std::string_view piece);
+    void EndLoad();
+    // Removes all text as the program's own act.
+    void Clear();
+    // Reports a change made since the last report now rather than from the event loop.
+    void FlushChanges();
+    std::string Text() const;       // UTF-8, line ends as in the editor
+    std::string SelectedText() const;
+    bool IsEmpty() const;
+    bool HasSelection() const;
+    long LineCount() const;         // counting a last line only when it holds text
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void ClearSelection();          // deletes the selected text, if any
+    QString WordAtCaret() const;
+    // The byte position of the text nearest to a point in the editor's coordinates.
+    long PositionFromPoint(const QPoint& point) const;
+
+    // Bookmarks 0..9, set on the caret line (again on the same line: removed).
+    void ToggleBookmark(int number);
+    void GotoBookmark(int number);
+    long BookmarkLine(int number) const; // -1 when not set
+
+signals:
+    // A change made by the user (typing, paste, undo ...), never by LoadText or Clear.
+    void UserChanged();
+    void FocusEntered();
+    void ContextHelpRequested();
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+
+private:
+    void Configure();
+    bool RunBinding(QKeyCombination key);
+    void TrimLineIfLeft();
+    void SmartTab();
+    void MoveToPageEdge(bool top, bool extend);
+    // A selecting move in the current selection mode.
+    void SelectingMove(int streamMessage, int rectangleMessage);
+    void ShiftBlock(int by);
+
+    std::unique_ptr<TSpssLexer> m_lexer;
+    bool m_loading = false;
+    bool m_changePending = false;
+    long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
+    std::array<long, 10> m_bookmarkColumns{};
+    enum class SelectionMode { Normal, Column, Line } m_selectionMode = SelectionMode::Normal;
+};
+
+} // namespace qs

@@ -1,0 +1,286 @@
+// The main window's document life cycle, command states, prompts and run commands,
+// driven through its handlers with the questions answered by the test.
+#include "app/forms/TFMain.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempRegistry.h"
+#include "ui/TSyntaxEditor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace qs {
+namespace {
+
+class RecordingApp : public TQuillstone {
+public:
+    std::vector<std::string>& runs;
+    std::vector<std::string>& opened;
+    int& newData;
+    std::function<std::string()> activePath;
+    RecordingApp(std::vector<std::string>& r, std::vector<std::string>& o, int& n)
+        : runs(r), opened(o), newData(n) {}
+    void RunSyntax(const std::string& syntax) override { runs.push_back(syntax); }
+    void NewDataFile() override { ++newData; }
+    void OpenDataFile(const std::string& path) override { opened.push_back(path); }
+    std::string GetActiveDataFilePath() override { return activePath ? activePath() : ""; }
+};
+
+class MainWindowDocument : public ::testing::Test {
+protected:
+    std::unique_ptr<TFMain> Make(const std::vector<std::string>& args = {}) {
+        auto app = std::make_unique<RecordingApp>(runs, opened, newData);
+        appObject = app.get();
+        auto window = std::make_unique<TFMain>(reg.store, std::move(app), args);
+        window->SetProgramLauncher([this](const std::vector<std::string>& a) { started.push_back(a); });
+        return window;
+    }
+    // Typing, as far as the editor can tell.
+    static void Type(TFMain& w, const char* text) {
+        w.SynEdit->SendScintilla(QsciScintilla::SCI_REPLACESEL, text);
+        w.SynEdit->FlushChanges();
+    }
+    std::string File(const std::string& name, const std::string& bytes) {
+        const auto path = files / name;
+        test::WriteFileBytes(path, bytes);
+        return path.string();
+    }
+
+    test::TempRegistry reg;
+    test::TempDir files;
+    test::ScriptedDialogs dialogs;
+    std::vector<std::string> runs, opened;
+    std::vector<std::vector<std::string>> started;
+    int newData = 0;
+    RecordingApp* appObject = nullptr;
+};
+
+TEST_F(MainWindowDocument, EmptyEditorDisablesRunFindAndPrintUntilTheFirstCharacter) {
+    auto w = Make();
+    EXPECT_FALSE(w->mnuRun->menuAction()->isEnabled());
+    EXPECT_FALSE(w->actRun->isEnabled());
+    EXPECT_FALSE(w->actFind->isEnabled());
+    EXPECT_FALSE(w->mnuPrint->isEnabled());
+    EXPECT_TRUE(w->actPrint->isEnabled()); // the button stays
+    EXPECT_FALSE(w->actSave->isEnabled());
+    EXPECT_FALSE(w->mnuSaveAs->isEnabled());
+    EXPECT_FALSE(w->mnuClose->isEnabled());
+    Type(*w, "x");
+    EXPECT_TRUE(w->Modified());
+    for (QAction* a : {w->mnuRun->menuAction(), w->actRun, w->actFind, w->mnuPrint, w->actSave,
+                       w->mnuSaveAs, w->mnuClose, w->actUndo}) {
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    }
+    w->actUndoExecute();
+    EXPECT_TRUE(w->actRedo->isEnabled());
+    EXPECT_FALSE(w->actRun->isEnabled());
+}
+
+TEST_F(MainWindowDocument, OpeningIsNoChangeAndAnUnchangedDocumentCannotBeClosedOrSavedAs) {
+    const std::string path = File("job.sps", "GET FILE='x.sav'.\r\nLIST.\r\n");
+    auto w = Make();
+    ASSERT_TRUE(w->OpenSyntaxFile(QString::fromStdString(path)));
+    EXPECT_FALSE(w->Modified());
+    EXPECT_EQ(w->Status(0), "Syntaxfile opened");
+    EXPECT_EQ(w->windowTitle(), QString::fromStdString("Quillstone - " + path));
+    EXPECT_FALSE(w->mnuClose->isEnabled());
+    EXPECT_FALSE(w->mnuSaveAs->isEnabled());
+    EXPECT_EQ(w->SynEdit->LineCount(), 2);
+    EXPECT_FALSE(w->SynEdit->CanUndo()); // loading is not an edit
+}
+
+TEST_F(MainWindowDocument, SaveOfAnUntitledDocumentAsksForANameAndCancelWritesNothing) {
+    auto w = Make();
+    Type(*w, "LIST.");
+    w->actSaveExecute();
+    EXPECT_EQ(dialogs.titles, QStringList{"Save syntax file"});
+    EXPECT_TRUE(w->Modified());
+    EXPECT_TRUE(w->FileName().isEmpty());
+
+    const std::string target = File("existing.sps", "old contents\r\n");
+    dialogs.answers = {QString::fromStdString(target)};
+    w->actSaveExecute(); // an existing file is overwritten without a question
+    EXPECT_EQ(test::ReadFileBytes(target), "LIST.\r\n");
+    EXPECT_FALSE(w->Modified());
+    EXPECT_EQ(w->Status(0), "Syntax saved");
+    EXPECT_EQ(w->windowTitle(), QString::fromStdString("Quillstone - " + target));
+    EXPECT_FALSE(w->actSave->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(MainWindowDocument, EditingAndSavingKeepsEveryOtherByte) {
+    const std::string path = File("latin.sps", "* caf\xE9.\nLIST\r\n  /x.");
+    auto w = Make();
+    ASSERT_TRUE(w->OpenSyntaxFile(QString::fromStdString(path)));
+    EXPECT_EQ(w->Encoding(), TextEncoding::SingleByte);
+    w->SynEdit->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    Type(*w, " \xE2\x82\xAC");
+    w->actSaveExecute();
+    EXPECT_EQ(test::ReadFileBytes(path), "* caf\xE9.\r\nLIST\r\n  /x. \x80\r\n");
+}
+
+TEST_F(MainWindowDocument, AFailedSaveSaysWhyAndKeepsTheTextAndTheChangedState) {
+    auto w = Make();
+    Type(*w, "COMPUTE x = 1.");
+    dialogs.answers = {QString::fromStdString((files / "no-such-folder" / "a.sps").string())};
+    w->mnuSaveAsClick();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("error: The file was not saved."));
+    EXPECT_TRUE(w->Modified());
+    EXPECT_EQ(w->SynEdit->Text(), "COMPUTE x = 1.");
+}
+
+TEST_F(MainWindowDocument, CloseOnAChangedDocumentOffersSaveAsAndCancelDropsTheChanges) {
+    auto w = Make();
+    Type(*w, "x");
+    w->mnuCloseClick();
+    EXPECT_EQ(dialogs.titles, QStringList{"Save syntax file"});
+    EXPECT_TRUE(w->SynEdit->IsEmpty());
+    EXPECT_EQ(w->windowTitle(), "Quillstone - Untitled");
+    EXPECT_EQ(w->Status(0), "Syntaxfile closed");
+    EXPECT_FALSE(w->Modified());
+}
+
+TEST_F(MainWindowDocument, ExitAsksOnceAndACancelledSaveKeepsTheProgramOpen) {
+    auto w = Make();
+    Type(*w, "x");
+    dialogs.replies = {true}; // Yes, then the Save As dialog is cancelled
+    w->mnuExitClick();
+    EXPECT_EQ(dialogs.messages, QStringList{"confirm: Do you want to save your changes?"});
+    EXPECT_TRUE(w->Modified()); // nothing lost: the window stays
+
+    dialogs.messages.clear();
+    dialogs.replies = {false}; // No: the changes go
+    w->mnuExitClick();
+    EXPECT_EQ(dialogs.messages, QStringList{"confirm: Do you want to save your changes?"});
+    EXPECT_FALSE(w->Modified());
+    w.reset(); // no second question while the window goes
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(MainWindowDocument, TheCloseBoxAsksBeforeTheWindowGoes) {
+    auto w = Make();
+    Type(*w, "x");
+    dialogs.replies = {true};
+    EXPECT_FALSE(w->close()); // Yes, Save As cancelled: the window stays
+    const std::string target = (files / "kept.sps").string();
+    dialogs.replies = {true};
+    dialogs.answers = {QString::fromStdString(target)};
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(test::ReadFileBytes(target), "x\r\n");
+}
+
+TEST_F(MainWindowDocument, RunSelectionRunsExactlyTheSelection) {
+    auto w = Make();
+    Type(*w, "FREQ a.\nDESC b.");
+    w->SynEdit->SendScintilla(QsciScintilla::SCI_SETSEL, 0, 7);
+    w->actRunExecute();
+    EXPECT_EQ(runs, std::vector<std::string>{"FREQ a."});
+    EXPECT_EQ(w->Status(0), "Datafile opened"); // the automatic refresh ran after it
+
+    runs.clear();
+    w->SynEdit->SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 0);
+    w->SetStatus("before", 0);
+    w->actRunExecute(); // the question is answered No
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(w->Status(0), "before");
+    EXPECT_EQ(dialogs.messages.last(),
+              "information: Nothing is selected.\r\nDo you want to run the complete syntax?");
+    dialogs.replies = {true};
+    w->actRunExecute();
+    EXPECT_EQ(runs, std::vector<std::string>{"FREQ a.\r\nDESC b.\r\n"});
+    w->mnuAllClick();
+    EXPECT_EQ(runs.back(), "FREQ a.\r\nDESC b.\r\n");
+}
+
+TEST_F(MainWindowDocument, StartArgumentsOpenDataOrSyntaxFilesByTheirLowerCaseExtension) {
+    const std::string sav = File("survey.sav", "not read here");
+    auto w = Make({sav});
+    EXPECT_EQ(opened, std::vector<std::string>{sav});
+    EXPECT_EQ(w->Status(1), QString::fromStdString(sav));
+    EXPECT_EQ(w->DataFileName(), QString::fromStdString(sav));
+
+    const std::string sps = File("job.sps", "LIST.\r\n");
+    EXPECT_EQ(Make({sps})->FileName(), QString::fromStdString(sps));
+    const std::string upper = File("SURVEY.SAV", "x");
+    auto none = Make({upper});
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(none->FileName().isEmpty());
+}
+
+TEST_F(MainWindowDocument, NewDataAsksAndOnlyOkReplacesTheDataFile) {
+    auto w = Make();
+    w->tlObjectTree->addTopLevelItem(new QTreeWidgetItem(QStringList{"Variables"}));
+    w->SetStatus("/data/x.sav", 1);
+    w->mnuNewDataClick(); // Cancel
+    EXPECT_EQ(newData, 0);
+    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
+    dialogs.replies = {true};
+    w->mnuNewDataClick();
+    EXPECT_EQ(newData, 1);
+    EXPECT_EQ(w->Status(0), "New Datafile opened");
+    EXPECT_EQ(w->Status(1), "");
+    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 0);
+}
+
+TEST_F(MainWindowDocument, RefreshWithoutAPathKeepsTheTreeAndEmptiesThePanel) {
+    auto w = Make();
+    w->tlObjectTree->addTopLevelItem(new QTreeWidgetItem(QStringList{"Variables"}));
+    w->SetStatus("/old.sav", 1);
+    w->RefreshDataFileObjects();
+    EXPECT_EQ(w->Status(0), "Datafile opened");
+    EXPECT_EQ(w->Status(1), "");
+    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
+}
+
+TEST_F(MainWindowDocument, ActivationRefreshesOnlyAfterOurOwnWindowsAndEndsChains) {
+    auto w = Make();
+    int refreshes = 0;
+    QDialog* shownByRefresh = nullptr;
+    appObject->activePath = [&] {
+        ++refreshes;
+        if (shownByRefresh != nullptr) { // a refresh that reports a problem in a box
+            shownByRefresh->show();
+            shownByRefresh->hide();
+        }
+        return std::string();
+    };
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    EXPECT_EQ(refreshes, 1); // the first showing
+
+    QDialog dialog(w.get());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    dialog.hide();
+    QApplication::setActiveWindow(w.get());
+    EXPECT_EQ(refreshes, 2); // a dialog of ours handed the focus back
+
+    QApplication::setActiveWindow(nullptr); // another application, and back
+    QApplication::setActiveWindow(w.get());
+    EXPECT_EQ(refreshes, 2);
+
+    QDialog report(w.get());
+    shownByRefresh = &report;
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    dialog.hide();
+    QApplication::setActiveWindow(w.get()); // refreshes, and the refresh shows a box
+    QApplication::setActiveWindow(&report);
+    QApplication::setActiveWindow(w.get()); // that box closing starts no new refresh
+    EXPECT_EQ(refreshes, 3);
+}
+
+TEST_F(MainWindowDocument, NewAndOpenStartAnotherProcess) {
+    auto w = Make();
+    w->actNewExecute();
+    w->actOpenExecute();
+    EXPECT_EQ(started, (std::vector<std::vector<std::string>>{{"/NEW"}, {"/OPEN"}}));
+}
+
+} // namespace
+} // namespace qs
