@@ -1,7 +1,7 @@
 // Opening a huge syntax file in the main window and typing at its end: the time to the
 // first highlighted screen, the time per keystroke, and the peak memory.
-#include "app/forms/TFMain.h"
 #include "../highlight/SyntaxGenerator.h"
+#include "app/forms/TFMain.h"
 #include "platform/registry/HiveFileBackend.h"
 #include "ui/TSyntaxEditor.h"
 
@@ -9,9 +9,9 @@
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <cstdlib>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
@@ -92,8 +92,9 @@ int main(int argc, char** argv) {
 
     std::printf("file: %.1f MB, %zu lines\n", fileMb, lines);
     std::printf("open and show the first screen highlighted: %.0f ms (target < 1000 ms)\n", openMs);
-    std::printf("keystroke at the end: mean %.2f ms, median %.2f ms, max %.2f ms (target < 16 ms)\n",
-                sum / keys.size(), keys[keys.size() / 2], keys.back());
+    std::printf(
+        "keystroke at the end: mean %.2f ms, median %.2f ms, max %.2f ms (target < 16 ms)\n",
+        sum / keys.size(), keys[keys.size() / 2], keys.back());
     std::printf("peak memory: %.0f MB = %.1f x the file (target < 5 x)\n", peakMb, peakMb / fileMb);
     std::printf("modified after typing: %s\n", window.Modified() ? "yes" : "no");
     // The typed text is no one's work: leave without the question about saving it.

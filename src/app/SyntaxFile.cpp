@@ -31,7 +31,8 @@ int UnicodeToCp1252(char32_t cp) {
         return static_cast<int>(cp);
     }
     for (int i = 0; i < 32; ++i) {
-        const char32_t mapped = kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<char32_t>(0x80 + i);
+        const char32_t mapped =
+            kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<char32_t>(0x80 + i);
         if (mapped == cp) {
             return 0x80 + i;
         }
@@ -263,9 +264,9 @@ StreamResult StreamSyntaxFile(const std::string& path,
         checker.Feed(piece);
     });
     const bool utf8 = checker.Finish();
-    result.encoding = !utf8 ? TextEncoding::SingleByte
+    result.encoding = !utf8                    ? TextEncoding::SingleByte
                       : head == "\xEF\xBB\xBF" ? TextEncoding::Utf8Bom
-                                                : TextEncoding::Utf8;
+                                               : TextEncoding::Utf8;
     if (ok) {
         begin(result.encoding == TextEncoding::Utf8Bom ? result.bytes - 3
               : result.encoding == TextEncoding::Utf8  ? result.bytes
@@ -335,7 +336,8 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes) 
     std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
-        return Failure("Cannot write a file in " + (folder.empty() ? std::string(".") : folder.string()));
+        return Failure("Cannot write a file in " +
+                       (folder.empty() ? std::string(".") : folder.string()));
     }
     FileResult result{true, {}};
     struct stat old {};

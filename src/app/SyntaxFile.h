@@ -48,8 +48,7 @@ struct EncodeResult {
 EncodeResult EncodeSyntaxFile(std::string_view utf8Text, TextEncoding encoding);
 
 // Splits at CR LF, LF or CR; a final line break ends the last line and adds none.
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit) {
+template <typename Visit> void ForEachLine(std::string_view text, Visit visit) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
@@ -58,7 +57,8 @@ void ForEachLine(std::string_view text, Visit visit) {
             return;
         }
         visit(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
 }
 

@@ -85,8 +85,8 @@ void TSpssLexer::styleText(int start, int end) {
     };
     const long firstLine = send(QsciScintilla::SCI_LINEFROMPOSITION, start);
     const long lastLine = send(QsciScintilla::SCI_LINEFROMPOSITION, end - 1);
-    int state = firstLine > 0 ? static_cast<int>(send(QsciScintilla::SCI_GETLINESTATE, firstLine - 1))
-                              : 0;
+    int state =
+        firstLine > 0 ? static_cast<int>(send(QsciScintilla::SCI_GETLINESTATE, firstLine - 1)) : 0;
     // Styled in batches of lines, so that a jump to the end of a huge file needs no style
     // buffer as large as the file.
     constexpr long kBatchBytes = 1 << 18;

@@ -167,12 +167,14 @@ std::string TSyntaxEditor::SelectedText() const {
     auto* self = const_cast<TSyntaxEditor*>(this);
     const long from = self->SendScintilla(SCI_GETSELECTIONSTART);
     const long to = self->SendScintilla(SCI_GETSELECTIONEND);
-    if (self->SendScintilla(SCI_GETSELECTIONS) > 1 || self->SendScintilla(SCI_SELECTIONISRECTANGLE)) {
+    if (self->SendScintilla(SCI_GETSELECTIONS) > 1 ||
+        self->SendScintilla(SCI_SELECTIONISRECTANGLE)) {
         return self->selectedText().toStdString();
     }
     const char* bytes =
         reinterpret_cast<const char*>(self->SendScintilla(SCI_GETRANGEPOINTER, from, to - from));
-    return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(to - from)) : std::string();
+    return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(to - from))
+                            : std::string();
 }
 
 bool TSyntaxEditor::IsEmpty() const {
@@ -263,6 +265,7 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
         QsciScintilla::keyPressEvent(e);
     }
     FlushChanges();
+    TrimLineIfLeft();
 }
 
 void TSyntaxEditor::inputMethodEvent(QInputMethodEvent* e) {
@@ -278,6 +281,7 @@ void TSyntaxEditor::dropEvent(QDropEvent* e) {
 void TSyntaxEditor::mouseReleaseEvent(QMouseEvent* e) {
     QsciScintilla::mouseReleaseEvent(e);
     FlushChanges();
+    TrimLineIfLeft();
 }
 
 void TSyntaxEditor::focusInEvent(QFocusEvent* e) {
@@ -350,7 +354,8 @@ void TSyntaxEditor::SmartTab() {
 void TSyntaxEditor::MoveToPageEdge(bool top, bool extend) {
     const long pos = SendScintilla(SCI_GETCURRENTPOS);
     const long column = SendScintilla(SCI_GETCOLUMN, pos);
-    const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
+    const long first =
+        SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
     const long shown = std::max<long>(1, SendScintilla(SCI_LINESONSCREEN));
     const long last = std::min<long>(first + shown - 1, SendScintilla(SCI_GETLINECOUNT) - 1);
     const long target = SendScintilla(SCI_FINDCOLUMN, top ? first : last, column);

@@ -36,14 +36,14 @@ public:
     void Clear();
     // Reports a change made since the last report now rather than from the event loop.
     void FlushChanges();
-    std::string Text() const;       // UTF-8, line ends as in the editor
+    std::string Text() const; // UTF-8, line ends as in the editor
     std::string SelectedText() const;
     bool IsEmpty() const;
     bool HasSelection() const;
-    long LineCount() const;         // counting a last line only when it holds text
+    long LineCount() const; // counting a last line only when it holds text
     bool CanUndo() const;
     bool CanRedo() const;
-    void ClearSelection();          // deletes the selected text, if any
+    void ClearSelection(); // deletes the selected text, if any
     QString WordAtCaret() const;
     // The byte position of the text nearest to a point in the editor's coordinates.
     long PositionFromPoint(const QPoint& point) const;

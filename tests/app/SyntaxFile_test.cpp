@@ -16,9 +16,9 @@ namespace {
 
 struct RoundTrip {
     const char* name;
-    std::string file;     // bytes on disk
+    std::string file;      // bytes on disk
     TextEncoding encoding; // what reading finds
-    std::string saved;    // what writing the unchanged text gives
+    std::string saved;     // what writing the unchanged text gives
 };
 
 void PrintTo(const RoundTrip& row, std::ostream* os) {
@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RoundTrip>& row) { return std::string(row.param.name); });
 
 TEST(SyntaxFileEncoding, TextTheCodePageCannotHoldIsRefused) {
-    const EncodeResult written = EncodeSyntaxFile("ok\r\n\xE4\xB8\xAD\r\n", TextEncoding::SingleByte);
+    const EncodeResult written =
+        EncodeSyntaxFile("ok\r\n\xE4\xB8\xAD\r\n", TextEncoding::SingleByte);
     EXPECT_FALSE(written.ok);
     EXPECT_NE(written.error.find("line 2"), std::string::npos) << written.error;
     // Windows-1252 letters typed into such a file are fine.

@@ -75,7 +75,10 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     // 5. and 6.
     LoadSettings();
     m_recentFiles = new RecentFilesMenu(
-        mnuFile, mnuReopen, [this](const std::string& path) { m_launcher({"/REOPEN", path}); },
+        mnuFile, mnuReopen,
+        [this](const std::string& path) {
+            m_launcher({"/REOPEN", path});
+        },
         m_registry);
     m_recentFiles->Load();
     UpdateCommandStates();

@@ -33,7 +33,8 @@ bool TFMain::OpenSyntaxFile(const QString& path) {
         SynEdit->Clear();
         m_appObject->FileName.clear();
         m_modified = false;
-        ui::Dialogs().Warning(this, "An unknown error occurred during the loading of the SPSS file.");
+        ui::Dialogs().Warning(this,
+                              "An unknown error occurred during the loading of the SPSS file.");
         UpdateCommandStates();
         return false;
     }
@@ -58,8 +59,8 @@ bool TFMain::WriteSyntaxFile() {
     }
     const FileResult written = WriteFileAtomically(m_appObject->FileName, encoded.bytes);
     if (!written.ok) {
-        ui::Dialogs().Error(this, QString::fromStdString("The file was not saved. " +
-                                                         written.error + "."));
+        ui::Dialogs().Error(
+            this, QString::fromStdString("The file was not saved. " + written.error + "."));
         return false;
     }
     m_modified = false;
@@ -70,9 +71,8 @@ bool TFMain::WriteSyntaxFile() {
 }
 
 bool TFMain::SaveAs() {
-    const std::optional<QString> file =
-        ui::Dialogs().ChooseSaveFile(this, "Save syntax file", m_syntaxFolder,
-                                     "SPSS syntax file (*.sps)");
+    const std::optional<QString> file = ui::Dialogs().ChooseSaveFile(
+        this, "Save syntax file", m_syntaxFolder, "SPSS syntax file (*.sps)");
     if (!file) {
         return false;
     }
@@ -165,7 +165,8 @@ void TFMain::FormDestroy() {
 
 void TFMain::mnuEnvironmentClick() {
     {
-        TfrmEnvironment dialog(this, [this] { LoadSettings(); }, m_registry);
+        TfrmEnvironment dialog(
+            this, [this] { LoadSettings(); }, m_registry);
         dialog.exec();
     }
     LoadSettings();

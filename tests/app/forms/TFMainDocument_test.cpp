@@ -36,7 +36,8 @@ protected:
         auto app = std::make_unique<RecordingApp>(runs, opened, newData);
         appObject = app.get();
         auto window = std::make_unique<TFMain>(reg.store, std::move(app), args);
-        window->SetProgramLauncher([this](const std::vector<std::string>& a) { started.push_back(a); });
+        window->SetProgramLauncher(
+            [this](const std::vector<std::string>& a) { started.push_back(a); });
         return window;
     }
     // Typing, as far as the editor can tell.

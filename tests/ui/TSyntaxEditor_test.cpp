@@ -1,0 +1,138 @@
+// The editor adapter: what counts as a user's change, the keystroke table, bookmarks,
+// and the highlighter's styles reaching the text.
+#include "highlight/SynHighlighterSPSS.h"
+#include "ui/EditorKeys.h"
+#include "ui/TSyntaxEditor.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+namespace qs {
+namespace {
+
+void Press(TSyntaxEditor& editor, QKeyCombination key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
+    QApplication::sendEvent(&editor, &press);
+}
+
+long Caret(TSyntaxEditor& editor) {
+    return editor.SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+}
+
+TEST(EditorKeys, TheTableHasItsEightyTwoBindingsAndNoKeyTwice) {
+    const auto& bindings = EditorKeyBindings();
+    EXPECT_EQ(bindings.size(), 82u);
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        for (std::size_t j = i + 1; j < bindings.size(); ++j) {
+            EXPECT_NE(bindings[i].key, bindings[j].key) << i << " and " << j;
+        }
+    }
+    EditorCommand command;
+    ASSERT_TRUE(FindEditorCommand(QKeyCombination(Qt::KeypadModifier, Qt::Key_Enter), command));
+    EXPECT_EQ(command, EditorCommand::ecLineBreak);
+    // Ctrl+Shift+3 arrives as Ctrl+Shift+# on most layouts.
+    ASSERT_TRUE(
+        FindEditorCommand(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_NumberSign, command));
+    EXPECT_EQ(static_cast<int>(command), static_cast<int>(EditorCommand::ecSetMarker0) + 3);
+    EXPECT_FALSE(FindEditorCommand(Qt::ControlModifier | Qt::Key_F, command));
+}
+
+TEST(SyntaxEditor, LoadingIsNoChangeButTypingIs) {
+    TSyntaxEditor editor;
+    int changes = 0;
+    QObject::connect(&editor, &TSyntaxEditor::UserChanged, [&] { ++changes; });
+    editor.LoadText("GET FILE='a.sav'.\r\nLIST.\r\n");
+    QApplication::processEvents();
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_EQ(editor.LineCount(), 2);
+    Press(editor, Qt::Key_X, "x");
+    EXPECT_EQ(changes, 1); // reported at the end of the key, not later
+    Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace)); // undo
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(editor.Text(), "GET FILE='a.sav'.\r\nLIST.\r\n");
+}
+
+TEST(SyntaxEditor, TextKeepsNulBytesAndEveryLineEnd) {
+    TSyntaxEditor editor;
+    const std::string text("a\0b\nc\rd\r\n", 9);
+    editor.LoadText(text);
+    EXPECT_EQ(editor.Text(), text);
+    EXPECT_EQ(editor.LineCount(), 3);
+}
+
+TEST(SyntaxEditor, EditorKeysWinOverTheWindowsShortcutsExceptCtrlN) {
+    TSyntaxEditor editor;
+    const auto overridden = [&](QKeyCombination key) {
+        QKeyEvent e(QEvent::ShortcutOverride, key.key(), key.keyboardModifiers());
+        QApplication::sendEvent(&editor, &e);
+        return e.isAccepted();
+    };
+    EXPECT_TRUE(overridden(QKeyCombination(Qt::Key_Delete)));
+    EXPECT_TRUE(overridden(Qt::ControlModifier | Qt::Key_C));
+    EXPECT_FALSE(overridden(Qt::ControlModifier | Qt::Key_N));
+    EXPECT_FALSE(overridden(QKeyCombination(Qt::Key_F3)));
+    // Del with nothing selected deletes the next character.
+    editor.LoadText("abc");
+    Press(editor, QKeyCombination(Qt::Key_Delete));
+    EXPECT_EQ(editor.Text(), "bc");
+}
+
+TEST(SyntaxEditor, BookmarksAreSetToggledAndReached) {
+    TSyntaxEditor editor;
+    editor.LoadText("line0\r\nline1\r\nline2\r\n");
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 10);                       // line 1, column 3
+    Press(editor, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_ParenLeft); // Ctrl+Shift+9
+    EXPECT_EQ(editor.BookmarkLine(9), 1);
+    editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    Press(editor, Qt::ControlModifier | Qt::Key_9);
+    EXPECT_EQ(Caret(editor), 10);
+    Press(editor, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_9); // again: removed
+    EXPECT_EQ(editor.BookmarkLine(9), -1);
+}
+
+TEST(SyntaxEditor, TrailingBlanksOfAnEditedLineGoWhenTheCaretLeavesIt) {
+    TSyntaxEditor editor;
+    editor.LoadText("keep   \r\nx\r\n");
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 10); // after "x"
+    Press(editor, Qt::Key_Space, " ");
+    Press(editor, Qt::Key_Space, " ");
+    Press(editor, QKeyCombination(Qt::Key_Up));
+    EXPECT_EQ(editor.Text(), "keep   \r\nx\r\n"); // the untouched line keeps its blanks
+}
+
+TEST(SyntaxEditor, TabGoesToTheNextWordStartOfTheLineAbove) {
+    TSyntaxEditor editor;
+    editor.LoadText("COMPUTE   x = 1.\r\n");
+    editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    Press(editor, QKeyCombination(Qt::Key_Tab));
+    EXPECT_EQ(editor.SendScintilla(QsciScintilla::SCI_GETCOLUMN, Caret(editor)), 10);
+    Press(editor, QKeyCombination(Qt::Key_Tab));
+    EXPECT_EQ(editor.SendScintilla(QsciScintilla::SCI_GETCOLUMN, Caret(editor)), 12);
+}
+
+TEST(SyntaxEditor, TheHighlightersKindsBecomeTheTextsStyles) {
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.resize(400, 200);
+    editor.LoadText("* note.\r\nFREQUENCIES age.\r\n");
+    const auto styleAll = [&] { editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1); };
+    styleAll();
+    const auto styleAt = [&](long pos) {
+        return static_cast<TokenKind>(editor.SendScintilla(QsciScintilla::SCI_GETSTYLEAT, pos));
+    };
+    EXPECT_EQ(styleAt(0), TokenKind::Comment);
+    EXPECT_EQ(styleAt(9), TokenKind::Command);
+    EXPECT_EQ(styleAt(20), TokenKind::Space);
+    // Without its period the comment runs on: the line below is restyled with it.
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 7);
+    Press(editor, QKeyCombination(Qt::Key_Backspace));
+    styleAll();
+    EXPECT_EQ(styleAt(8), TokenKind::Comment);
+}
+
+} // namespace
+} // namespace qs
