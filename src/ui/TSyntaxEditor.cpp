@@ -122,6 +122,11 @@ void TSyntaxEditor::RefreshStyles() {
     }
 }
 
+void TSyntaxEditor::Restyle() {
+    SendScintilla(SCI_STARTSTYLING, 0);
+    viewport()->update();
+}
+
 void TSyntaxEditor::LoadText(std::string_view utf8) {
     BeginLoad(utf8.size());
     AppendLoaded(utf8);

@@ -24,6 +24,8 @@ public:
     void SetHighlighter(TSynSPSSHighlighter* highlighter);
     // Redraws with the highlighter's current colours and styles.
     void RefreshStyles();
+    // Styles the text afresh (as far as it is shown), after the highlighter's words changed.
+    void Restyle();
 
     // Replaces the whole text as the program's own act: no change notification, and the
     // undo history starts afresh.

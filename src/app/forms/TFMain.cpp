@@ -2,6 +2,7 @@
 
 #include "app/find/FindReplace.h"
 #include "app/forms/RecentFilesMenu.h"
+#include "datafile/TSPSSVL.h"
 #include "highlight/HighlighterStyles.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "platform/shell/Shell.h"
@@ -54,6 +55,7 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     }
     m_appObject->RegistryKey = kSettingsKey;
     m_highlighter = std::make_unique<TSynSPSSHighlighter>();
+    SPSSDatafile = std::make_unique<TSPSSDatafile>();
     m_highlighter->SymbolAttri().SetForeground(0x800000); // navy
     m_highlighter->SetVariables({"a", "inv", ""});
 
@@ -108,9 +110,16 @@ void TFMain::CreateClientArea() {
     tlObjectTree->setColumnCount(1);
     tlObjectTree->setHeaderLabels({"Datafile objects"});
     tlObjectTree->header()->setStretchLastSection(false);
+    tlObjectTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tlObjectTree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tlObjectTree->setDragEnabled(true);
+    tlObjectTree->setDragDropMode(QAbstractItemView::DragOnly);
+    connect(tlObjectTree, &QTreeWidget::itemDoubleClicked, this,
+            [this] { tlObjectTreeDblClick(); });
     SynEdit = new TSyntaxEditor;
     SynEdit->setObjectName("SynEdit");
     SynEdit->SetHighlighter(m_highlighter.get());
+    SynEdit->viewport()->installEventFilter(this);
     Splitter = new QSplitter(Qt::Horizontal);
     Splitter->setHandleWidth(3);
     Splitter->setChildrenCollapsible(false);
@@ -210,6 +219,12 @@ void TFMain::changeEvent(QEvent* event) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+    if (SynEdit != nullptr && watched == SynEdit->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop) &&
+        HandleTreeDrag(event)) {
+        return true;
+    }
     // A dialog or message box of ours closing hands the focus back: that activation
     // refreshes, unless the refresh itself showed the box.
     if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {

@@ -23,6 +23,7 @@ class QTreeWidget;
 namespace qs {
 
 class RecentFilesMenu;
+class TSPSSDatafile;
 class TFindReplace;
 class TSynSPSSHighlighter;
 class TSyntaxEditor;
@@ -77,6 +78,12 @@ public:
     void mnuEnvironmentClick();
     void SynEditChange();
     void SynEditEnter();
+    void tlObjectTreeDblClick();
+    // The caret follows a drag over the editor; false when the point is outside it.
+    bool SynEditDragOver(const QPoint& point);
+    void SynEditDragDrop(const QPoint& point);
+    // The selected variable and set names, each followed by a blank.
+    QString InsertionText() const;
 
     const QString& SyntaxDialogFolder() const { return m_syntaxFolder; }
     const QString& DataDialogFolder() const { return m_dataFolder; }
@@ -121,10 +128,13 @@ private:
     // The Save As dialog and, when confirmed, the write; false when cancelled or failed.
     bool SaveAs();
     void RunText(const std::string& syntax);
+    void InsertSelectedNames();
+    bool HandleTreeDrag(QEvent* event);
 
     std::shared_ptr<RegistryBackend> m_registry;
     std::unique_ptr<TQuillstone> m_appObject;
     std::unique_ptr<TSynSPSSHighlighter> m_highlighter;
+    std::unique_ptr<TSPSSDatafile> SPSSDatafile;
     std::unique_ptr<TFindReplace> m_findReplace;
     RecentFilesMenu* m_recentFiles = nullptr;
     ProgramLauncher m_launcher;

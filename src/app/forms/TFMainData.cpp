@@ -36,13 +36,6 @@ std::string LinesText(const std::string& text) {
 
 } // namespace
 
-void TFMain::LoadObjectTree(const QString& path) {
-    // The data file reader fills the tree once it is connected; an empty path clears it.
-    if (path.isEmpty()) {
-        tlObjectTree->clear();
-    }
-}
-
 void TFMain::LoadDataFile(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         ui::Dialogs().Warning(this, "The selected file does not exist.");
