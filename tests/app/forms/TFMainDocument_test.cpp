@@ -215,17 +215,20 @@ TEST_F(MainWindowDocument, StartArgumentsOpenDataOrSyntaxFilesByTheirLowerCaseEx
 
 TEST_F(MainWindowDocument, NewDataAsksAndOnlyOkReplacesTheDataFile) {
     auto w = Make();
-    w->tlObjectTree->addTopLevelItem(new QTreeWidgetItem(QStringList{"Variables"}));
+    auto* group = new QTreeWidgetItem(QStringList{"Variables"});
+    group->addChild(new QTreeWidgetItem(QStringList{"age"}));
+    w->tlObjectTree->addTopLevelItem(group);
     w->SetStatus("/data/x.sav", 1);
     w->mnuNewDataClick(); // Cancel
     EXPECT_EQ(newData, 0);
-    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
+    EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 1);
     dialogs.replies = {true};
     w->mnuNewDataClick();
     EXPECT_EQ(newData, 1);
     EXPECT_EQ(w->Status(0), "New Datafile opened");
     EXPECT_EQ(w->Status(1), "");
-    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 0);
+    ASSERT_EQ(w->tlObjectTree->topLevelItemCount(), 1); // one empty "Variables" node
+    EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 0);
 }
 
 TEST_F(MainWindowDocument, RefreshWithoutAPathKeepsTheTreeAndEmptiesThePanel) {
