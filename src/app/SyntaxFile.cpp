@@ -1,5 +1,7 @@
 #include "app/SyntaxFile.h"
 
+#include "platform/Utf8.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,19 +40,6 @@ int UnicodeToCp1252(char32_t cp) {
         }
     }
     return -1;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Length of the valid UTF-8 sequence at i, or 0.

@@ -1,6 +1,7 @@
 // Reads the ".reg" text form of a hive. Strict enough that a damaged file is noticed
 // (and kept aside by the store) rather than half-read and then written back smaller.
 #include "platform/registry/Hive.h"
+#include "platform/Utf8.h"
 
 #include <cctype>
 
@@ -40,24 +41,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
         }
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // A quoted name or string starting at s[0] == '"'; `rest` receives what follows it.
