@@ -2,6 +2,7 @@
 // literals and date-time numbers.
 #include "datafile/DictPrinter.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -53,6 +54,15 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
     return len;
 }
 
+// Bytes a JSON string literal takes as they are: printable ASCII but quote and backslash.
+constexpr auto kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c) {
+        plain[std::size_t(c)] = c != '"' && c != '\\';
+    }
+    return plain;
+}();
+
 } // namespace
 
 std::string FormatSpecText(int type, int width, int decimals) {
@@ -70,8 +80,24 @@ std::string FormatSpecText(int type, int width, int decimals) {
 }
 
 std::string JsonString(std::string_view text) {
-    std::string out = "\"";
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of printable ASCII without quote or backslash are copied at once.
+        std::size_t run = i;
+        while (run < text.size() && kPlain[static_cast<unsigned char>(text[run])]) {
+            ++run;
+        }
+        if (run > i) {
+            out.append(text.substr(i, run - i));
+            i = run;
+            continue;
+        }
         const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x80) {
@@ -102,17 +128,14 @@ std::string JsonString(std::string_view text) {
         case '\t':
             out += "\\t";
             break;
-        default:
-            if (u < 0x20 || u == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", u);
-                out += buf;
-            } else {
-                out += c;
-            }
+        default: {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
 std::string DateTimeText(double timeStamp) {

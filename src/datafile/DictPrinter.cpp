@@ -2,8 +2,10 @@
 #include "datafile/DictPrinter.h"
 #include "datafile/LocaleText.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <variant>
 
 namespace qs {
@@ -92,128 +94,285 @@ std::string MissingSummary(const TSPSSDatafile& file, const TSPSSVariable& var) 
     return text;
 }
 
-std::string CountedText(const TVariant& value) {
+// The counted value or value label text; a view into the variant, empty for others.
+std::string_view CountedView(const TVariant& value, std::string& scratch) {
     if (const auto* text = std::get_if<std::string>(&value)) {
         return *text;
     }
     if (const auto* integer = std::get_if<std::int32_t>(&value)) {
-        return std::to_string(*integer);
+        scratch = std::to_string(*integer);
+        return scratch;
     }
-    return "";
+    return {};
 }
 
-std::string NameList(const TSPSSVarList& list, bool json) {
-    std::string text;
+void AppendNameList(std::string& out, const TSPSSVarList& list, bool json) {
+    if (json) {
+        out += '[';
+    }
+    bool first = true;
     for (const TSPSSVariable* var : list) {
         if (json) {
-            text += (text.empty() ? "" : ", ") + JsonString(var->Name);
+            if (!first) {
+                out += ", ";
+            }
+            AppendJsonString(out, var->Name);
         } else {
-            text += " " + var->Name;
+            out += ' ';
+            out += var->Name;
         }
+        first = false;
     }
-    return json ? "[" + text + "]" : text;
+    if (json) {
+        out += ']';
+    }
+}
+
+void AppendInt(std::string& out, long long value) {
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, end);
+}
+
+// Both printers append to a string, not a stream (insertions per field dominated): a
+// dictionary of 30,000 variables makes some 17 MB of text. With a sink the text goes out
+// in pieces of about a megabyte, so that printing never holds all of it.
+using Sink = std::function<void(std::string&)>;
+constexpr std::size_t kPieceSize = std::size_t(1) << 20;
+
+void Flush(std::string& out, const Sink* sink) {
+    if (sink != nullptr && out.size() >= kPieceSize) {
+        (*sink)(out);
+        out.clear();
+    }
+}
+
+void WriteText(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
+    const TSPSSFileInfo& info = file.FileInfo();
+    std::string scratch;
+    out += "File: ";
+    out += file.Filename();
+    out += "\nCases: ";
+    AppendInt(out, file.Cases().NumberOfCases);
+    out += "\nProduct: ";
+    out += info.SystemString;
+    out += "\nCreated: ";
+    out += DateTimeText(info.TimeStamp);
+    out += "\nFile label: ";
+    out += info.IdString;
+    out += "\nCompressed: ";
+    out += file.Compressed ? "yes" : "no";
+    out += "\nVariables: ";
+    AppendInt(out, file.Variables().Count());
+    out += '\n';
+    for (const auto& var : file.Variables()) {
+        out += "  ";
+        AppendInt(out, var->DictionaryIndex + 1);
+        out += ' ';
+        out += var->Name;
+        out += " \"";
+        out += var->Label;
+        out += "\"\n    print ";
+        out += FormatSpecText(var->PrintType, var->PrintWidth, var->PrintDecimals);
+        out += "  write ";
+        out += FormatSpecText(var->WriteType, var->WriteWidth, var->WriteDecimals);
+        out += "  width ";
+        AppendInt(out, var->PrintWidth);
+        out += "  ";
+        out += var->IsNumeric ? "numeric" : "string";
+        out += "  measure ";
+        out += MeasureName(var->MeasureLevel);
+        out += "  align ";
+        out += AlignmentName(var->Alignment);
+        out += "  columns ";
+        AppendInt(out, var->ColumnWidth);
+        out += '\n';
+        if (var->MissingFormat != 0) {
+            out += "    missing: ";
+            out += MissingSummary(file, *var);
+            out += '\n';
+        }
+        for (const auto& label : var->ValueLabels) {
+            out += "    value ";
+            out += CountedView(label->Value, scratch);
+            out += " = \"";
+            out += label->Label;
+            out += "\"\n";
+        }
+        Flush(out, sink);
+    }
+    const TSPSSVariable* weight = file.Variables().WeightVariable;
+    out += "Weight: ";
+    out += weight != nullptr ? weight->Name : "none";
+    out += "\nVariable sets: ";
+    AppendInt(out, file.VariableSets().Count());
+    out += '\n';
+    for (const auto& set : file.VariableSets()) {
+        out += "  ";
+        out += set->Name;
+        out += ':';
+        AppendNameList(out, set->VarList, false);
+        out += '\n';
+    }
+    out += "Multiple response sets: ";
+    AppendInt(out, file.MRSets().Count());
+    out += '\n';
+    for (const auto& set : file.MRSets()) {
+        out += "  $";
+        out += set->Name;
+        out += " (";
+        if (set->IsDichotomy) {
+            out += "dichotomies, counted \"";
+            out += CountedView(set->CountedValue, scratch);
+            out += '"';
+        } else {
+            out += "categories";
+        }
+        out += ") \"";
+        out += set->Label;
+        out += "\":";
+        AppendNameList(out, set->VarList, false);
+        out += '\n';
+    }
+}
+
+void WriteJson(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
+    const TSPSSFileInfo& info = file.FileInfo();
+    std::string scratch;
+    out += "{\n  \"file\": ";
+    AppendJsonString(out, file.Filename());
+    out += ",\n  \"cases\": ";
+    AppendInt(out, file.Cases().NumberOfCases);
+    out += ",\n  \"product\": ";
+    AppendJsonString(out, info.SystemString);
+    out += ",\n  \"created\": ";
+    AppendJsonString(out, DateTimeText(info.TimeStamp));
+    out += ",\n  \"file_label\": ";
+    AppendJsonString(out, info.IdString);
+    out += ",\n  \"compressed\": ";
+    out += file.Compressed ? "true" : "false";
+    out += ",\n  \"variables\": [";
+    const char* separator = "\n";
+    for (const auto& var : file.Variables()) {
+        out += separator;
+        out += "    {\"name\": ";
+        AppendJsonString(out, var->Name);
+        out += ", \"label\": ";
+        AppendJsonString(out, var->Label);
+        out += ", \"type\": ";
+        out += var->IsNumeric ? "\"numeric\"" : "\"string\"";
+        out += ", \"width\": ";
+        AppendInt(out, var->PrintWidth);
+        out += ", \"print_format\": ";
+        AppendJsonString(out, FormatSpecText(var->PrintType, var->PrintWidth, var->PrintDecimals));
+        out += ", \"write_format\": ";
+        AppendJsonString(out, FormatSpecText(var->WriteType, var->WriteWidth, var->WriteDecimals));
+        out += ", \"measure\": ";
+        AppendJsonString(out, MeasureName(var->MeasureLevel));
+        out += ", \"alignment\": ";
+        AppendJsonString(out, AlignmentName(var->Alignment));
+        out += ", \"column_width\": ";
+        AppendInt(out, var->ColumnWidth);
+        out += ", \"missing\": {\"format\": ";
+        AppendInt(out, var->MissingFormat);
+        out += ", \"values\": [";
+        const char* valueSeparator = "";
+        for (const TVariant* value : {&var->Missing1, &var->Missing2, &var->Missing3}) {
+            if (!std::holds_alternative<std::monostate>(*value)) {
+                out += valueSeparator;
+                out += JsonValue(*value);
+                valueSeparator = ", ";
+            }
+        }
+        out += "], \"text\": ";
+        AppendJsonString(out, MissingSummary(file, *var));
+        out += "}, \"value_labels\": [";
+        valueSeparator = "";
+        for (const auto& label : var->ValueLabels) {
+            out += valueSeparator;
+            out += '[';
+            AppendJsonString(out, CountedView(label->Value, scratch));
+            out += ", ";
+            AppendJsonString(out, label->Label);
+            out += ']';
+            valueSeparator = ", ";
+        }
+        out += "]}";
+        separator = ",\n";
+        Flush(out, sink);
+    }
+    const TSPSSVariable* weight = file.Variables().WeightVariable;
+    out += "\n  ],\n  \"weight\": ";
+    if (weight != nullptr) {
+        AppendJsonString(out, weight->Name);
+    } else {
+        out += "null";
+    }
+    out += ",\n  \"variable_sets\": [";
+    separator = "\n";
+    for (const auto& set : file.VariableSets()) {
+        out += separator;
+        out += "    {\"name\": ";
+        AppendJsonString(out, set->Name);
+        out += ", \"variables\": ";
+        AppendNameList(out, set->VarList, true);
+        out += '}';
+        separator = ",\n";
+    }
+    out += "\n  ],\n  \"mr_sets\": [";
+    separator = "\n";
+    for (const auto& set : file.MRSets()) {
+        out += separator;
+        out += "    {\"name\": ";
+        AppendJsonString(out, set->Name);
+        out += ", \"label\": ";
+        AppendJsonString(out, set->Label);
+        out += ", \"dichotomy\": ";
+        out += set->IsDichotomy ? "true" : "false";
+        out += ", \"counted_value\": ";
+        out += JsonValue(set->CountedValue);
+        out += ", \"variables\": ";
+        AppendNameList(out, set->VarList, true);
+        out += '}';
+        separator = ",\n";
+    }
+    out += "\n  ]\n}\n";
+}
+
+// Writes in pieces; the last piece goes out whatever its size.
+template <typename Writer>
+void Print(const TSPSSDatafile& file, std::ostream& stream, Writer write) {
+    std::string out;
+    out.reserve(kPieceSize + kPieceSize / 4);
+    const Sink sink = [&](std::string& piece) {
+        stream.write(piece.data(), std::streamsize(piece.size()));
+    };
+    write(file, out, &sink);
+    sink(out);
 }
 
 } // namespace
 
+std::string DictionaryText(const TSPSSDatafile& file) {
+    std::string out;
+    out.reserve(256 + std::size_t(file.Variables().Count()) * 512);
+    WriteText(file, out, nullptr);
+    return out;
+}
+
+std::string DictionaryJson(const TSPSSDatafile& file) {
+    std::string out;
+    out.reserve(256 + std::size_t(file.Variables().Count()) * 640);
+    WriteJson(file, out, nullptr);
+    return out;
+}
+
 void PrintDictionaryText(const TSPSSDatafile& file, std::ostream& out) {
-    const TSPSSFileInfo& info = file.FileInfo();
-    out << "File: " << file.Filename() << "\n"
-        << "Cases: " << file.Cases().NumberOfCases << "\n"
-        << "Product: " << info.SystemString << "\n"
-        << "Created: " << DateTimeText(info.TimeStamp) << "\n"
-        << "File label: " << info.IdString << "\n"
-        << "Compressed: " << (file.Compressed ? "yes" : "no") << "\n"
-        << "Variables: " << file.Variables().Count() << "\n";
-    for (const auto& var : file.Variables()) {
-        out << "  " << var->DictionaryIndex + 1 << " " << var->Name << " \"" << var->Label << "\"\n"
-            << "    print " << FormatSpecText(var->PrintType, var->PrintWidth, var->PrintDecimals)
-            << "  write " << FormatSpecText(var->WriteType, var->WriteWidth, var->WriteDecimals)
-            << "  width " << var->PrintWidth << "  " << (var->IsNumeric ? "numeric" : "string")
-            << "  measure " << MeasureName(var->MeasureLevel) << "  align "
-            << AlignmentName(var->Alignment) << "  columns " << var->ColumnWidth << "\n";
-        if (var->MissingFormat != 0) {
-            out << "    missing: " << MissingSummary(file, *var) << "\n";
-        }
-        for (const auto& label : var->ValueLabels) {
-            out << "    value " << CountedText(label->Value) << " = \"" << label->Label << "\"\n";
-        }
-    }
-    const TSPSSVariable* weight = file.Variables().WeightVariable;
-    out << "Weight: " << (weight != nullptr ? weight->Name : "none") << "\n";
-    out << "Variable sets: " << file.VariableSets().Count() << "\n";
-    for (const auto& set : file.VariableSets()) {
-        out << "  " << set->Name << ":" << NameList(set->VarList, false) << "\n";
-    }
-    out << "Multiple response sets: " << file.MRSets().Count() << "\n";
-    for (const auto& set : file.MRSets()) {
-        out << "  $" << set->Name << " ("
-            << (set->IsDichotomy ? "dichotomies, counted \"" + CountedText(set->CountedValue) + "\""
-                                 : std::string("categories"))
-            << ") \"" << set->Label << "\":" << NameList(set->VarList, false) << "\n";
-    }
+    Print(file, out, WriteText);
 }
 
 void PrintDictionaryJson(const TSPSSDatafile& file, std::ostream& out) {
-    const TSPSSFileInfo& info = file.FileInfo();
-    out << "{\n  \"file\": " << JsonString(file.Filename())
-        << ",\n  \"cases\": " << file.Cases().NumberOfCases
-        << ",\n  \"product\": " << JsonString(info.SystemString)
-        << ",\n  \"created\": " << JsonString(DateTimeText(info.TimeStamp))
-        << ",\n  \"file_label\": " << JsonString(info.IdString)
-        << ",\n  \"compressed\": " << (file.Compressed ? "true" : "false")
-        << ",\n  \"variables\": [";
-    const char* separator = "\n";
-    for (const auto& var : file.Variables()) {
-        out << separator << "    {\"name\": " << JsonString(var->Name)
-            << ", \"label\": " << JsonString(var->Label)
-            << ", \"type\": " << (var->IsNumeric ? "\"numeric\"" : "\"string\"")
-            << ", \"width\": " << var->PrintWidth << ", \"print_format\": "
-            << JsonString(FormatSpecText(var->PrintType, var->PrintWidth, var->PrintDecimals))
-            << ", \"write_format\": "
-            << JsonString(FormatSpecText(var->WriteType, var->WriteWidth, var->WriteDecimals))
-            << ", \"measure\": " << JsonString(MeasureName(var->MeasureLevel))
-            << ", \"alignment\": " << JsonString(AlignmentName(var->Alignment))
-            << ", \"column_width\": " << var->ColumnWidth
-            << ", \"missing\": {\"format\": " << var->MissingFormat << ", \"values\": [";
-        const char* valueSeparator = "";
-        for (const TVariant* value : {&var->Missing1, &var->Missing2, &var->Missing3}) {
-            if (!std::holds_alternative<std::monostate>(*value)) {
-                out << valueSeparator << JsonValue(*value);
-                valueSeparator = ", ";
-            }
-        }
-        out << "], \"text\": " << JsonString(MissingSummary(file, *var))
-            << "}, \"value_labels\": [";
-        valueSeparator = "";
-        for (const auto& label : var->ValueLabels) {
-            out << valueSeparator << "[" << JsonString(CountedText(label->Value)) << ", "
-                << JsonString(label->Label) << "]";
-            valueSeparator = ", ";
-        }
-        out << "]}";
-        separator = ",\n";
-    }
-    const TSPSSVariable* weight = file.Variables().WeightVariable;
-    out << "\n  ],\n  \"weight\": " << (weight != nullptr ? JsonString(weight->Name) : "null")
-        << ",\n  \"variable_sets\": [";
-    separator = "\n";
-    for (const auto& set : file.VariableSets()) {
-        out << separator << "    {\"name\": " << JsonString(set->Name)
-            << ", \"variables\": " << NameList(set->VarList, true) << "}";
-        separator = ",\n";
-    }
-    out << "\n  ],\n  \"mr_sets\": [";
-    separator = "\n";
-    for (const auto& set : file.MRSets()) {
-        out << separator << "    {\"name\": " << JsonString(set->Name)
-            << ", \"label\": " << JsonString(set->Label)
-            << ", \"dichotomy\": " << (set->IsDichotomy ? "true" : "false")
-            << ", \"counted_value\": " << JsonValue(set->CountedValue)
-            << ", \"variables\": " << NameList(set->VarList, true) << "}";
-        separator = ",\n";
-    }
-    out << "\n  ]\n}\n";
+    Print(file, out, WriteJson);
 }
 
 } // namespace qs

@@ -11,11 +11,16 @@ namespace qs {
 
 void PrintDictionaryText(const TSPSSDatafile& file, std::ostream& out);
 void PrintDictionaryJson(const TSPSSDatafile& file, std::ostream& out);
+// The same texts as one string.
+std::string DictionaryText(const TSPSSDatafile& file);
+std::string DictionaryJson(const TSPSSDatafile& file);
 
 // "F8.2", "A100", "ADATE10": the format's name, width and, where it has them, decimals.
 std::string FormatSpecText(int type, int width, int decimals);
 // A JSON string literal; bytes that are not valid UTF-8 become U+FFFD.
 std::string JsonString(std::string_view text);
+// Appends that literal to out.
+void AppendJsonString(std::string& out, std::string_view text);
 // A date-time number (days since 30 December 1899) as "yyyy-mm-dd hh:mm:ss".
 std::string DateTimeText(double timeStamp);
 

@@ -121,16 +121,24 @@ int Sign(int v) {
 
 int CompareTextUserLocale(std::string_view a, std::string_view b) {
     const UserLocale& user = User();
-    if (user.byteOrder && IsAscii(a) && IsAscii(b)) {
+    if (user.byteOrder) {
+        // Folding changes no byte before the first non-ASCII one, so an ASCII prefix up to
+        // the first difference decides as the folded comparison below would.
         const std::size_t n = std::min(a.size(), b.size());
-        for (std::size_t i = 0; i < n; ++i) {
+        std::size_t i = 0;
+        for (; i < n; ++i) {
+            if (((a[i] | b[i]) & 0x80) != 0) {
+                break;
+            }
             const char ca = AsciiLower(a[i]);
             const char cb = AsciiLower(b[i]);
             if (ca != cb) {
                 return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb) ? -1 : 1;
             }
         }
-        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+        if (i == n && IsAscii(a.substr(n)) && IsAscii(b.substr(n))) {
+            return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+        }
     }
     const std::string fa = Fold(a);
     const std::string fb = Fold(b);
@@ -155,6 +163,11 @@ std::string FloatToText(double value) {
     }
     if (value == 0) {
         return "0";
+    }
+    // Whole numbers below 1e15 print as plain integers (the usual label values); this
+    // gives the text the general path below gives them, without its formatting cost.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        return std::to_string(static_cast<long long>(value));
     }
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", value); // 15 significant digits, rounded

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -58,9 +59,23 @@ public:
     void RemoveRow(std::int32_t n);
 
 private:
-    static void FreeChain(TVarValueNode* head);
+    // Rows live in pages made on first access: sizing and numbering the table of a file
+    // with millions of cases touches no row, and most rows are never used. A page not
+    // made yet has empty chains and case numbers First + row - 1 for its first
+    // NumberedRows rows, 0 for the rest, as its made rows would.
+    static constexpr std::int32_t kRowsPerPage = 1024;
+    struct Page {
+        std::unique_ptr<TIndex[]> Entries;
+        std::int32_t First = 0;
+        std::int32_t NumberedRows = 0;
+    };
 
-    std::vector<TIndex> FEntries;
+    static void FreeChain(TVarValueNode* head);
+    TIndex* Entries(std::size_t page);
+    // Frees the chains of rows from..to (1-based, highest first) in made pages.
+    void FreeChains(std::int32_t from, std::int32_t to);
+
+    std::vector<Page> FPages;
     std::int32_t FSlotCount = 0;
 };
 

@@ -35,12 +35,18 @@ TSPSSVariables::TSPSSVariables(TSPSSDatafile* owner)
 TSPSSVariable* TSPSSVariables::Add() {
     TSPSSVariable* var = AddItem();
     var->VarID = static_cast<std::uint16_t>(var->ID() & 0xFFFF);
+    m_indexesCurrent = false;
     return var;
 }
 
 TSPSSVariable* TSPSSVariables::FindByName(const std::string& name) {
     TVarNameAVLNode* node = m_nameIndex->Find(name);
     if (node == nullptr) {
+        // A rebuild of indexes that already hold every item would find nothing new, and
+        // the set parsers miss once per unknown token: skip it to stay linear.
+        if (m_indexesCurrent) {
+            return nullptr;
+        }
         RebuildIndexes();
         node = m_nameIndex->Find(name);
         if (node == nullptr) {
@@ -68,12 +74,14 @@ void TSPSSVariables::RebuildIndexes() {
             node->FIndex = var->Index();
         }
     }
+    m_indexesCurrent = true;
 }
 
 void TSPSSVariables::Clear() {
     TSPSSCollection::Clear();
     m_nameIndex = std::make_unique<TVarNameAVLTree>();
     m_idIndex = std::make_unique<TVarIDAVLTree>();
+    m_indexesCurrent = false;
     WeightVariable = nullptr;
 }
 

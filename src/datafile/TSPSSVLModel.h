@@ -5,6 +5,7 @@
 
 #include "datafile/AVLtrees.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -66,6 +67,8 @@ public:
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
     virtual void Clear() { m_items.clear(); }
+    // Room for count items in all, so that adding a known number allocates once.
+    void Reserve(std::int32_t count) { m_items.reserve(std::size_t(std::max(count, 0))); }
 
 protected:
     Item* AddItem() {
@@ -129,7 +132,8 @@ public:
     explicit TSPSSVariables(TSPSSDatafile* owner);
 
     TSPSSVariable* Add();
-    // Case-insensitive; a miss rebuilds the indexes and looks once more.
+    // Case-insensitive; a miss rebuilds the indexes and looks once more, unless they
+    // were rebuilt after the last Add. Renaming a variable in place needs RebuildIndexes.
     TSPSSVariable* FindByName(const std::string& name);
     void RebuildIndexes();
     void Clear() override;
@@ -142,6 +146,7 @@ public:
 private:
     std::unique_ptr<TVarNameAVLTree> m_nameIndex;
     std::unique_ptr<TVarIDAVLTree> m_idIndex;
+    bool m_indexesCurrent = false; // rebuilt since the last Add
 };
 
 // Variables of a set, referred to, not owned.

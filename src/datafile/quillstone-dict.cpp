@@ -5,7 +5,6 @@
 
 #include <exception>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -28,14 +27,15 @@ int main(int argc, char** argv) {
     }
 
     qs::TSPSSDatafile file;
-    std::ostringstream out;
     try {
         file.SetFilename(path);
         file.Open();
+        // Printed in pieces while the file is open: the text of a large dictionary runs
+        // to megabytes and need not be held whole.
         if (json) {
-            qs::PrintDictionaryJson(file, out);
+            qs::PrintDictionaryJson(file, std::cout);
         } else {
-            qs::PrintDictionaryText(file, out);
+            qs::PrintDictionaryText(file, std::cout);
         }
         file.Close();
     } catch (const std::exception& e) {
@@ -47,6 +47,6 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    std::cout << out.str();
+    std::cout.flush();
     return std::cout.good() ? 0 : 1;
 }

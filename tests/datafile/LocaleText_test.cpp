@@ -33,7 +33,12 @@ INSTANTIATE_TEST_SUITE_P(Names, TextCompare,
                                            CompareCase{"Cyrillic", "\xD0\x98\xD0\x9C\xD0\xAF",
                                                        "\xD0\xB8\xD0\xBC\xD1\x8F", 0},
                                            CompareCase{"InvalidBytesDiffer", "\xC4", "\xE4", -1},
-                                           CompareCase{"AccentDiffers", "e", "\xC3\xA9", -1}),
+                                           CompareCase{"AccentDiffers", "e", "\xC3\xA9", -1},
+                                           CompareCase{"AsciiDifferenceBeforeUmlaut",
+                                                       "ab\xC3\xA4", "AC", -1},
+                                           CompareCase{"UmlautTailsFoldEqual", "AB\xC3\x84",
+                                                       "ab\xC3\xA4", 0},
+                                           CompareCase{"UmlautTailLonger", "ab", "AB\xC3\xA4", -1}),
                          test::RowName());
 
 struct FloatCase {
@@ -60,7 +65,13 @@ INSTANTIATE_TEST_SUITE_P(
                       FloatCase{"SmallFixed", 0.00001, "0.00001"},
                       FloatCase{"SmallScientific", 1.5e-7, "1.5E-7"},
                       FloatCase{"RoundsUp", 0.99999999999999999, "1"},
-                      FloatCase{"NegativeFraction", -0.125, "-0.125"}),
+                      FloatCase{"NegativeFraction", -0.125, "-0.125"},
+                      FloatCase{"NegativeZero", -0.0, "0"},
+                      FloatCase{"LargestFixedInteger", 999999999999999.0, "999999999999999"},
+                      FloatCase{"NegativeLargeInteger", -123456789012345.0, "-123456789012345"},
+                      FloatCase{"IntegerAboveFifteenDigits", 1234567890123456.0,
+                                "1.23456789012346E15"},
+                      FloatCase{"JustBelowInteger", 2.9999999, "2.9999999"}),
     test::RowName());
 
 } // namespace

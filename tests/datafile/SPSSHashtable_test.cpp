@@ -88,6 +88,44 @@ TEST(Hashtable, FreeRowMovesLaterRowsUpAndEmptiesTheLast) {
     EXPECT_EQ(table.SlotCount(), 0);
 }
 
+TEST(Hashtable, ShrinkingFreesTheUpperRowsAndKeepsTheLowerOnes) {
+    TSPSSHashTable table(50000);
+    table.NumberRows(1);
+    VarValueNumberRec* kept = NewNumberValueNode(2, 1.5);
+    table.Row(2)[1].Head = kept;
+    table.Row(3)[0].Head = NewStringValueNode(1, "dropped");
+    table.Row(50000)[3].Head = NewNumberValueNode(1, 2.0);
+    table.SetRowCount(2);
+    ASSERT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(table.Row(2)[1].Head, kept);
+    EXPECT_EQ(table.Row(2)[1].CaseNumber, 2);
+    EXPECT_EQ(table.Row(1)[0].CaseNumber, 1);
+    table.SetRowCount(4);
+    EXPECT_EQ(table.Row(3)[0].Head, nullptr);
+}
+
+// Rows come in pages made on first use; these rows lie in pages made at different times.
+TEST(Hashtable, RowsAcrossPagesKeepNumbersChainsAndMoves) {
+    TSPSSHashTable table(1);
+    table.SetRowCount(3000);
+    table.NumberRows(5);
+    EXPECT_EQ(table.Row(2500)[0].CaseNumber, 2504);
+    VarValueNumberRec* node = NewNumberValueNode(1, 3.0);
+    table.Row(1500)[2].Head = node;
+    table.SetRowCount(1500);
+    EXPECT_EQ(table.Row(1500)[2].Head, node);
+    table.SetRowCount(2100);
+    EXPECT_EQ(table.Row(1400)[1].CaseNumber, 1404) << "numbered before the shrink";
+    EXPECT_EQ(table.Row(1600)[0].CaseNumber, 0) << "grown after the numbering";
+    EXPECT_EQ(table.Row(1600)[0].Head, nullptr);
+    EXPECT_EQ(table.Row(3)[3].CaseNumber, 7);
+    table.RemoveRow(1024);
+    EXPECT_EQ(table.RowCount(), 2099);
+    EXPECT_EQ(table.Row(1024)[0].CaseNumber, 1029) << "row 1025 moved up across the page edge";
+    EXPECT_EQ(table.Row(1499)[2].Head, node);
+    EXPECT_EQ(table.Row(1500)[2].Head, nullptr);
+}
+
 TEST(Hashtable, ValueNodeFactoriesSetTheStringTagBit) {
     VarValueStringRec* text = NewStringValueNode(5, "x");
     VarValueNumberRec* number = NewNumberValueNode(0x8005, 1);

@@ -125,6 +125,24 @@ TEST_F(SetParser, NonNumericLabelLengthFailsWithConversionError) {
     EXPECT_THROW(file.ParseMRSets("$x=C abc label a\n"), EConvertError);
 }
 
+// A set naming thousands of variables on one line keeps every member in order.
+TEST_F(SetParser, SetsWithThousandsOfMembersKeepThemAll) {
+    Names names;
+    std::string members;
+    for (int i = 0; i < 5000; ++i) {
+        names.push_back("v" + std::to_string(i));
+        members += " " + names.back() + (i % 1000 == 0 ? " unknown" : "");
+    }
+    AddVariables(names);
+    file.ParseVariableSets("ALL=" + members + "\n");
+    file.ParseMRSets("$all=C 3 All" + members + "\n");
+    ASSERT_EQ(file.VariableSets().Count(), 1);
+    ASSERT_EQ(file.MRSets().Count(), 1);
+    EXPECT_EQ(Members(file.VariableSets()[0].VarList), names);
+    EXPECT_EQ(Members(file.MRSets()[0].VarList), names);
+    EXPECT_EQ(file.MRSets()[0].Label, "All");
+}
+
 struct VarSetCase {
     const char* name;
     const char* text;

@@ -56,6 +56,15 @@ TEST_F(Model, LookupMissRebuildsIndexesAndFindsLaterVariables) {
     EXPECT_NE(file.Variables().NameIndex().Find("weight"), nullptr);
 }
 
+TEST_F(Model, LookupMissOnCurrentIndexesKeepsThem) {
+    AddVariable("age");
+    file.Variables().RebuildIndexes();
+    const TVarNameAVLTree* names = &file.Variables().NameIndex();
+    EXPECT_EQ(file.Variables().FindByName("nosuch"), nullptr);
+    EXPECT_EQ(&file.Variables().NameIndex(), names);
+    EXPECT_NE(file.Variables().FindByName("AGE"), nullptr);
+}
+
 TEST_F(Model, NamesEqualIgnoringCaseKeepTheEarlierItem) {
     TSPSSVariable* first = AddVariable("age");
     AddVariable("AGE");

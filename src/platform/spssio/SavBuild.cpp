@@ -7,6 +7,7 @@
 #include "platform/spssio/SavText.h"
 #include "platform/spssio/spssio.h"
 
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -256,8 +257,10 @@ bool Builder::applyValueLabels()
     std::size_t budget = kMaxValueLabels;
     std::vector<int> appliedBy(m_dict.variables.size(), -1);
     int setIndex = 0;
-    for (const RawLabelSet& set : m_raw.labelSets) {
+    for (RawLabelSet& set : m_raw.labelSets) {
         ++setIndex;
+        // A set that names one slot (the usual case) gives its texts away, not copies.
+        const bool sole = set.slots.size() == 1;
         for (std::int32_t slot : set.slots) {
             if (slot < 1 || slot > m_raw.slotCount)
                 continue;
@@ -275,9 +278,9 @@ bool Builder::applyValueLabels()
             const std::size_t needed = v.valueLabels.size() + set.labels.size();
             if (v.valueLabels.capacity() < needed)
                 v.valueLabels.reserve(std::max(needed, 2 * v.valueLabels.capacity()));
-            for (const auto& [value, text] : set.labels) {
+            for (auto& [value, text] : set.labels) {
                 SavValueLabel label;
-                label.label = trimLabel(m_recode(text));
+                label.label = trimLabel(sole ? m_recode(std::move(text)) : m_recode(text));
                 if (v.width == 0) {
                     label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(value.data()));
                     addLabel(var, std::move(label));
@@ -358,12 +361,24 @@ std::string foldName(std::string_view name)
 
 int SavDictionary::find(std::string_view name) const
 {
+    // Callers ask about one variable several times in a row (its format, label, ...):
+    // the last answer is checked first. It only ever holds an answer of the index, so
+    // a name equal to that variable's own gives what the index would.
+    std::atomic_ref<int> last(m_lastFound);
+    const int hint = last.load(std::memory_order_relaxed);
+    if (hint >= 0 && static_cast<std::size_t>(hint) < variables.size() &&
+        variables[static_cast<std::size_t>(hint)].name == name)
+        return hint;
     const auto it = m_index.find(foldName(name));
-    return it == m_index.end() ? -1 : it->second;
+    if (it == m_index.end())
+        return -1;
+    last.store(it->second, std::memory_order_relaxed);
+    return it->second;
 }
 
 void SavDictionary::rebuildIndex()
 {
+    m_lastFound = -1;
     m_index.clear();
     m_index.reserve(variables.size());
     for (std::size_t i = 0; i < variables.size(); ++i)

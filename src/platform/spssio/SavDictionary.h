@@ -68,6 +68,7 @@ struct SavDictionary {
 
 private:
     std::unordered_map<std::string, int> m_index;
+    mutable int m_lastFound = -1; // the index's last answer (atomic_ref)
 };
 
 // Reads the dictionary of the file at path. Returns an SPSS_* result code.

@@ -62,6 +62,11 @@ const std::uint8_t* SavInput::take(std::uint64_t n)
     }
     const std::uint64_t at = m_pos;
     if (m_mem) {
+        // The same bound as for buffered reading, so that both give the same result.
+        if (at + n > kMaxDictionary) {
+            m_error = SPSS_NO_MEMORY;
+            return nullptr;
+        }
         m_pos += n;
         return m_mem + at;
     }

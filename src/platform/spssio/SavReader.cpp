@@ -6,10 +6,13 @@
 #include "platform/spssio/spssio.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <stdexcept>
+#include <cstdint>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -241,13 +244,34 @@ int readSavFile(const char* path, SavDictionary& out)
         ::close(fd);
         return SPSS_FILE_OERROR;
     }
+    // A file of ordinary size is read whole with one call and parsed in place. It is not
+    // mapped: another program truncating it meanwhile would kill the editor with SIGBUS.
+    // A larger one (a .zsav full of cases) is read only as far as its dictionary goes.
+    constexpr std::uint64_t kReadWhole = 64ull << 20;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    std::unique_ptr<std::uint8_t[]> whole;
+    std::uint64_t loaded = 0;
+    if (size > 0 && size <= kReadWhole) {
+        whole.reset(new (std::nothrow) std::uint8_t[size]);
+        while (whole && loaded < size) {
+            const ssize_t n = ::pread(fd, whole.get() + loaded, size - loaded,
+                                      static_cast<off_t>(loaded));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break; // shrank meanwhile: what was read is parsed, and found short
+            loaded += static_cast<std::uint64_t>(n);
+        }
+    }
+    const auto read = [&](SavInput&& in) {
+        RawDictionary raw;
+        const int result = readRawDictionary(in, raw);
+        return result == SPSS_OK ? buildDictionary(raw, in, out) : result;
+    };
     int rc;
     try {
-        SavInput in(fd, static_cast<std::uint64_t>(st.st_size));
-        RawDictionary raw;
-        rc = readRawDictionary(in, raw);
-        if (rc == SPSS_OK)
-            rc = buildDictionary(raw, in, out);
+        rc = whole ? read(SavInput(whole.get(), static_cast<std::size_t>(loaded)))
+                   : read(SavInput(fd, size));
     } catch (const std::bad_alloc&) {
         rc = SPSS_NO_MEMORY;
     } catch (const std::length_error&) {

@@ -1,6 +1,7 @@
 // Recoding and UTF-8 helpers; see SavText.h.
 #include "platform/spssio/SavText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -191,8 +192,9 @@ std::string trimBlanks(std::string s)
 
 std::string trimLabel(std::string s)
 {
-    const std::size_t first = s.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : s.substr(first);
+    // In place: most labels have no leading blank and keep their storage.
+    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    return s;
 }
 
 std::string_view cutToWidth(std::string_view value, int width)

@@ -52,14 +52,6 @@ char* newText(const std::string& text)
     return p;
 }
 
-void freeTexts(char** texts, int count)
-{
-    if (!texts)
-        return;
-    for (int i = 0; i < count; ++i)
-        std::free(texts[i]);
-    std::free(texts);
-}
 
 namespace {
 

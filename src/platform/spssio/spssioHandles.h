@@ -5,6 +5,8 @@
 #include "platform/spssio/SavDictionary.h"
 #include "platform/spssio/spssio.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -22,7 +24,27 @@ std::shared_ptr<OpenFile> lookupHandle(int handle);
 bool copyText(const std::string& text, char* buffer, std::size_t size);
 // A malloc'ed copy for the get functions whose results the free functions release.
 char* newText(const std::string& text);
-void freeTexts(char** texts, int count);
+// count texts text(i) as one malloc'ed block: the pointer array, then the texts, so
+// that a large dictionary costs one allocation, not one per name or label. Released
+// with std::free of the array alone; null when memory is short.
+template <typename Text> char** newTextArray(std::size_t count, Text&& text)
+{
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += text(i).size() + 1;
+    auto** array = static_cast<char**>(std::malloc((count ? count : 1) * sizeof(char*) + bytes));
+    if (!array)
+        return nullptr;
+    char* to = reinterpret_cast<char*>(array + (count ? count : 1));
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& t = text(i);
+        std::memcpy(to, t.data(), t.size());
+        to[t.size()] = '\0';
+        array[i] = to;
+        to += t.size() + 1;
+    }
+    return array;
+}
 
 // Runs f(dict) for an open handle.
 template <typename F> int withFile(int handle, F&& f)

@@ -8,8 +8,8 @@
 using qs::spssio::SavDictionary;
 using qs::spssio::SavVariable;
 using qs::spssio::copyText;
-using qs::spssio::freeTexts;
 using qs::spssio::newText;
+using qs::spssio::newTextArray;
 using qs::spssio::withFile;
 using qs::spssio::withVar;
 
@@ -40,19 +40,17 @@ int spssGetVarNames(int handle, int* numVars, char*** varNames, int** varTypes)
         if (!numVars || !varNames || !varTypes)
             return SPSS_INVALID_HANDLE;
         const std::size_t n = d.variables.size();
-        auto** names = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
+        char** names = newTextArray(n, [&](std::size_t i) -> const std::string& {
+            return d.variables[i].name;
+        });
         auto* types = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
-        bool ok = names && types;
-        for (std::size_t i = 0; ok && i < n; ++i) {
-            names[i] = newText(d.variables[i].name);
-            types[i] = d.variables[i].width;
-            ok = names[i] != nullptr;
-        }
-        if (!ok) {
-            freeTexts(names, static_cast<int>(n));
+        if (!names || !types) {
+            std::free(names);
             std::free(types);
             return SPSS_NO_MEMORY;
         }
+        for (std::size_t i = 0; i < n; ++i)
+            types[i] = d.variables[i].width;
         *numVars = static_cast<int>(n);
         *varNames = names;
         *varTypes = types;
@@ -64,7 +62,7 @@ int spssFreeVarNames(char** varNames, int* varTypes, int numVars)
 {
     if (numVars < 0)
         return SPSS_CANNOT_FREE;
-    freeTexts(varNames, numVars);
+    std::free(varNames); // one block with its texts
     std::free(varTypes);
     return SPSS_OK;
 }
@@ -210,18 +208,16 @@ int spssGetVarNValueLabels(int handle, const char* varName, double** values, cha
             return SPSS_NO_LABELS;
         }
         auto* vals = static_cast<double*>(std::calloc(n, sizeof(double)));
-        auto** texts = static_cast<char**>(std::calloc(n, sizeof(char*)));
-        bool ok = vals && texts;
-        for (std::size_t i = 0; ok && i < n; ++i) {
-            vals[i] = v.valueLabels[i].number;
-            texts[i] = newText(v.valueLabels[i].label);
-            ok = texts[i] != nullptr;
-        }
-        if (!ok) {
+        char** texts = newTextArray(n, [&](std::size_t i) -> const std::string& {
+            return v.valueLabels[i].label;
+        });
+        if (!vals || !texts) {
             std::free(vals);
-            freeTexts(texts, static_cast<int>(n));
+            std::free(texts);
             return SPSS_NO_MEMORY;
         }
+        for (std::size_t i = 0; i < n; ++i)
+            vals[i] = v.valueLabels[i].number;
         *values = vals;
         *labels = texts;
         *numofLabels = static_cast<int>(n);
@@ -234,7 +230,7 @@ int spssFreeVarNValueLabels(double* values, char** labels, int numofLabels)
     if (numofLabels < 0)
         return SPSS_CANNOT_FREE;
     std::free(values);
-    freeTexts(labels, numofLabels);
+    std::free(labels); // one block with its texts
     return SPSS_OK;
 }
 
@@ -253,17 +249,15 @@ int spssGetVarCValueLabels(int handle, const char* varName, char*** values, char
             *numofLabels = 0;
             return SPSS_NO_LABELS;
         }
-        auto** vals = static_cast<char**>(std::calloc(n, sizeof(char*)));
-        auto** texts = static_cast<char**>(std::calloc(n, sizeof(char*)));
-        bool ok = vals && texts;
-        for (std::size_t i = 0; ok && i < n; ++i) {
-            vals[i] = newText(v.valueLabels[i].text);
-            texts[i] = newText(v.valueLabels[i].label);
-            ok = vals[i] && texts[i];
-        }
-        if (!ok) {
-            freeTexts(vals, static_cast<int>(n));
-            freeTexts(texts, static_cast<int>(n));
+        char** vals = newTextArray(n, [&](std::size_t i) -> const std::string& {
+            return v.valueLabels[i].text;
+        });
+        char** texts = newTextArray(n, [&](std::size_t i) -> const std::string& {
+            return v.valueLabels[i].label;
+        });
+        if (!vals || !texts) {
+            std::free(vals);
+            std::free(texts);
             return SPSS_NO_MEMORY;
         }
         *values = vals;
@@ -277,8 +271,8 @@ int spssFreeVarCValueLabels(char** values, char** labels, int numofLabels)
 {
     if (numofLabels < 0)
         return SPSS_CANNOT_FREE;
-    freeTexts(values, numofLabels);
-    freeTexts(labels, numofLabels);
+    std::free(values); // one block each with its texts
+    std::free(labels);
     return SPSS_OK;
 }
 

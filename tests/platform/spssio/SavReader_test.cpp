@@ -296,3 +296,27 @@ TEST(SavReader, EveryTruncationFailsCleanly)
 
 } // namespace
 } // namespace qs::spssio::test
+
+namespace qs::spssio::test {
+namespace {
+
+// Names equal but for case: lookups keep answering with the earlier variable, whatever
+// was asked just before (the reader remembers its last answer).
+TEST(SavDictionaryFind, RepeatedLookupsKeepTheEarlierOfCaseEqualNames)
+{
+    SavDictionary dict;
+    for (const char* name : {"abc", "ABC", "other"}) {
+        SavVariable v;
+        v.name = name;
+        dict.variables.push_back(v);
+    }
+    dict.rebuildIndex();
+    const std::pair<const char*, int> lookups[] = {{"ABC", 0},   {"abc", 0},    {"ABC", 0},
+                                                   {"other", 2}, {"ABC", 0},    {"Abc", 0},
+                                                   {"nosuch", -1}, {"ABC", 0}};
+    for (const auto& [query, index] : lookups)
+        EXPECT_EQ(dict.find(query), index) << query;
+}
+
+} // namespace
+} // namespace qs::spssio::test
