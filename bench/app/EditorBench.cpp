@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -97,6 +98,23 @@ int main(int argc, char** argv) {
         sum / keys.size(), keys[keys.size() / 2], keys.back());
     std::printf("peak memory: %.0f MB = %.1f x the file (target < 5 x)\n", peakMb, peakMb / fileMb);
     std::printf("modified after typing: %s\n", window.Modified() ? "yes" : "no");
+    // The object tree from a large dictionary, when the data file benchmark made one.
+    if (argc > 3 && std::filesystem::exists(argv[3])) {
+        double best = 1e9;
+        double bestRestyle = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            const auto start = Clock::now();
+            window.LoadObjectTree(QString::fromLocal8Bit(argv[3]));
+            const auto filled = Clock::now();
+            window.SynEdit->viewport()->repaint(); // the new names shown in the text
+            best = std::min(best, Ms(filled - start));
+            bestRestyle = std::min(bestRestyle, Ms(Clock::now() - filled));
+        }
+        std::printf("object tree from %s (%d variables): filled in %.0f ms (target < 150 ms); "
+                    "then the screen restyled, at the end of the 20 MB text, in %.0f ms\n",
+                    std::filesystem::path(argv[3]).filename().c_str(),
+                    window.tlObjectTree->topLevelItem(0)->childCount(), best, bestRestyle);
+    }
     // The typed text is no one's work: leave without the question about saving it.
     std::fflush(stdout);
     std::_Exit(0);
