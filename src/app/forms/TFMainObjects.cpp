@@ -55,8 +55,12 @@ void TFMain::LoadObjectTree(const QString& path) {
             sets->setExpanded(true);
         }
         SPSSDatafile->Close();
-        m_highlighter->SetVariables(names);
-        SynEdit->Restyle();
+        // Refreshes mostly find the same names: restyling a large text for nothing is
+        // what a user would feel.
+        if (names != m_highlighter->Variables()) {
+            m_highlighter->SetVariables(names);
+            SynEdit->Restyle();
+        }
     }
     UpdateCommandStates();
 }
