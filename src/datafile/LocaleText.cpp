@@ -1,5 +1,6 @@
 // Locale-aware text helpers of the dictionary: case folding, collation, number text.
 #include "datafile/LocaleText.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,24 +73,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     return len;
 }
 
-void EncodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 // Lower-cases every character; bytes that are not valid UTF-8 stay as they are.
 std::string Fold(std::string_view s) {
     const auto& ctype = std::use_facet<std::ctype<wchar_t>>(User().ctypeLocale);
@@ -107,7 +90,7 @@ std::string Fold(std::string_view s) {
             continue;
         }
         const auto lower = static_cast<char32_t>(ctype.tolower(static_cast<wchar_t>(cp)));
-        EncodeUtf8(lower <= 0x10FFFF ? lower : cp, out);
+        AppendUtf8(out, lower <= 0x10FFFF ? lower : cp);
         i += len;
     }
     return out;

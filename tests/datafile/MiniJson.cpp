@@ -1,5 +1,6 @@
 // A small strict JSON reader: objects, arrays, strings with escapes, numbers, literals.
 #include "datafile/MiniJson.h"
+#include "platform/Utf8.h"
 
 #include <cstdlib>
 #include <tuple>
@@ -12,24 +13,6 @@ void SkipBlanks(std::string_view t, std::size_t& pos) {
     while (pos < t.size() &&
            (t[pos] == ' ' || t[pos] == '\n' || t[pos] == '\r' || t[pos] == '\t')) {
         ++pos;
-    }
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
     }
 }
 
@@ -211,7 +194,7 @@ bool ParseJsonString(std::string_view t, std::size_t& pos, std::string& out) {
                 pos += 6;
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
             }
-            AppendUtf8(cp, out);
+            AppendUtf8(out, cp);
             break;
         }
         default:

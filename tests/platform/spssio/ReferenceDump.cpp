@@ -1,5 +1,6 @@
 // Parser of the reference dumps; see ReferenceDump.h.
 #include "platform/spssio/ReferenceDump.h"
+#include "platform/Utf8.h"
 
 #include <fstream>
 #include <sstream>
@@ -7,25 +8,6 @@
 namespace qs::spssio::test {
 
 namespace {
-
-void appendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 std::vector<std::string> splitTabs(const std::string& line)
 {
@@ -72,7 +54,7 @@ std::string unquote(const std::string& text)
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 i += 6;
             }
-            appendUtf8(out, cp);
+            AppendUtf8(out, static_cast<char32_t>(cp));
             break;
         }
         default: out += c; break;
