@@ -165,10 +165,16 @@ void TSPSSDatafile::Close() {
     CheckSPSSError(code);
 }
 
+std::pmr::memory_resource* ModelMemory(TSPSSDatafile* owner) {
+    return owner != nullptr ? owner->ModelMemory() : std::pmr::new_delete_resource();
+}
+
 void TSPSSDatafile::ResetModel() {
     m_variables->Clear();
     m_variableSets->Clear();
     m_mrSets->Clear();
+    // Every item is gone: their memory goes back in one piece.
+    m_modelArena.Clear();
     m_cases->CaseBuffer.reset();
     m_cases->NumberOfCases = 0;
     m_fileInfo->IdString.clear();

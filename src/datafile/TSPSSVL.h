@@ -5,6 +5,7 @@
 
 #include "datafile/SPSSHashtable.h"
 #include "datafile/TSPSSVLModel.h"
+#include "platform/memory/Arena.h"
 
 #include <array>
 #include <cstddef>
@@ -77,6 +78,9 @@ public:
     TSPSSHashTable& CaseTable() const { return *m_caseTable; }
     TSPSSFileInfo& FileInfo() const { return *m_fileInfo; }
 
+    // The memory of the model's items; see ModelMemory.
+    std::pmr::memory_resource* ModelMemory() { return &m_modelMemory; }
+
     // Set parsers of the definition texts the library returns (one set per line).
     void ParseVariableSets(std::string text);
     void ParseMRSets(std::string text);
@@ -102,6 +106,9 @@ private:
 
     std::string m_filename;
     bool m_writeDirect = false;
+    // Declared before the collections, so that it outlives the items they destroy.
+    Arena m_modelArena;
+    ArenaResource m_modelMemory{m_modelArena};
     std::unique_ptr<TSPSSVariables> m_variables;
     std::unique_ptr<TSPSSMRMDSets> m_mrSets;
     std::unique_ptr<TSPSSVariableSets> m_variableSets;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -40,6 +41,10 @@ public:
 // Converts a decimal integer (leading blanks and a sign allowed) or raises EConvertError.
 std::int32_t StrToInt(const std::string& text);
 
+// Where the model's items and value label texts live: the reader's region, released
+// at once when the file closes, or the heap for collections without a reader.
+std::pmr::memory_resource* ModelMemory(TSPSSDatafile* owner);
+
 // Items know their position and the ID their collection gave them.
 class TSPSSCollectionItem {
 public:
@@ -56,40 +61,52 @@ private:
 // An ordered collection that owns its items and refers to the reader that owns it.
 template <class Item> class TSPSSCollection {
 public:
-    explicit TSPSSCollection(TSPSSDatafile* owner) : m_owner(owner) {}
+    explicit TSPSSCollection(TSPSSDatafile* owner) : m_owner(owner), m_memory(ModelMemory(owner)) {}
     TSPSSCollection(const TSPSSCollection&) = delete;
     TSPSSCollection& operator=(const TSPSSCollection&) = delete;
-    virtual ~TSPSSCollection() = default;
+    virtual ~TSPSSCollection() { DestroyItems(); }
 
     TSPSSDatafile* Owner() const { return m_owner; }
     std::int32_t Count() const { return static_cast<std::int32_t>(m_items.size()); }
     Item& operator[](std::int32_t index) const { return *m_items.at(std::size_t(index)); }
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
-    virtual void Clear() { m_items.clear(); }
+    virtual void Clear() { DestroyItems(); }
     // Room for count items in all, so that adding a known number allocates once.
     void Reserve(std::int32_t count) { m_items.reserve(std::size_t(std::max(count, 0))); }
 
 protected:
     Item* AddItem() {
-        auto item = std::make_unique<Item>(m_owner);
+        if (m_items.size() == m_items.capacity()) { // so that push_back cannot throw below
+            m_items.reserve(std::max<std::size_t>(4, 2 * m_items.size()));
+        }
+        Item* item = m_memory.template new_object<Item>(m_owner);
         item->m_index = Count();
         item->m_id = m_nextID++; // IDs are never reused, as in the class library
-        m_items.push_back(std::move(item));
-        return m_items.back().get();
+        m_items.push_back(item);
+        return item;
     }
 
 private:
+    void DestroyItems() {
+        for (Item* item : m_items) {
+            m_memory.delete_object(item);
+        }
+        m_items.clear();
+    }
+
     TSPSSDatafile* m_owner;
-    std::vector<std::unique_ptr<Item>> m_items;
+    std::pmr::polymorphic_allocator<Item> m_memory;
+    std::vector<Item*> m_items; // owned, made and destroyed through m_memory
     std::int32_t m_nextID = 0;
 };
 
 class TSPSSValueLabel : public TSPSSCollectionItem {
 public:
-    explicit TSPSSValueLabel(TSPSSDatafile*) {}
+    explicit TSPSSValueLabel(TSPSSDatafile* owner) : Label(ModelMemory(owner)) {}
     TVariant Value; // always a text: numbers as the general float text
-    std::string Label;
+    // In the model's memory: a large dictionary holds hundreds of thousands of them.
+    std::pmr::string Label;
 };
 
 class TSPSSValuelabels : public TSPSSCollection<TSPSSValueLabel> {

@@ -2,6 +2,7 @@
 // text, folds very long string segments, applies long names, display
 // parameters, value labels and missing values, and rewrites the set texts.
 #include "platform/spssio/SavLongStrings.h"
+#include "platform/spssio/SavNameIndex.h"
 #include "platform/spssio/SavRaw.h"
 #include "platform/spssio/SavSets.h"
 #include "platform/spssio/SavText.h"
@@ -11,6 +12,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <unordered_map>
 
 namespace qs::spssio {
@@ -24,7 +26,7 @@ constexpr std::size_t kScanLimit = 16;
 std::string valueKey(const SavValueLabel& label)
 {
     if (!label.text.empty())
-        return label.text;
+        return std::string(label.text);
     return std::string(reinterpret_cast<const char*>(&label.number), sizeof label.number);
 }
 
@@ -52,9 +54,8 @@ std::string chooseEncoding(const RawDictionary& raw)
                 isValidUtf8(raw.mrSets) && isValidUtf8(raw.variableSets);
     for (const RawVariable& v : raw.variables)
         utf8 = utf8 && isValidUtf8(v.name) && isValidUtf8(v.label);
-    for (const RawLabelSet& set : raw.labelSets)
-        for (const auto& label : set.labels)
-            utf8 = utf8 && isValidUtf8(label.second);
+    for (const RawLabel& label : raw.labels)
+        utf8 = utf8 && isValidUtf8(label.label);
     return utf8 ? "UTF-8" : "WINDOWS-1252";
 }
 
@@ -113,9 +114,9 @@ private:
     void applyDisplayParams();
     bool applyValueLabels();
     void addLabel(int var, SavValueLabel label);
-    std::string stringValue(const std::string& bytes, int width)
+    std::string stringValue(const std::array<char, 8>& bytes, int width)
     {
-        return m_recode(cutToWidth(bytes, width));
+        return m_recode(cutToWidth(std::string_view(bytes.data(), bytes.size()), width));
     }
 
     RawDictionary& m_raw; // its texts are moved out
@@ -124,15 +125,22 @@ private:
     Recoder m_recode;
     std::vector<int> m_varOfSlot;   // folded variable starting at a slot, else -1
     std::vector<int> m_firstRecord; // raw variable index of each folded variable
-    std::vector<std::unordered_map<std::string, std::size_t>> m_labelKeys; // value → position
+    // value → position, for the few variables with many labels
+    std::unordered_map<int, std::unordered_map<std::string, std::size_t>> m_labelKeys;
 };
 
 void Builder::buildVariables()
 {
-    std::unordered_map<std::string, std::string> longNames;
+    // Short name → long name; the first pair of a short name counts.
+    std::vector<std::pair<std::string_view, std::string_view>> longNames;
+    NameIndex longNameIndex;
     longNames.reserve(m_raw.variables.size());
+    longNameIndex.reserve(m_raw.variables.size());
+    const auto shortOf = [&](std::int32_t i) { return longNames[std::size_t(i)].first; };
     forEachPair(m_raw.longNames, [&](std::string_view k, std::string_view v) {
-        longNames.emplace(foldName(m_recode(k)), m_recode(v));
+        const std::string_view key = m_dict.texts.Copy(m_recode(k));
+        if (longNameIndex.insert(key, static_cast<std::int32_t>(longNames.size()), shortOf))
+            longNames.emplace_back(key, m_dict.texts.Copy(m_recode(v)));
     });
     std::unordered_map<std::string, int> veryLong;
     forEachPair(m_raw.veryLongStrings, [&](std::string_view k, std::string_view v) {
@@ -151,12 +159,13 @@ void Builder::buildVariables()
         RawVariable& rv = raws[i];
         SavVariable v;
         v.shortName = m_recode(rv.name);
-        const std::string key = foldName(v.shortName);
         v.width = rv.width;
         v.slot = rv.slot;
         v.slotCount = rv.slotCount;
         std::size_t segments = 1;
-        if (const auto it = veryLong.find(key); rv.width > 0 && it != veryLong.end()) {
+        const auto it = rv.width > 0 && !veryLong.empty() ? veryLong.find(foldName(v.shortName))
+                                                          : veryLong.end();
+        if (it != veryLong.end()) {
             const std::size_t n = static_cast<std::size_t>((it->second + 251) / 252);
             bool whole = i + n <= raws.size();
             for (std::size_t k = 1; whole && k < n; ++k)
@@ -168,9 +177,8 @@ void Builder::buildVariables()
                     v.slotCount += raws[i + k].slotCount;
             }
         }
-        const auto name = longNames.find(key);
-        if (name != longNames.end())
-            v.name = name->second;
+        if (const std::int32_t name = longNameIndex.find(v.shortName, shortOf); name >= 0)
+            v.name = longNames[std::size_t(name)].second;
         else if (m_raw.longNames.empty())
             v.name = lowerAscii(v.shortName); // files without long names: as SPSS shows them
         else
@@ -178,7 +186,7 @@ void Builder::buildVariables()
         v.printFormat = fixFormat(rv.printFormat, v.width);
         v.writeFormat = fixFormat(rv.writeFormat, v.width);
         v.hasLabel = rv.hasLabel;
-        v.label = trimLabel(m_recode(std::move(rv.label)));
+        v.label = trimLabelView(m_recode.kept(rv.label, m_dict.texts));
         v.alignment = v.width == 0 ? SPSS_ALIGN_RIGHT : SPSS_ALIGN_LEFT;
         v.measure = v.width == 0 ? SPSS_MLVL_RAT : SPSS_MLVL_NOM;
         v.columnWidth = std::min(v.width == 0 ? 8 : v.width, 255);
@@ -190,7 +198,7 @@ void Builder::buildVariables()
         } else if (rv.missingFormat > 0) {
             v.missing.format = rv.missingFormat;
             for (int k = 0; k < count; ++k)
-                v.missing.text[k] = stringValue(rv.missing[k], v.width);
+                v.missing.text[k] = m_dict.texts.Copy(stringValue(rv.missing[k], v.width));
         }
         m_varOfSlot[static_cast<std::size_t>(v.slot)] = static_cast<int>(m_dict.variables.size());
         m_firstRecord.push_back(static_cast<int>(i));
@@ -230,7 +238,6 @@ void Builder::addLabel(int var, SavValueLabel label)
 {
     // Most variables have a handful of labels: a scan beats a map per variable.
     auto& labels = m_dict.variables[static_cast<std::size_t>(var)].valueLabels;
-    auto& keys = m_labelKeys[static_cast<std::size_t>(var)];
     if (labels.size() < kScanLimit) {
         for (std::size_t i = 0; i < labels.size(); ++i)
             if (sameValue(labels[i], label)) {
@@ -238,6 +245,7 @@ void Builder::addLabel(int var, SavValueLabel label)
                 return;
             }
     } else {
+        auto& keys = m_labelKeys[var];
         if (keys.empty())
             for (std::size_t i = 0; i < labels.size(); ++i)
                 keys.emplace(valueKey(labels[i]), i);
@@ -247,7 +255,7 @@ void Builder::addLabel(int var, SavValueLabel label)
             return;
         }
     }
-    labels.push_back(std::move(label));
+    labels.push_back(m_dict.texts, label);
 }
 
 bool Builder::applyValueLabels()
@@ -257,37 +265,39 @@ bool Builder::applyValueLabels()
     std::size_t budget = kMaxValueLabels;
     std::vector<int> appliedBy(m_dict.variables.size(), -1);
     int setIndex = 0;
-    for (RawLabelSet& set : m_raw.labelSets) {
+    for (const RawLabelSet& set : m_raw.labelSets) {
         ++setIndex;
-        // A set that names one slot (the usual case) gives its texts away, not copies.
-        const bool sole = set.slots.size() == 1;
-        for (std::int32_t slot : set.slots) {
+        const std::span<const RawLabel> labels(m_raw.labels.data() + set.firstLabel, set.labelCount);
+        const std::span<const std::int32_t> slots(m_raw.labelSlots.data() + set.firstSlot,
+                                                  set.slotCount);
+        for (std::int32_t slot : slots) {
             if (slot < 1 || slot > m_raw.slotCount)
                 continue;
             const int var = m_varOfSlot[static_cast<std::size_t>(slot - 1)];
             if (var < 0 || appliedBy[static_cast<std::size_t>(var)] == setIndex)
                 continue;
             appliedBy[static_cast<std::size_t>(var)] = setIndex;
-            if (set.labels.size() > budget)
+            if (labels.size() > budget)
                 return false;
-            budget -= set.labels.size();
+            budget -= labels.size();
             SavVariable& v = m_dict.variables[static_cast<std::size_t>(var)];
             if (v.width > 8)
                 continue;
             // Geometric growth: a variable may be named by very many small sets.
-            const std::size_t needed = v.valueLabels.size() + set.labels.size();
+            const std::size_t needed = v.valueLabels.size() + labels.size();
             if (v.valueLabels.capacity() < needed)
-                v.valueLabels.reserve(std::max(needed, 2 * v.valueLabels.capacity()));
-            for (auto& [value, text] : set.labels) {
+                v.valueLabels.reserve(m_dict.texts, std::max(needed, 2 * v.valueLabels.capacity()));
+            for (const RawLabel& raw : labels) {
                 SavValueLabel label;
-                label.label = trimLabel(sole ? m_recode(std::move(text)) : m_recode(text));
+                label.label = trimLabelView(m_recode.kept(raw.label, m_dict.texts));
                 if (v.width == 0) {
-                    label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(value.data()));
-                    addLabel(var, std::move(label));
+                    label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(raw.value.data()));
                 } else {
-                    label.text = trimBlanks(stringValue(value, v.width));
-                    addLabel(var, std::move(label));
+                    const std::string_view value(raw.value.data(), raw.value.size());
+                    label.text = trimBlanksView(
+                        m_recode.kept(m_dict.texts.Copy(cutToWidth(value, v.width)), m_dict.texts));
                 }
+                addLabel(var, label);
             }
         }
     }
@@ -298,6 +308,8 @@ int Builder::run()
 {
     SavDictionary& d = m_dict;
     d = SavDictionary{};
+    // Texts read from the records stay where they are; only recoded ones are added.
+    d.texts = std::move(m_raw.texts);
     d.encoding = m_recode.encoding();
     d.bigEndian = m_raw.bigEndian;
     d.compression = m_raw.compression;
@@ -319,7 +331,6 @@ int Builder::run()
         d.documents.push_back(m_recode(line));
 
     buildVariables();
-    m_labelKeys.resize(d.variables.size());
     applyDisplayParams();
     if (!applyValueLabels())
         return SPSS_NO_MEMORY;
@@ -364,16 +375,26 @@ int SavDictionary::find(std::string_view name) const
     // Callers ask about one variable several times in a row (its format, label, ...):
     // the last answer is checked first. It only ever holds an answer of the index, so
     // a name equal to that variable's own gives what the index would.
+    // A walk in dictionary order asks about the next variable: that is checked second,
+    // unless an earlier variable has the same name (ignoring case) and so owns it.
     std::atomic_ref<int> last(m_lastFound);
     const int hint = last.load(std::memory_order_relaxed);
-    if (hint >= 0 && static_cast<std::size_t>(hint) < variables.size() &&
-        variables[static_cast<std::size_t>(hint)].name == name)
-        return hint;
-    const auto it = m_index.find(foldName(name));
-    if (it == m_index.end())
-        return -1;
-    last.store(it->second, std::memory_order_relaxed);
-    return it->second;
+    if (hint >= 0 && static_cast<std::size_t>(hint) < variables.size()) {
+        if (variables[static_cast<std::size_t>(hint)].name == name)
+            return hint;
+        const std::size_t next = static_cast<std::size_t>(hint) + 1;
+        if (next < m_ownsName.size() && next < variables.size() && m_ownsName[next] &&
+            variables[next].name == name) {
+            last.store(static_cast<int>(next), std::memory_order_relaxed);
+            return static_cast<int>(next);
+        }
+    }
+    const std::int32_t found = m_index.find(name, [this](std::int32_t i) {
+        return std::string_view(variables[std::size_t(i)].name);
+    });
+    if (found >= 0)
+        last.store(found, std::memory_order_relaxed);
+    return found;
 }
 
 void SavDictionary::rebuildIndex()
@@ -381,8 +402,12 @@ void SavDictionary::rebuildIndex()
     m_lastFound = -1;
     m_index.clear();
     m_index.reserve(variables.size());
+    m_ownsName.assign(variables.size(), false);
+    const auto nameOf = [this](std::int32_t i) {
+        return std::string_view(variables[std::size_t(i)].name);
+    };
     for (std::size_t i = 0; i < variables.size(); ++i)
-        m_index.emplace(foldName(variables[i].name), static_cast<int>(i));
+        m_ownsName[i] = m_index.insert(variables[i].name, static_cast<std::int32_t>(i), nameOf);
 }
 
 } // namespace qs::spssio

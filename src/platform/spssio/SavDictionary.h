@@ -3,6 +3,9 @@
 // variable, set definitions with long member names. The C interface serves from it.
 #pragma once
 
+#include "platform/memory/Arena.h"
+#include "platform/spssio/SavNameIndex.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,13 +18,14 @@ namespace qs::spssio {
 struct SavMissing {
     int format = 0; // SPSS_NO_MISSVAL ... SPSS_MISS_RANGEANDVAL
     double number[3] = {0, 0, 0};
-    std::string text[3]; // string variables: the value, cut to the variable's width
+    std::string_view text[3]; // string variables: the value, cut to the width (in texts)
 };
 
+// Texts of labels are views into SavDictionary::texts.
 struct SavValueLabel {
-    double number = 0; // numeric variables
-    std::string text;  // string variables, trailing blanks removed
-    std::string label;
+    double number = 0;     // numeric variables
+    std::string_view text; // string variables, trailing blanks removed
+    std::string_view label;
 };
 
 struct SavVariable {
@@ -31,9 +35,9 @@ struct SavVariable {
     int printFormat = 0;   // packed: type << 16 | width << 8 | decimals (strings: see width)
     int writeFormat = 0;
     bool hasLabel = false;
-    std::string label;
+    std::string_view label; // in SavDictionary::texts
     SavMissing missing;
-    std::vector<SavValueLabel> valueLabels;
+    ArenaVector<SavValueLabel> valueLabels; // in SavDictionary::texts
     int measure = 0;
     int columnWidth = 8;
     int alignment = 0;
@@ -42,6 +46,11 @@ struct SavVariable {
 };
 
 struct SavDictionary {
+    SavDictionary() = default;
+    SavDictionary(SavDictionary&&) = default;
+    SavDictionary& operator=(SavDictionary&&) = default;
+
+    Arena texts; // holds every label; moves with the dictionary, never copies
     bool bigEndian = false;
     int compression = 0; // 0 none, 1 bytecode, 2 zlib
     std::string product;  // header product string, trailing blanks cut
@@ -67,7 +76,8 @@ struct SavDictionary {
     void rebuildIndex();
 
 private:
-    std::unordered_map<std::string, int> m_index;
+    NameIndex m_index;
+    std::vector<bool> m_ownsName; // whether the index gives a variable's name to it
     mutable int m_lastFound = -1; // the index's last answer (atomic_ref)
 };
 

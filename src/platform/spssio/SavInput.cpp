@@ -12,7 +12,9 @@
 namespace qs::spssio {
 
 namespace {
-constexpr std::uint64_t kFirstBlock = 1024 * 1024;
+// Large enough that a dictionary of many megabytes takes a few reads, small enough
+// to stay in the cache while it is parsed.
+constexpr std::uint64_t kWindow = 1024 * 1024;
 // No real dictionary comes near this; a claim beyond it is treated as lack of memory.
 constexpr std::uint64_t kMaxDictionary = std::uint64_t(1) << 30;
 } // namespace
@@ -21,35 +23,39 @@ SavInput::SavInput(const std::uint8_t* data, std::size_t size) : m_mem(data), m_
 
 SavInput::SavInput(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
 
-bool SavInput::load(std::uint64_t end)
+bool SavInput::fill(std::uint64_t at, std::uint64_t n)
 {
-    if (end > kMaxDictionary) {
-        m_error = SPSS_NO_MEMORY;
-        return false;
-    }
-    if (end <= m_loaded)
-        return true;
-    // Grow fourfold so that a large dictionary is read in a few calls and copied little.
-    std::uint64_t want = std::max({end, m_loaded * 4, kFirstBlock});
-    want = std::min({want, m_size, kMaxDictionary});
-    std::unique_ptr<std::uint8_t[]> buf(new (std::nothrow) std::uint8_t[want]);
-    if (!buf) {
-        m_error = SPSS_NO_MEMORY;
-        return false;
-    }
-    if (m_loaded > 0)
-        std::memcpy(buf.get(), m_buf.get(), m_loaded);
-    m_buf = std::move(buf);
-    while (m_loaded < want) {
-        const ssize_t n = ::pread(m_fd, m_buf.get() + m_loaded, want - m_loaded,
-                                  static_cast<off_t>(m_loaded));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_error = SPSS_FILE_RERROR; // the file shrank or cannot be read
-            return end <= m_loaded;
+    // Bytes before at are done with: what is left of the window moves to its front.
+    const std::uint64_t keep = m_loaded > at ? m_loaded - at : 0;
+    if (n > m_capacity || !m_buf) {
+        const std::uint64_t capacity = std::max({n, kWindow, 2 * m_capacity});
+        std::unique_ptr<std::uint8_t[]> buf(new (std::nothrow) std::uint8_t[capacity]);
+        if (!buf) {
+            m_error = SPSS_NO_MEMORY;
+            return false;
         }
-        m_loaded += static_cast<std::uint64_t>(n);
+        if (keep > 0)
+            std::memcpy(buf.get(), m_buf.get() + (at - m_base), keep);
+        m_buf = std::move(buf);
+        m_capacity = capacity;
+    } else if (keep > 0) {
+        std::memmove(m_buf.get(), m_buf.get() + (at - m_base), keep);
+    }
+    m_base = at;
+    m_loaded = at + keep;
+    const std::uint64_t want = std::min(m_size, m_base + m_capacity);
+    while (m_loaded < want) {
+        const ssize_t got = ::pread(m_fd, m_buf.get() + (m_loaded - m_base), want - m_loaded,
+                                    static_cast<off_t>(m_loaded));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break; // the file shrank or cannot be read: enough may be there all the same
+        m_loaded += static_cast<std::uint64_t>(got);
+    }
+    if (m_loaded < at + n) {
+        m_error = SPSS_FILE_RERROR;
+        return false;
     }
     return true;
 }
@@ -61,19 +67,19 @@ const std::uint8_t* SavInput::take(std::uint64_t n)
         return nullptr;
     }
     const std::uint64_t at = m_pos;
+    // The same bound for memory and files, so that both give the same result.
+    if (at + n > kMaxDictionary) {
+        m_error = SPSS_NO_MEMORY;
+        return nullptr;
+    }
     if (m_mem) {
-        // The same bound as for buffered reading, so that both give the same result.
-        if (at + n > kMaxDictionary) {
-            m_error = SPSS_NO_MEMORY;
-            return nullptr;
-        }
         m_pos += n;
         return m_mem + at;
     }
-    if (!load(at + n))
+    if ((at + n > m_loaded || !m_buf) && !fill(at, n))
         return nullptr;
     m_pos += n;
-    return m_buf.get() + at;
+    return m_buf.get() + (at - m_base);
 }
 
 bool SavInput::int32(std::int32_t& v)

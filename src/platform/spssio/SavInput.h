@@ -1,6 +1,6 @@
 // Sequential, bounds-checked access to the start of a system file: reads the
-// file in large growing blocks (never byte by byte, never past what the
-// dictionary needs) and decodes integers and doubles in the file's byte order.
+// file through a window of a megabyte or more (never byte by byte, never far past
+// what the dictionary needs) and decodes integers and doubles in the file's byte order.
 #pragma once
 
 #include <cstdint>
@@ -33,11 +33,14 @@ public:
     double decode64(const std::uint8_t* p) const;
 
 private:
-    bool load(std::uint64_t end);
+    // Makes the n bytes at file offset at the start of the window.
+    bool fill(std::uint64_t at, std::uint64_t n);
 
     const std::uint8_t* m_mem = nullptr;
     int m_fd = -1;
-    std::unique_ptr<std::uint8_t[]> m_buf; // file bytes [0, m_loaded)
+    std::unique_ptr<std::uint8_t[]> m_buf; // file bytes [m_base, m_loaded)
+    std::uint64_t m_capacity = 0;
+    std::uint64_t m_base = 0;
     std::uint64_t m_loaded = 0;
     std::uint64_t m_size = 0;
     std::uint64_t m_pos = 0;

@@ -66,7 +66,7 @@ bool parseLongMissing(const std::string& payload, const SavInput& in, Recoder& r
         v.missing = SavMissing{};
         v.missing.format = count;
         for (int k = 0; k < count; ++k)
-            v.missing.text[k] = recode(cutToWidth(values[k], v.width));
+            v.missing.text[k] = dict.texts.Copy(recode(cutToWidth(values[k], v.width)));
     }
     return true;
 }
@@ -93,8 +93,9 @@ void applyLongStringLabels(const std::string& payload, const SavInput& in, Recod
             if (var < 0 || dict.variables[static_cast<std::size_t>(var)].width == 0)
                 continue;
             SavValueLabel vl;
-            vl.text = trimBlanks(recode(cutToWidth(value, dict.variables[static_cast<std::size_t>(var)].width)));
-            vl.label = trimLabel(recode(label));
+            const int width = dict.variables[static_cast<std::size_t>(var)].width;
+            vl.text = trimBlanksView(dict.texts.Copy(recode(cutToWidth(value, width))));
+            vl.label = trimLabelView(dict.texts.Copy(recode(label)));
             add(var, std::move(vl));
         }
     }

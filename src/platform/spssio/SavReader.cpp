@@ -5,6 +5,7 @@
 
 #include "platform/spssio/spssio.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -59,6 +60,7 @@ int readHeader(SavInput& in, RawDictionary& raw)
         return SPSS_INVALID_FILE;
     raw.weightSlot = in.decode32(p + 76);
     raw.headerCases = in.decode32(p + 80);
+    raw.headerSlots = in.decode32(p + 68);
     raw.product = trimRight(p + 4, 60);
     raw.date = trimRight(p + 92, 9);
     raw.time = trimRight(p + 101, 8);
@@ -94,12 +96,15 @@ int readVariable(SavInput& in, RawDictionary& raw)
         if (!text)
             return in.error();
         v.hasLabel = true;
-        v.label.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len));
+        v.label = raw.texts.Copy({reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)});
     }
     const int count = nMissing < 0 ? -nMissing : nMissing;
-    for (int i = 0; i < count; ++i)
-        if (!in.bytes(8, v.missing[i]))
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t* value = in.take(8);
+        if (!value)
             return in.error();
+        std::memcpy(v.missing[std::size_t(i)].data(), value, 8);
+    }
     v.missingFormat = nMissing;
     if (type == -1) {
         if (raw.variables.empty() || raw.variables.back().width == 0)
@@ -107,6 +112,10 @@ int readVariable(SavInput& in, RawDictionary& raw)
         ++raw.variables.back().slotCount;
     } else {
         v.slot = raw.slotCount;
+        if (raw.variables.empty() && raw.headerSlots > 0)
+            // The header's claim, as far as the bytes left can hold type-2 records.
+            raw.variables.reserve(std::min<std::uint64_t>(std::uint64_t(raw.headerSlots),
+                                                          in.remaining() / 32 + 1));
         raw.variables.push_back(std::move(v));
     }
     ++raw.slotCount;
@@ -122,19 +131,21 @@ int readValueLabels(SavInput& in, RawDictionary& raw)
     if (count < 0 || static_cast<std::uint64_t>(count) > in.remaining() / 16)
         return count < 0 ? SPSS_INVALID_FILE : SPSS_FILE_RERROR;
     RawLabelSet set;
-    set.labels.reserve(static_cast<std::size_t>(count));
+    set.firstLabel = raw.labels.size();
+    set.labelCount = static_cast<std::size_t>(count);
     for (std::int32_t i = 0; i < count; ++i) {
         const std::uint8_t* p = in.take(9);
         if (!p)
             return in.error();
-        std::string value(reinterpret_cast<const char*>(p), 8);
+        RawLabel label;
+        std::memcpy(label.value.data(), p, 8);
         const std::uint64_t len = p[8];
         const std::uint64_t padded = (len + 1 + 7) / 8 * 8 - 1;
         const std::uint8_t* text = in.take(padded);
         if (!text)
             return in.error();
-        set.labels.emplace_back(std::move(value),
-                                std::string(reinterpret_cast<const char*>(text), len));
+        label.label = raw.texts.Copy({reinterpret_cast<const char*>(text), len});
+        raw.labels.push_back(label);
     }
     std::int32_t recType = 0, nVars = 0;
     if (!in.int32(recType))
@@ -148,10 +159,11 @@ int readValueLabels(SavInput& in, RawDictionary& raw)
     const std::uint8_t* p = in.take(static_cast<std::uint64_t>(nVars) * 4);
     if (!p && nVars > 0)
         return in.error();
-    set.slots.reserve(static_cast<std::size_t>(nVars));
+    set.firstSlot = raw.labelSlots.size();
+    set.slotCount = static_cast<std::size_t>(nVars);
     for (std::int32_t i = 0; i < nVars; ++i)
-        set.slots.push_back(in.decode32(p + 4 * i));
-    raw.labelSets.push_back(std::move(set));
+        raw.labelSlots.push_back(in.decode32(p + 4 * i));
+    raw.labelSets.push_back(set);
     return SPSS_OK;
 }
 
@@ -244,34 +256,14 @@ int readSavFile(const char* path, SavDictionary& out)
         ::close(fd);
         return SPSS_FILE_OERROR;
     }
-    // A file of ordinary size is read whole with one call and parsed in place. It is not
-    // mapped: another program truncating it meanwhile would kill the editor with SIGBUS.
-    // A larger one (a .zsav full of cases) is read only as far as its dictionary goes.
-    constexpr std::uint64_t kReadWhole = 64ull << 20;
     const auto size = static_cast<std::uint64_t>(st.st_size);
-    std::unique_ptr<std::uint8_t[]> whole;
-    std::uint64_t loaded = 0;
-    if (size > 0 && size <= kReadWhole) {
-        whole.reset(new (std::nothrow) std::uint8_t[size]);
-        while (whole && loaded < size) {
-            const ssize_t n = ::pread(fd, whole.get() + loaded, size - loaded,
-                                      static_cast<off_t>(loaded));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break; // shrank meanwhile: what was read is parsed, and found short
-            loaded += static_cast<std::uint64_t>(n);
-        }
-    }
-    const auto read = [&](SavInput&& in) {
-        RawDictionary raw;
-        const int result = readRawDictionary(in, raw);
-        return result == SPSS_OK ? buildDictionary(raw, in, out) : result;
-    };
     int rc;
     try {
-        rc = whole ? read(SavInput(whole.get(), static_cast<std::size_t>(loaded)))
-                   : read(SavInput(fd, size));
+        SavInput in(fd, size);
+        RawDictionary raw;
+        rc = readRawDictionary(in, raw);
+        if (rc == SPSS_OK)
+            rc = buildDictionary(raw, in, out);
     } catch (const std::bad_alloc&) {
         rc = SPSS_NO_MEMORY;
     } catch (const std::length_error&) {

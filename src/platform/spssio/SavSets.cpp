@@ -12,13 +12,19 @@ std::string MemberNames::operator()(std::string_view token) const
 {
     int index = m_dict.find(token);
     if (index < 0) {
-        if (m_byShortName.empty())
+        const auto shortName = [this](std::int32_t i) {
+            return std::string_view(m_dict.variables[std::size_t(i)].shortName);
+        };
+        if (!m_shortIndexed) {
+            m_byShortName.reserve(m_dict.variables.size());
             for (std::size_t i = 0; i < m_dict.variables.size(); ++i)
-                m_byShortName.emplace(foldName(m_dict.variables[i].shortName), static_cast<int>(i));
-        const auto it = m_byShortName.find(foldName(token));
-        if (it == m_byShortName.end())
+                m_byShortName.insert(m_dict.variables[i].shortName, static_cast<std::int32_t>(i),
+                                     shortName);
+            m_shortIndexed = true;
+        }
+        index = m_byShortName.find(token, shortName);
+        if (index < 0)
             return std::string(token);
-        index = it->second;
     }
     return m_dict.variables[static_cast<std::size_t>(index)].name;
 }

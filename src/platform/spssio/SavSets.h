@@ -3,11 +3,11 @@
 #pragma once
 
 #include "platform/spssio/SavDictionary.h"
+#include "platform/spssio/SavNameIndex.h"
 #include "platform/spssio/SavText.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace qs::spssio {
 
@@ -20,7 +20,8 @@ public:
 
 private:
     const SavDictionary& m_dict;
-    mutable std::unordered_map<std::string, int> m_byShortName; // built at the first miss
+    mutable NameIndex m_byShortName; // built at the first miss
+    mutable bool m_shortIndexed = false;
 };
 
 // Variable sets (record 7.5): text already in UTF-8.

@@ -131,6 +131,13 @@ std::string Recoder::operator()(std::string&& raw)
     return (*this)(std::string_view(raw));
 }
 
+std::string_view Recoder::kept(std::string_view raw, Arena& arena)
+{
+    if (isAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+        return raw;
+    return arena.Copy((*this)(raw));
+}
+
 std::string Recoder::operator()(std::string_view raw)
 {
     if (isAscii(raw))
@@ -194,6 +201,19 @@ std::string trimLabel(std::string s)
 {
     // In place: most labels have no leading blank and keep their storage.
     s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    return s;
+}
+
+std::string_view trimBlanksView(std::string_view s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view trimLabelView(std::string_view s)
+{
+    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
     return s;
 }
 

@@ -2,6 +2,8 @@
 // iconv), the choice of that encoding, and UTF-8 boundaries for cutting texts.
 #pragma once
 
+#include "platform/memory/Arena.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -21,6 +23,9 @@ public:
     std::string operator()(std::string_view raw);
     // The same, reusing raw's storage when it needs no change.
     std::string operator()(std::string&& raw);
+    // The same for a text that already lives in arena: returned as it is when it needs
+    // no change, else recoded into arena.
+    std::string_view kept(std::string_view raw, Arena& arena);
     const std::string& encoding() const { return m_encoding; }
 
 private:
@@ -36,6 +41,9 @@ bool isKnownEncoding(std::string_view name);
 std::string trimBlanks(std::string s);
 // Leading blanks removed: labels as SPSS and PSPP show them.
 std::string trimLabel(std::string s);
+// The same two as views of s.
+std::string_view trimBlanksView(std::string_view s);
+std::string_view trimLabelView(std::string_view s);
 // The first width bytes of a string value (all of it when shorter).
 std::string_view cutToWidth(std::string_view value, int width);
 // Length of the longest prefix of s within maxBytes that ends on a character boundary.

@@ -34,7 +34,7 @@ std::shared_ptr<OpenFile> lookupHandle(int handle)
     return g_files[static_cast<std::size_t>(handle - 1)];
 }
 
-bool copyText(const std::string& text, char* buffer, std::size_t size)
+bool copyText(std::string_view text, char* buffer, std::size_t size)
 {
     const std::size_t n = qs::spssio::utf8Prefix(text, size - 1);
     std::memcpy(buffer, text.data(), n);

@@ -21,7 +21,7 @@ struct OpenFile {
 std::shared_ptr<OpenFile> lookupHandle(int handle);
 // Copies text into a caller buffer of size bytes, cut at a character boundary;
 // returns whether it was cut.
-bool copyText(const std::string& text, char* buffer, std::size_t size);
+bool copyText(std::string_view text, char* buffer, std::size_t size);
 // A malloc'ed copy for the get functions whose results the free functions release.
 char* newText(const std::string& text);
 // count texts text(i) as one malloc'ed block: the pointer array, then the texts, so
@@ -37,7 +37,7 @@ template <typename Text> char** newTextArray(std::size_t count, Text&& text)
         return nullptr;
     char* to = reinterpret_cast<char*>(array + (count ? count : 1));
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& t = text(i);
+        const std::string_view t = text(i);
         std::memcpy(to, t.data(), t.size());
         to[t.size()] = '\0';
         array[i] = to;

@@ -208,7 +208,7 @@ int spssGetVarNValueLabels(int handle, const char* varName, double** values, cha
             return SPSS_NO_LABELS;
         }
         auto* vals = static_cast<double*>(std::calloc(n, sizeof(double)));
-        char** texts = newTextArray(n, [&](std::size_t i) -> const std::string& {
+        char** texts = newTextArray(n, [&](std::size_t i) {
             return v.valueLabels[i].label;
         });
         if (!vals || !texts) {
@@ -249,10 +249,10 @@ int spssGetVarCValueLabels(int handle, const char* varName, char*** values, char
             *numofLabels = 0;
             return SPSS_NO_LABELS;
         }
-        char** vals = newTextArray(n, [&](std::size_t i) -> const std::string& {
+        char** vals = newTextArray(n, [&](std::size_t i) {
             return v.valueLabels[i].text;
         });
-        char** texts = newTextArray(n, [&](std::size_t i) -> const std::string& {
+        char** texts = newTextArray(n, [&](std::size_t i) {
             return v.valueLabels[i].label;
         });
         if (!vals || !texts) {
