@@ -117,10 +117,10 @@ public:
 
 class TSPSSVariable : public TSPSSCollectionItem {
 public:
-    explicit TSPSSVariable(TSPSSDatafile* owner) : ValueLabels(owner) {}
+    explicit TSPSSVariable(TSPSSDatafile* owner) : Label(ModelMemory(owner)), ValueLabels(owner) {}
 
     std::string Name;
-    std::string Label;
+    std::pmr::string Label; // in the model's memory, as value labels are
     double VarHandle = 0;
     std::int32_t PrintType = 0;
     std::int32_t WriteType = 0;
