@@ -3,6 +3,7 @@
 #include "datafile/DictPrinter.h"
 
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 
@@ -63,6 +64,16 @@ constexpr auto kPlain = [] {
     return plain;
 }();
 
+// Whether all eight bytes of a word are plain (see kPlain), tested at once.
+inline bool PlainWord(std::uint64_t x) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    const std::uint64_t belowSpace = (x - ones * 0x20) & ~x & highs;
+    return ((x | belowSpace) & highs) == 0 && hasZero(x ^ (ones * 0x7F)) == 0 &&
+           hasZero(x ^ (ones * '"')) == 0 && hasZero(x ^ (ones * '\\')) == 0;
+}
+
 } // namespace
 
 std::string FormatSpecText(int type, int width, int decimals) {
@@ -90,6 +101,12 @@ void AppendJsonString(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         // Runs of printable ASCII without quote or backslash are copied at once.
         std::size_t run = i;
+        for (std::uint64_t word = 0; run + 8 <= text.size(); run += 8) {
+            std::memcpy(&word, text.data() + run, 8);
+            if (!PlainWord(word)) {
+                break;
+            }
+        }
         while (run < text.size() && kPlain[static_cast<unsigned char>(text[run])]) {
             ++run;
         }

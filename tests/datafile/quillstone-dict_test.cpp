@@ -216,6 +216,29 @@ TEST_P(JsonText, EscapesToValidUtf8Json) {
     EXPECT_EQ(value->text, GetParam().expected);
 }
 
+// Plain runs are scanned eight bytes at a time: a byte that needs escaping or checking
+// must be caught at every place within and after such a word.
+TEST(JsonText, SpecialByteAtEveryPositionOfLongText) {
+    const std::string plain = "abcdefghijklmnopqrstuvwx ~!#";
+    std::vector<unsigned char> specials = {'"', '\\', 0x7F, 0x80, 0xE9, 0xFF};
+    for (unsigned char c = 0; c < 0x20; ++c) {
+        specials.push_back(c);
+    }
+    for (const unsigned char special : specials) {
+        for (std::size_t at = 0; at <= plain.size(); ++at) {
+            std::string text = plain;
+            text.insert(at, 1, char(special));
+            const auto value = test::ParseJson(JsonString(text));
+            ASSERT_TRUE(value.has_value()) << int(special) << " at " << at;
+            std::string expected = text;
+            if (special >= 0x80) {
+                expected.replace(at, 1, "\xEF\xBF\xBD");
+            }
+            ASSERT_EQ(value->text, expected) << int(special) << " at " << at;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Texts, JsonText,
     ::testing::Values(

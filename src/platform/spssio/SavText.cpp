@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 
 namespace qs::spssio {
@@ -13,8 +15,14 @@ constexpr char kReplacement[] = "\xEF\xBF\xBD";
 
 bool isAscii(std::string_view s)
 {
-    for (unsigned char c : s)
-        if (c >= 0x80)
+    std::size_t i = 0;
+    for (std::uint64_t word = 0; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
             return false;
     return true;
 }

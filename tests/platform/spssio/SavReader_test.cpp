@@ -3,10 +3,14 @@
 // library's result codes instead of crashing or allocating without bound.
 #include "platform/spssio/SavBuilder.h"
 #include "platform/spssio/SavDictionary.h"
+#include "platform/spssio/SavNameIndex.h"
 #include "platform/spssio/spssio.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <set>
 
 namespace qs::spssio::test {
@@ -316,6 +320,91 @@ TEST(SavDictionaryFind, RepeatedLookupsKeepTheEarlierOfCaseEqualNames)
                                                    {"nosuch", -1}, {"ABC", 0}};
     for (const auto& [query, index] : lookups)
         EXPECT_EQ(dict.find(query), index) << query;
+}
+
+} // namespace
+} // namespace qs::spssio::test
+
+namespace qs::spssio::test {
+namespace {
+
+// A file is read through a window of about a megabyte: records that straddle its end,
+// and a record larger than the whole window, must come out as they do from memory.
+TEST(SavReaderFile, WindowedReadingEqualsReadingFromMemory)
+{
+    SavBuilder b;
+    b.header(7);
+    std::string longNames, setMembers;
+    for (int i = 0; i < 30000; ++i) {
+        const std::string name = "V" + std::to_string(i);
+        b.numeric(name, "Label of " + name + std::string(std::size_t(i % 70), '.'));
+        if (i % 50 == 0)
+            b.valueLabels({{b.number(1), "one " + name}, {b.number(2), "two"}}, {i + 1});
+        longNames += (i ? "\t" : "") + name + "=Long_" + name;
+        setMembers += " Long_" + name;
+    }
+    b.text(13, longNames);
+    b.text(5, "All=" + setMembers + "\n");
+    b.text(10, std::string(std::size_t(3) << 20, 'i')); // three windows in one record
+    const std::string bytes = b.end().bytes();
+    ASSERT_GT(bytes.size(), std::size_t(5) << 20);
+
+    qs::test::TempDir dir;
+    const auto path = dir / "window.sav";
+    qs::test::WriteFileBytes(path, bytes);
+    SavDictionary fromFile, fromMemory;
+    ASSERT_EQ(readSavFile(path.c_str(), fromFile), SPSS_OK);
+    ASSERT_EQ(read(bytes, fromMemory), SPSS_OK);
+    ASSERT_EQ(fromFile.variables.size(), 30000u);
+    ASSERT_EQ(fromFile.variables.size(), fromMemory.variables.size());
+    for (std::size_t i = 0; i < fromFile.variables.size(); ++i) {
+        const SavVariable& f = fromFile.variables[i];
+        const SavVariable& m = fromMemory.variables[i];
+        ASSERT_EQ(f.name, "Long_V" + std::to_string(i));
+        ASSERT_EQ(f.name, m.name);
+        ASSERT_EQ(f.label, m.label);
+        ASSERT_EQ(f.valueLabels.size(), m.valueLabels.size()) << f.name;
+        for (std::size_t k = 0; k < f.valueLabels.size(); ++k)
+            ASSERT_EQ(f.valueLabels[k].label, m.valueLabels[k].label);
+    }
+    EXPECT_EQ(fromFile.variables[29999].label, "Label of V29999" + std::string(29999 % 70, '.'));
+    EXPECT_EQ(fromFile.variables[100].valueLabels[0].label, "one V100");
+    EXPECT_EQ(fromFile.textInfo.size(), std::size_t(3) << 20);
+    EXPECT_EQ(fromFile.variableSets, fromMemory.variableSets);
+    EXPECT_EQ(fromFile.find("long_v12345"), 12345);
+
+    // Cut at and around window ends: the file gives what memory gives.
+    for (const std::size_t cut : {std::size_t(1) << 20, (std::size_t(1) << 20) + 3,
+                                  (std::size_t(2) << 20) - 1, bytes.size() - 5}) {
+        qs::test::WriteFileBytes(path, bytes.substr(0, cut));
+        SavDictionary a, c;
+        EXPECT_EQ(readSavFile(path.c_str(), a), read(bytes.substr(0, cut), c)) << cut;
+    }
+}
+
+// The name index gives each name (ASCII case ignored) to its first variable, whatever
+// the order of lookups, and grows past its first size without losing names.
+TEST(NameIndex, FirstOfCaseEqualNamesWinsAcrossGrowth)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 5000; ++i)
+        names.push_back((i % 3 == 0 ? "Item" : "item") + std::to_string(i % 4000));
+    const auto keyOf = [&](std::int32_t i) { return std::string_view(names[std::size_t(i)]); };
+    NameIndex index;
+    std::map<std::string, int> expected;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool added = index.insert(names[i], static_cast<std::int32_t>(i), keyOf);
+        EXPECT_EQ(added, expected.emplace(foldName(names[i]), int(i)).second) << names[i];
+    }
+    for (const auto& [folded, position] : expected) {
+        ASSERT_EQ(index.find(folded, keyOf), position) << folded;
+        std::string lower = folded;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        ASSERT_EQ(index.find(lower, keyOf), position) << lower;
+    }
+    EXPECT_EQ(index.find("item4000", keyOf), -1);
+    EXPECT_EQ(index.find("", keyOf), -1);
 }
 
 } // namespace
