@@ -1,6 +1,7 @@
 // Fuzz target of the system file dictionary reader: any bytes must give a
 // result code, never a crash, hang or unbounded allocation. Inputs whose size
-// is a multiple of 8 go through a real file descriptor to cover the block reads.
+// is a multiple of 8 go through a real file descriptor to cover the windowed reads,
+// half of them with a window of a few bytes so that records cross its end.
 #include "platform/spssio/SavDictionary.h"
 
 #include <cstdint>
@@ -42,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         }
         const std::string path = "/proc/self/fd/" + std::to_string(fd);
+        qs::spssio::setReadWindow(size % 16 == 8 ? 24 : 0);
         rc = qs::spssio::readSavFile(path.c_str(), dict);
         close(fd);
     } else {

@@ -7,15 +7,29 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#if defined(__linux__)
 #include <sys/mman.h>
+#endif
 
 namespace qs {
 
 namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 constexpr std::size_t kFirstBlock = 16 * 1024;
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 constexpr std::size_t kLargestStep = 32 * kHugePage;
 
+#if defined(__linux__)
 // A mapping of size bytes (a multiple of kHugePage) that starts on a huge-page boundary.
 char* MapAligned(std::size_t size)
 {
@@ -35,6 +49,20 @@ char* MapAligned(std::size_t size)
 #endif
     return reinterpret_cast<char*>(aligned);
 }
+
+void Unmap(char* data, std::size_t size)
+{
+    ::munmap(data, size);
+}
+#else
+// Elsewhere large blocks come from the heap like small ones.
+char* MapAligned(std::size_t)
+{
+    return nullptr;
+}
+
+void Unmap(char*, std::size_t) {}
+#endif
 } // namespace
 
 Arena::Arena(Arena&& other) noexcept
@@ -71,7 +99,7 @@ void Arena::Clear() noexcept
 {
     for (const Block& b : m_blocks) {
         if (b.mapped)
-            ::munmap(b.data, b.size);
+            Unmap(b.data, b.size);
         else
             std::free(b.data);
     }
@@ -107,6 +135,24 @@ void Arena::AddBlock(std::size_t atLeast)
 
 void* Arena::Allocate(std::size_t bytes, std::size_t align)
 {
+    if constexpr (kSanitized) {
+        // One heap block per request, so that the sanitizer sees reads past any of them.
+        if (bytes > SIZE_MAX / 2)
+            throw std::bad_alloc();
+        const std::size_t a = std::max(align, sizeof(void*));
+        void* p = std::aligned_alloc(a, (std::max<std::size_t>(bytes, 1) + a - 1) / a * a);
+        if (!p)
+            throw std::bad_alloc();
+        try {
+            m_blocks.push_back({static_cast<char*>(p), bytes, false});
+        } catch (...) {
+            std::free(p);
+            throw;
+        }
+        m_used += bytes;
+        m_reserved += bytes;
+        return p;
+    }
     const auto alignUp = [align](std::uintptr_t at) {
         return (at + align - 1) & ~(std::uintptr_t(align) - 1);
     };

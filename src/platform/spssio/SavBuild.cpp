@@ -119,7 +119,7 @@ private:
         return m_recode(cutToWidth(std::string_view(bytes.data(), bytes.size()), width));
     }
 
-    RawDictionary& m_raw; // its texts are moved out
+    RawDictionary& m_raw; // the dictionary takes over its text arena
     const SavInput& m_in;
     SavDictionary& m_dict;
     Recoder m_recode;
@@ -267,7 +267,8 @@ bool Builder::applyValueLabels()
     int setIndex = 0;
     for (const RawLabelSet& set : m_raw.labelSets) {
         ++setIndex;
-        const std::span<const RawLabel> labels(m_raw.labels.data() + set.firstLabel, set.labelCount);
+        const std::span<const RawLabel> labels(m_raw.labels.data() + set.firstLabel,
+                                               set.labelCount);
         const std::span<const std::int32_t> slots(m_raw.labelSlots.data() + set.firstSlot,
                                                   set.slotCount);
         for (std::int32_t slot : slots) {
@@ -291,7 +292,8 @@ bool Builder::applyValueLabels()
                 SavValueLabel label;
                 label.label = trimLabelView(m_recode.kept(raw.label, m_dict.texts));
                 if (v.width == 0) {
-                    label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(raw.value.data()));
+                    const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.value.data());
+                    label.number = m_in.decode64(bytes);
                 } else {
                     const std::string_view value(raw.value.data(), raw.value.size());
                     label.text = trimBlanksView(

@@ -86,6 +86,10 @@ int readSavFile(const char* path, SavDictionary& out);
 // The same over bytes in memory (tests, fuzzing).
 int readSavBytes(const std::uint8_t* data, std::size_t size, SavDictionary& out);
 
+// The least number of bytes a file is read by (0: the default of a megabyte); tests
+// and fuzzing make it small so that records cross the window's end everywhere.
+void setReadWindow(std::size_t bytes);
+
 // Upper-cases ASCII letters; the key of case-insensitive name lookups.
 std::string foldName(std::string_view name);
 

@@ -4,6 +4,7 @@
 #include "platform/spssio/spssio.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <new>
@@ -15,9 +16,15 @@ namespace {
 // Large enough that a dictionary of many megabytes takes a few reads, small enough
 // to stay in the cache while it is parsed.
 constexpr std::uint64_t kWindow = 1024 * 1024;
+std::atomic<std::uint64_t> g_window{kWindow};
 // No real dictionary comes near this; a claim beyond it is treated as lack of memory.
 constexpr std::uint64_t kMaxDictionary = std::uint64_t(1) << 30;
 } // namespace
+
+void setReadWindow(std::size_t bytes)
+{
+    g_window.store(bytes > 0 ? bytes : kWindow, std::memory_order_relaxed);
+}
 
 SavInput::SavInput(const std::uint8_t* data, std::size_t size) : m_mem(data), m_size(size) {}
 
@@ -28,7 +35,8 @@ bool SavInput::fill(std::uint64_t at, std::uint64_t n)
     // Bytes before at are done with: what is left of the window moves to its front.
     const std::uint64_t keep = m_loaded > at ? m_loaded - at : 0;
     if (n > m_capacity || !m_buf) {
-        const std::uint64_t capacity = std::max({n, kWindow, 2 * m_capacity});
+        const std::uint64_t capacity =
+            std::max({n, g_window.load(std::memory_order_relaxed), 2 * m_capacity});
         std::unique_ptr<std::uint8_t[]> buf(new (std::nothrow) std::uint8_t[capacity]);
         if (!buf) {
             m_error = SPSS_NO_MEMORY;
@@ -97,15 +105,6 @@ bool SavInput::float64(double& v)
     if (!p)
         return false;
     v = decode64(p);
-    return true;
-}
-
-bool SavInput::bytes(std::uint64_t n, std::string& out)
-{
-    const std::uint8_t* p = take(n);
-    if (!p)
-        return false;
-    out.assign(reinterpret_cast<const char*>(p), n);
     return true;
 }
 

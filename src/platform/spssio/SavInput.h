@@ -21,7 +21,6 @@ public:
     bool skip(std::uint64_t n) { return take(n) != nullptr || n == 0; }
     bool int32(std::int32_t& v);
     bool float64(double& v);
-    bool bytes(std::uint64_t n, std::string& out);
 
     std::uint64_t position() const { return m_pos; }
     std::uint64_t remaining() const { return m_size - m_pos; }

@@ -96,7 +96,8 @@ int readVariable(SavInput& in, RawDictionary& raw)
         if (!text)
             return in.error();
         v.hasLabel = true;
-        v.label = raw.texts.Copy({reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)});
+        v.label = raw.texts.Copy(
+            {reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)});
     }
     const int count = nMissing < 0 ? -nMissing : nMissing;
     for (int i = 0; i < count; ++i) {
@@ -113,9 +114,10 @@ int readVariable(SavInput& in, RawDictionary& raw)
     } else {
         v.slot = raw.slotCount;
         if (raw.variables.empty() && raw.headerSlots > 0)
-            // The header's claim, as far as the bytes left can hold type-2 records.
-            raw.variables.reserve(std::min<std::uint64_t>(std::uint64_t(raw.headerSlots),
-                                                          in.remaining() / 32 + 1));
+            // The header's claim, as far as the bytes left can hold type-2 records and
+            // within reason; a larger dictionary grows as it is read.
+            raw.variables.reserve(std::min<std::uint64_t>(
+                {std::uint64_t(raw.headerSlots), in.remaining() / 32 + 1, 1u << 20}));
         raw.variables.push_back(std::move(v));
     }
     ++raw.slotCount;

@@ -52,7 +52,7 @@ TEST(Arena, AllocationsAreAlignedAndDisjoint)
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const auto [p, size] = blocks[i];
         ASSERT_EQ(static_cast<unsigned char>(p[0]), i & 0xFF);
-        ASSERT_EQ(static_cast<unsigned char>(p[size - 1]), i & 0xFF) << "overwritten by a later block";
+        ASSERT_EQ(static_cast<unsigned char>(p[size - 1]), i & 0xFF) << "overwritten later";
     }
     Pair* pair = arena.New<Pair>(Pair{3, 4.5});
     EXPECT_EQ(pair->a, 3);

@@ -290,7 +290,8 @@ TEST_P(SavFixture, DictionaryEqualsReference)
         checkVariable(rv, *ref, guessed);
     }
 
-    for (const auto& [name, labels] : ref->valueLabels) {
+    for (const auto& [refName, labels] : ref->valueLabels) {
+        const std::string& name = refName; // clang before 16 cannot capture a structured binding
         const auto it = std::find_if(ref->variables.begin(), ref->variables.end(),
                                      [&](const RefVariable& v) { return v.name == name; });
         ASSERT_NE(it, ref->variables.end());

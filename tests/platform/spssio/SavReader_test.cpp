@@ -352,9 +352,23 @@ TEST(SavReaderFile, WindowedReadingEqualsReadingFromMemory)
     qs::test::TempDir dir;
     const auto path = dir / "window.sav";
     qs::test::WriteFileBytes(path, bytes);
-    SavDictionary fromFile, fromMemory;
-    ASSERT_EQ(readSavFile(path.c_str(), fromFile), SPSS_OK);
+    SavDictionary fromMemory;
     ASSERT_EQ(read(bytes, fromMemory), SPSS_OK);
+    // A window of an odd few hundred bytes puts its end inside every kind of record.
+    setReadWindow(333);
+    SavDictionary smallWindow;
+    const int smallResult = readSavFile(path.c_str(), smallWindow);
+    setReadWindow(0);
+    ASSERT_EQ(smallResult, SPSS_OK);
+    SavDictionary fromFile;
+    ASSERT_EQ(readSavFile(path.c_str(), fromFile), SPSS_OK);
+    ASSERT_EQ(smallWindow.variables.size(), fromMemory.variables.size());
+    for (std::size_t i = 0; i < smallWindow.variables.size(); i += 7) {
+        ASSERT_EQ(smallWindow.variables[i].label, fromMemory.variables[i].label);
+        ASSERT_EQ(smallWindow.variables[i].valueLabels.size(),
+                  fromMemory.variables[i].valueLabels.size());
+    }
+    EXPECT_EQ(smallWindow.textInfo, fromMemory.textInfo);
     ASSERT_EQ(fromFile.variables.size(), 30000u);
     ASSERT_EQ(fromFile.variables.size(), fromMemory.variables.size());
     for (std::size_t i = 0; i < fromFile.variables.size(); ++i) {
