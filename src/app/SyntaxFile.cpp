@@ -155,6 +155,12 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
     return cp;
 }
 
+FileResult Failure(const std::string& what) {
+    return {false, what + ": " + std::strerror(errno)};
+}
+
+} // namespace
+
 std::string NormaliseLineEnds(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
@@ -164,12 +170,6 @@ std::string NormaliseLineEnds(std::string_view text) {
     });
     return out;
 }
-
-FileResult Failure(const std::string& what) {
-    return {false, what + ": " + std::strerror(errno)};
-}
-
-} // namespace
 
 SyntaxFileText DecodeSyntaxFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && IsUtf8(bytes.substr(3))) {

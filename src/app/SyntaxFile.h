@@ -62,6 +62,9 @@ template <typename Visit> void ForEachLine(std::string_view text, Visit visit) {
     }
 }
 
+// Every line followed by CR LF: the editor text as files and the engine get it.
+std::string NormaliseLineEnds(std::string_view text);
+
 struct FileResult {
     bool ok = false;
     std::string error;

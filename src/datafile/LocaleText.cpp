@@ -47,10 +47,6 @@ const UserLocale& User() {
     return user;
 }
 
-bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
 }

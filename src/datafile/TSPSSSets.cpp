@@ -42,6 +42,23 @@ std::string_view TakeLine(std::string_view& text) {
     return line;
 }
 
+// Adds the variables named by the next `count` words of `rest` to `list`; names of no
+// variable are left out. `name` is scratch room, reused across calls.
+void AddKnownMembers(TSPSSVariables& variables, TSPSSVarList& list, std::string_view rest,
+                     std::ptrdiff_t count, std::string& name) {
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        const std::string_view token = TakeToken(rest);
+        // An empty token (double space) names no variable; skip the lookup.
+        if (token.empty()) {
+            continue;
+        }
+        name.assign(token);
+        if (TSPSSVariable* var = variables.FindByName(name)) {
+            list.Add(var->Name);
+        }
+    }
+}
+
 } // namespace
 
 void TSPSSDatafile::ParseVariableSets(std::string text) {
@@ -66,17 +83,7 @@ void TSPSSDatafile::ParseVariableSets(std::string text) {
         if (spaces > 0) {
             rest.remove_prefix(rest.find(' ') + 1);
         }
-        for (std::ptrdiff_t k = 0; k < spaces; ++k) {
-            const std::string_view token = TakeToken(rest);
-            // An empty token (double space) names no variable; skip the lookup.
-            if (token.empty()) {
-                continue;
-            }
-            name.assign(token);
-            if (TSPSSVariable* var = Variables().FindByName(name)) {
-                set->VarList.Add(var->Name);
-            }
-        }
+        AddKnownMembers(Variables(), set->VarList, rest, spaces, name);
     }
 }
 
@@ -142,16 +149,7 @@ void TSPSSDatafile::ParseMRSet(const std::string& line) {
     }
     const auto spaces = std::count(counted.begin(), counted.end(), ' ');
     std::string name;
-    for (std::ptrdiff_t k = 0; k <= spaces; ++k) {
-        const std::string_view token = TakeToken(rest);
-        if (token.empty()) {
-            continue;
-        }
-        name.assign(token);
-        if (TSPSSVariable* var = Variables().FindByName(name)) {
-            set->VarList.Add(var->Name);
-        }
-    }
+    AddKnownMembers(Variables(), set->VarList, rest, spaces + 1, name);
 }
 
 } // namespace qs

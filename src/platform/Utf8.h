@@ -1,7 +1,10 @@
 // Small UTF-8 helpers shared by the parsers and the file readers.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace qs {
 
@@ -22,6 +25,24 @@ inline void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+// Whether no byte of s is above 0x7F; eight bytes are tested at a time, because labels
+// of large dictionaries pass through here by the hundred thousand.
+inline bool IsAscii(std::string_view s) {
+    std::size_t i = 0;
+    for (std::uint64_t word = 0; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word & 0x8080808080808080ull) != 0) {
+            return false;
+        }
+    }
+    for (; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0x80) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace qs

@@ -23,17 +23,6 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// The editor's text as the engine gets it: every line followed by CR LF.
-std::string LinesText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    ForEachLine(text, [&](std::string_view line) {
-        out.append(line);
-        out += "\r\n";
-    });
-    return out;
-}
-
 } // namespace
 
 void TFMain::LoadDataFile(const QString& path) {
@@ -111,12 +100,12 @@ void TFMain::actRunExecute() {
         RunText(selection);
     } else if (ui::Dialogs().InformationYesNo(
                    this, "Nothing is selected.\r\nDo you want to run the complete syntax?")) {
-        RunText(LinesText(SynEdit->Text()));
+        RunText(NormaliseLineEnds(SynEdit->Text()));
     }
 }
 
 void TFMain::mnuAllClick() {
-    RunText(LinesText(SynEdit->Text()));
+    RunText(NormaliseLineEnds(SynEdit->Text()));
     UpdateCommandStates();
 }
 

@@ -264,9 +264,11 @@ bool Builder::applyValueLabels()
     // multiply into more labels than any real dictionary holds.
     std::size_t budget = kMaxValueLabels;
     std::vector<int> appliedBy(m_dict.variables.size(), -1);
+    std::vector<std::string_view> recoded; // the set's labels, recoded once for all its variables
     int setIndex = 0;
     for (const RawLabelSet& set : m_raw.labelSets) {
         ++setIndex;
+        recoded.clear();
         const std::span<const RawLabel> labels(m_raw.labels.data() + set.firstLabel,
                                                set.labelCount);
         const std::span<const std::int32_t> slots(m_raw.labelSlots.data() + set.firstSlot,
@@ -287,10 +289,15 @@ bool Builder::applyValueLabels()
             // Geometric growth: a variable may be named by very many small sets.
             const std::size_t needed = v.valueLabels.size() + labels.size();
             if (v.valueLabels.capacity() < needed)
-                v.valueLabels.reserve(m_dict.texts, std::max(needed, 2 * v.valueLabels.capacity()));
-            for (const RawLabel& raw : labels) {
+                v.valueLabels.reserve(m_dict.texts,
+                                      std::max(needed, 2 * v.valueLabels.capacity()));
+            if (recoded.empty())
+                for (const RawLabel& raw : labels)
+                    recoded.push_back(trimLabelView(m_recode.kept(raw.label, m_dict.texts)));
+            for (std::size_t k = 0; k < labels.size(); ++k) {
+                const RawLabel& raw = labels[k];
                 SavValueLabel label;
-                label.label = trimLabelView(m_recode.kept(raw.label, m_dict.texts));
+                label.label = recoded[k];
                 if (v.width == 0) {
                     const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.value.data());
                     label.number = m_in.decode64(bytes);

@@ -1,10 +1,10 @@
 // Recoding and UTF-8 helpers; see SavText.h.
 #include "platform/spssio/SavText.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <iconv.h>
 
 namespace qs::spssio {
@@ -12,20 +12,6 @@ namespace qs::spssio {
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
-
-bool isAscii(std::string_view s)
-{
-    std::size_t i = 0;
-    for (std::uint64_t word = 0; i + 8 <= s.size(); i += 8) {
-        std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080ull)
-            return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-    return true;
-}
 
 // Length of the valid UTF-8 sequence at s[i], or 0.
 std::size_t sequenceLength(std::string_view s, std::size_t i)
@@ -134,21 +120,21 @@ Recoder::~Recoder()
 
 std::string Recoder::operator()(std::string&& raw)
 {
-    if (isAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
         return std::move(raw);
     return (*this)(std::string_view(raw));
 }
 
 std::string_view Recoder::kept(std::string_view raw, Arena& arena)
 {
-    if (isAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
         return raw;
     return arena.Copy((*this)(raw));
 }
 
 std::string Recoder::operator()(std::string_view raw)
 {
-    if (isAscii(raw))
+    if (IsAscii(raw))
         return std::string(raw);
     if (m_utf8 || !m_cd)
         return repairUtf8(raw);

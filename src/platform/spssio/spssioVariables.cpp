@@ -30,6 +30,20 @@ int format(int handle, const char* name, bool print, int* type, int* dec, int* w
     });
 }
 
+// A malloc'ed copy of one of the set definition texts, or none with the given code.
+int definitions(int handle, char** out, std::string SavDictionary::*text, int noneCode)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!out)
+            return SPSS_INVALID_HANDLE;
+        *out = nullptr;
+        if ((d.*text).empty())
+            return noneCode;
+        *out = newText(d.*text);
+        return *out ? SPSS_OK : SPSS_NO_MEMORY;
+    });
+}
+
 } // namespace
 
 extern "C" {
@@ -278,15 +292,7 @@ int spssFreeVarCValueLabels(char** values, char** labels, int numofLabels)
 
 int spssGetVariableSets(int handle, char** varSets)
 {
-    return withFile(handle, [&](const SavDictionary& d) {
-        if (!varSets)
-            return SPSS_INVALID_HANDLE;
-        *varSets = nullptr;
-        if (d.variableSets.empty())
-            return SPSS_NO_VARSETS;
-        *varSets = newText(d.variableSets);
-        return *varSets ? SPSS_OK : SPSS_NO_MEMORY;
-    });
+    return definitions(handle, varSets, &SavDictionary::variableSets, SPSS_NO_VARSETS);
 }
 
 int spssFreeVariableSets(char* varSets)
@@ -297,15 +303,7 @@ int spssFreeVariableSets(char* varSets)
 
 int spssGetMultRespDefs(int handle, char** mrespDefs)
 {
-    return withFile(handle, [&](const SavDictionary& d) {
-        if (!mrespDefs)
-            return SPSS_INVALID_HANDLE;
-        *mrespDefs = nullptr;
-        if (d.mrSets.empty())
-            return SPSS_NO_MULTRESP;
-        *mrespDefs = newText(d.mrSets);
-        return *mrespDefs ? SPSS_OK : SPSS_NO_MEMORY;
-    });
+    return definitions(handle, mrespDefs, &SavDictionary::mrSets, SPSS_NO_MULTRESP);
 }
 
 int spssFreeMultRespDefs(char* mrespDefs)

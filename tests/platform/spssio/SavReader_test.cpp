@@ -222,6 +222,24 @@ TEST(SavReader, ValueLabelSetsAreBounded)
     EXPECT_EQ(d.variables.at(0).valueLabels.size(), 20000u);
 }
 
+// One label set naming several variables gives each of them the same labels.
+TEST(SavReader, SharedLabelSetAppliesToEachVariable)
+{
+    SavBuilder b;
+    b.header().numeric("A").numeric("B").numeric("C");
+    b.valueLabels({{b.number(1), "  yes"}, {b.number(0), "no"}}, {1, 3}).end();
+    SavDictionary d;
+    ASSERT_EQ(read(b.bytes(), d), SPSS_OK);
+    for (const std::size_t i : {std::size_t(0), std::size_t(2)}) {
+        const SavVariable& v = d.variables.at(i);
+        ASSERT_EQ(v.valueLabels.size(), 2u) << v.name;
+        EXPECT_EQ(v.valueLabels[0].number, 1);
+        EXPECT_EQ(v.valueLabels[0].label, "yes") << v.name;
+        EXPECT_EQ(v.valueLabels[1].label, "no") << v.name;
+    }
+    EXPECT_TRUE(d.variables.at(1).valueLabels.empty());
+}
+
 struct Broken {
     const char* name;
     std::string bytes;
@@ -298,11 +316,6 @@ TEST(SavReader, EveryTruncationFailsCleanly)
     }
 }
 
-} // namespace
-} // namespace qs::spssio::test
-
-namespace qs::spssio::test {
-namespace {
 
 // Names equal but for case: lookups keep answering with the earlier variable, whatever
 // was asked just before (the reader remembers its last answer).
@@ -322,11 +335,6 @@ TEST(SavDictionaryFind, RepeatedLookupsKeepTheEarlierOfCaseEqualNames)
         EXPECT_EQ(dict.find(query), index) << query;
 }
 
-} // namespace
-} // namespace qs::spssio::test
-
-namespace qs::spssio::test {
-namespace {
 
 // A file is read through a window of about a megabyte: records that straddle its end,
 // and a record larger than the whole window, must come out as they do from memory.
