@@ -171,6 +171,15 @@ std::string NormaliseLineEnds(std::string_view text) {
     return out;
 }
 
+std::string CrLfLineEnds(std::string_view text) {
+    std::string out = NormaliseLineEnds(text);
+    const bool endsWithBreak = !text.empty() && (text.back() == '\n' || text.back() == '\r');
+    if (!endsWithBreak && !out.empty()) {
+        out.resize(out.size() - 2);
+    }
+    return out;
+}
+
 SyntaxFileText DecodeSyntaxFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && IsUtf8(bytes.substr(3))) {
         return {std::string(bytes.substr(3)), TextEncoding::Utf8Bom};
@@ -283,6 +292,16 @@ StreamResult StreamSyntaxFile(const std::string& path,
     ::close(fd);
     result.ok = ok;
     return result;
+}
+
+FileStamp StampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 FileResult ReadWholeFile(const std::string& path, std::string& bytes) {

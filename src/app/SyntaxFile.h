@@ -64,11 +64,23 @@ template <typename Visit> void ForEachLine(std::string_view text, Visit visit) {
 
 // Every line followed by CR LF: the editor text as files and the engine get it.
 std::string NormaliseLineEnds(std::string_view text);
+// Every line break (CR LF, LF or CR) as CR LF, adding none: a selection as the engine
+// gets it.
+std::string CrLfLineEnds(std::string_view text);
 
 struct FileResult {
     bool ok = false;
     std::string error;
 };
+
+// A file's identity and state on disk, compared before a save writes over it.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0; // modification time, nanoseconds
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path); // follows symbolic links; exists=false when stat fails
 
 // Reads a whole file.
 FileResult ReadWholeFile(const std::string& path, std::string& bytes);

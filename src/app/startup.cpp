@@ -9,27 +9,52 @@
 
 namespace qs {
 
+namespace {
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+bool IsSwitch(const std::string& argument) {
+    static const char* const kSwitches[] = {"/UNINSTALL", "/INSTALL", "/OPEN", "/REOPEN",
+                                            "/NEW"};
+    const std::string upper = Upper(argument);
+    return std::any_of(std::begin(kSwitches), std::end(kSwitches),
+                       [&](const char* s) { return upper == s; });
+}
+
+} // namespace
+
 TStartMode SelectStartMode(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
         return TStartMode::NoArgument;
     }
-    std::string sw = arguments.front();
-    std::transform(sw.begin(), sw.end(), sw.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    const auto contains = [&](const char* word) { return sw.find(word) != std::string::npos; };
-    if (contains("/UNINSTALL")) {
+    const std::string sw = Upper(arguments.front());
+    if (sw == "/UNINSTALL") {
         return TStartMode::Uninstall;
     }
-    if (contains("/INSTALL")) {
+    if (sw == "/INSTALL") {
         return TStartMode::Install;
     }
-    if (contains("/OPEN")) {
+    if (sw == "/OPEN") {
         return TStartMode::Open;
     }
-    if (contains("/REOPEN")) {
+    if (sw == "/REOPEN") {
         return TStartMode::Reopen;
     }
     return TStartMode::NewDocument;
+}
+
+TStartFile StartFileKind(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments.front().empty() || IsSwitch(arguments.front())) {
+        return TStartFile::None;
+    }
+    const std::string extension =
+        Upper(std::filesystem::path(arguments.front()).extension().string());
+    return extension == ".SAV" || extension == ".ZSAV" ? TStartFile::DataFile
+                                                       : TStartFile::SyntaxFile;
 }
 
 const TSpssMenuEntry& NewMenuEntry() {

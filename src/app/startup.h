@@ -11,8 +11,14 @@ namespace qs {
 
 enum class TStartMode { NoArgument, Uninstall, Install, Open, Reopen, NewDocument };
 
-// Decided by the first argument alone, upper-cased, by substring tests in a fixed order.
+// Decided by the first argument alone. A switch counts only as the whole argument, in any
+// letter case: a path that merely contains "/open" or "/install" is a file to open.
 TStartMode SelectStartMode(const std::vector<std::string>& arguments);
+
+enum class TStartFile { None, DataFile, SyntaxFile };
+// What the first argument names when it is no switch: a data file by its extension
+// (.sav or .zsav, any case), otherwise a syntax file.
+TStartFile StartFileKind(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kNoArgumentMessage =
     "Quillstone can only be opened from within the SPSS application !";

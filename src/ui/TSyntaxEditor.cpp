@@ -27,6 +27,19 @@ QAccessibleInterface* PlainEditorAccessible(const QString& key, QObject* object)
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
 }
 
+// Keys held with Ctrl or Alt are commands, never text: Ctrl+= must not type "=".
+bool TypesNothing(const QKeyEvent& e) {
+    const Qt::KeyboardModifiers mods = e.modifiers();
+#ifdef Q_OS_WIN
+    // There AltGr arrives as Ctrl+Alt, and it types the third character of a key.
+    if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier) && !e.text().isEmpty() &&
+        e.text().at(0).isPrint()) {
+        return false;
+    }
+#endif
+    return (mods & (Qt::ControlModifier | Qt::AltModifier)) != 0;
+}
+
 } // namespace
 
 TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
@@ -40,7 +53,8 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
     // done: at the end of the key or mouse event that made it, or from the event loop.
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char*, int, int, int, int, int, int, int) {
-                if (m_loading || (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) {
+                if (m_loading || m_programEdit ||
+                    (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) {
                     return;
                 }
                 m_editedLine = SendScintilla(SCI_LINEFROMPOSITION, position);
@@ -73,8 +87,8 @@ void TSyntaxEditor::Configure() {
     gutter.setPointSizeF(gutter.pointSizeF() * 0.85);
     setMarginsFont(gutter);
     setMarginType(0, NumberMargin);
-    setMarginWidth(0, "9999999");
     setMarginLineNumbers(0, true);
+    FitLineNumbers();
     setMarginType(kBookmarkMargin, SymbolMargin);
     setMarginWidth(kBookmarkMargin, 14);
     setMarginMarkerMask(kBookmarkMargin, 0x3FF);
@@ -99,8 +113,24 @@ void TSyntaxEditor::Configure() {
 void TSyntaxEditor::FlushChanges() {
     if (m_changePending) {
         m_changePending = false;
+        FitLineNumbers();
         emit UserChanged();
     }
+}
+
+void TSyntaxEditor::FitLineNumbers() {
+    int digits = 4; // room for the usual file without resizing while typing
+    for (long lines = SendScintilla(SCI_GETLINECOUNT); lines >= 10000; lines /= 10) {
+        ++digits;
+    }
+    if (digits == m_numberDigits) {
+        return;
+    }
+    m_numberDigits = digits;
+    // Measured in the gutter's own font, with a digit to spare for the padding.
+    const std::string sample(static_cast<std::size_t>(digits + 1), '9');
+    SendScintilla(SCI_SETMARGINWIDTHN, 0,
+                  SendScintilla(SCI_TEXTWIDTH, STYLE_LINENUMBER, sample.c_str()));
 }
 
 void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
@@ -112,6 +142,8 @@ void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
         setLexer(m_lexer.get());
     }
     SendScintilla(SCI_CLEARALLCMDKEYS);
+    m_numberDigits = 0; // the lexer brings the gutter's font
+    FitLineNumbers();
 }
 
 void TSyntaxEditor::RefreshStyles() {
@@ -120,6 +152,8 @@ void TSyntaxEditor::RefreshStyles() {
         setLexer(m_lexer.get());
         SendScintilla(SCI_CLEARALLCMDKEYS);
     }
+    m_numberDigits = 0; // the gutter's font may have changed
+    FitLineNumbers();
 }
 
 void TSyntaxEditor::Restyle() {
@@ -155,6 +189,7 @@ void TSyntaxEditor::EndLoad() {
     m_editedLine = -1;
     m_changePending = false;
     m_loading = false;
+    FitLineNumbers();
 }
 
 void TSyntaxEditor::Clear() {
@@ -266,6 +301,8 @@ bool TSyntaxEditor::event(QEvent* e) {
 void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
     if (RunBinding(e->keyCombination())) {
         e->accept();
+    } else if (TypesNothing(*e)) {
+        e->ignore(); // a command key the table does not bind: not text
     } else {
         QsciScintilla::keyPressEvent(e);
     }
@@ -304,8 +341,40 @@ void TSyntaxEditor::TrimLineIfLeft() {
     }
     const long line = m_editedLine;
     m_editedLine = -1;
-    if (line >= SendScintilla(SCI_GETLINECOUNT)) {
+    // Trailing blanks of a line the user edited go when the caret leaves it.
+    TrimLine(line);
+    m_editedLine = -1;
+}
+
+void TSyntaxEditor::TrimEditedLine() {
+    if (m_editedLine < 0 || m_loading) {
         return;
+    }
+    const long line = m_editedLine;
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long caretVirtual = SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0);
+    const bool caretOnLine = !hasSelectedText() &&
+                             SendScintilla(SCI_LINEFROMPOSITION, caret) == line;
+    const long caretColumn = SendScintilla(SCI_GETCOLUMN, caret) + caretVirtual;
+    m_programEdit = true;
+    const long removed = TrimLine(line);
+    m_programEdit = false;
+    m_editedLine = -1;
+    if (removed > 0 && caretOnLine) {
+        // The caret stays where the user left it, in the space past the line's end.
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
+        const long endColumn = SendScintilla(SCI_GETCOLUMN, end);
+        if (caretColumn > endColumn) {
+            SendScintilla(SCI_SETEMPTYSELECTION, end);
+            SendScintilla(SCI_SETSELECTIONNCARETVIRTUALSPACE, 0, caretColumn - endColumn);
+            SendScintilla(SCI_SETSELECTIONNANCHORVIRTUALSPACE, 0, caretColumn - endColumn);
+        }
+    }
+}
+
+long TSyntaxEditor::TrimLine(long line) {
+    if (line >= SendScintilla(SCI_GETLINECOUNT)) {
+        return 0;
     }
     const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
     const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
@@ -318,10 +387,9 @@ void TSyntaxEditor::TrimLineIfLeft() {
         --keep;
     }
     if (keep < end) {
-        // Trailing blanks of a line the user edited go when the caret leaves it.
         SendScintilla(SCI_DELETERANGE, keep, end - keep);
-        m_editedLine = -1;
     }
+    return end - keep;
 }
 
 void TSyntaxEditor::SmartTab() {

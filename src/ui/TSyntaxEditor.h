@@ -38,6 +38,9 @@ public:
     void Clear();
     // Reports a change made since the last report now rather than from the event loop.
     void FlushChanges();
+    // Drops the trailing blanks of the line the user edited last, also while the caret is
+    // still on it (before a save); the caret keeps its column. Not reported as a change.
+    void TrimEditedLine();
     std::string Text() const; // UTF-8, line ends as in the editor
     std::string SelectedText() const;
     bool IsEmpty() const;
@@ -73,6 +76,10 @@ private:
     void Configure();
     bool RunBinding(QKeyCombination key);
     void TrimLineIfLeft();
+    // Removes the blanks at the end of a line; returns the number removed.
+    long TrimLine(long line);
+    // Sizes the line-number gutter for the number of lines the text has.
+    void FitLineNumbers();
     void SmartTab();
     void MoveToPageEdge(bool top, bool extend);
     // A selecting move in the current selection mode.
@@ -81,6 +88,8 @@ private:
 
     std::unique_ptr<TSpssLexer> m_lexer;
     bool m_loading = false;
+    bool m_programEdit = false; // an edit the program makes on its own, not the user's
+    int m_numberDigits = 0;     // digits the line-number gutter is sized for
     bool m_changePending = false;
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
     std::array<long, 10> m_bookmarkColumns{};

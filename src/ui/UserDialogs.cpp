@@ -1,12 +1,44 @@
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace qs::ui {
 
 namespace {
+
+// A question that only Yes or No ends: Esc and closing the box would otherwise answer
+// No, and a No that drops unsaved text must never come from a stray key.
+class YesNoBox final : public QMessageBox {
+public:
+    YesNoBox(Icon icon, const QString& caption, const QString& text, QWidget* parent)
+        : QMessageBox(icon, caption, text, Yes | No, parent) {
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+    }
+    void reject() override {}
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->matches(QKeySequence::Cancel)) {
+            e->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        // Only the buttons close it; they hide the box without a close event.
+        e->ignore();
+    }
+};
+
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+              const QString& text) {
+    YesNoBox box(icon, caption, text, parent);
+    return box.exec() == QMessageBox::Yes;
+}
 
 class QtDialogs final : public UserDialogs {
 public:
@@ -19,16 +51,17 @@ public:
         QMessageBox::warning(parent, "Warning", text);
     }
     bool Confirm(QWidget* parent, const QString& text) override {
-        return Ask(parent, QMessageBox::Question, "Confirm", text,
-                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return AskYesNo(parent, QMessageBox::Question, "Confirm", text);
+    }
+    bool WarningYesNo(QWidget* parent, const QString& text) override {
+        return AskYesNo(parent, QMessageBox::Warning, "Warning", text);
     }
     bool InformationOkCancel(QWidget* parent, const QString& text) override {
         return Ask(parent, QMessageBox::Information, "Information", text,
                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     }
     bool InformationYesNo(QWidget* parent, const QString& text) override {
-        return Ask(parent, QMessageBox::Information, "Information", text,
-                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return AskYesNo(parent, QMessageBox::Information, "Information", text);
     }
     void Error(QWidget* parent, const QString& text) override {
         QMessageBox::critical(parent, QApplication::applicationName(), text);

@@ -18,8 +18,11 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
     // Captioned "Warning", OK button.
     virtual void Warning(QWidget* parent, const QString& text) = 0;
+    // Every Yes/No question waits for Yes or No: Esc and closing the box do nothing.
     // Captioned "Confirm", Yes and No; true for Yes.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // Captioned "Warning", Yes and No; true for Yes.
+    virtual bool WarningYesNo(QWidget* parent, const QString& text) = 0;
     // Captioned "Information"; true for OK (or Yes).
     virtual bool InformationOkCancel(QWidget* parent, const QString& text) = 0;
     virtual bool InformationYesNo(QWidget* parent, const QString& text) = 0;

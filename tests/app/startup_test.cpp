@@ -27,7 +27,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ModeRow{"None", {}, TStartMode::NoArgument},
                       ModeRow{"InstallLower", {"/install"}, TStartMode::Install},
                       ModeRow{"InstallMixed", {"/Install"}, TStartMode::Install},
-                      ModeRow{"InstallInside", {"x/INSTALLy"}, TStartMode::Install},
+                      ModeRow{"InstallInAPath", {"/home/ann/install/job.sps"},
+                              TStartMode::NewDocument},
+                      ModeRow{"OpenInAPath", {"/home/ann/open"}, TStartMode::NewDocument},
+                      ModeRow{"ReopenInAPath", {"C:\\reopen\\x.sps"}, TStartMode::NewDocument},
+                      ModeRow{"UninstallMixed", {"/UnInstall"}, TStartMode::Uninstall},
                       ModeRow{"Uninstall", {"/UNINSTALL"}, TStartMode::Uninstall},
                       ModeRow{"Open", {"/Open"}, TStartMode::Open},
                       ModeRow{"ReopenIsNotOpen", {"/REOPEN", "/x.sps"}, TStartMode::Reopen},
@@ -36,6 +40,24 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeRow{"AFile", {"/data/x.sps"}, TStartMode::NewDocument},
                       ModeRow{"OnlyFirstCounts", {"/New", "/INSTALL"}, TStartMode::NewDocument}),
     [](const testing::TestParamInfo<ModeRow>& row) { return std::string(row.param.name); });
+
+TEST(StartFile, TheExtensionDecidesAndSwitchesAreNoFiles) {
+    const std::pair<std::vector<std::string>, TStartFile> rows[] = {
+        {{}, TStartFile::None},
+        {{"/New"}, TStartFile::None},
+        {{"/reopen", "/x.sav"}, TStartFile::None},
+        {{"/data/survey.sav"}, TStartFile::DataFile},
+        {{"/DATA/SURVEY.SAV"}, TStartFile::DataFile},
+        {{"/data/big.ZSav"}, TStartFile::DataFile},
+        {{"/data/my.saved/job.sps"}, TStartFile::SyntaxFile},
+        {{"/data/my.sav.sps"}, TStartFile::SyntaxFile},
+        {{"UPPER.SPS"}, TStartFile::SyntaxFile},
+        {{"/data/notes"}, TStartFile::SyntaxFile},
+    };
+    for (const auto& [args, kind] : rows) {
+        EXPECT_EQ(StartFileKind(args), kind) << (args.empty() ? "(none)" : args.front());
+    }
+}
 
 TEST(MenuType, FlagsInTheOrderOneFourTwo) {
     EXPECT_EQ(MenuTypeText(mtFlag1), "0");

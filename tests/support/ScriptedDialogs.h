@@ -24,6 +24,9 @@ public:
     void Warning(QWidget*, const QString& text) override { messages << "warning: " + text; }
     void Error(QWidget*, const QString& text) override { messages << "error: " + text; }
     bool Confirm(QWidget*, const QString& text) override { return Reply("confirm: " + text); }
+    bool WarningYesNo(QWidget*, const QString& text) override {
+        return Reply("warning: " + text);
+    }
     bool InformationOkCancel(QWidget*, const QString& text) override {
         return Reply("information: " + text);
     }

@@ -80,6 +80,41 @@ TEST(SyntaxEditor, EditorKeysWinOverTheWindowsShortcutsExceptCtrlN) {
     EXPECT_EQ(editor.Text(), "bc");
 }
 
+TEST(SyntaxEditor, KeysWithCtrlOrAltThatTheTableDoesNotBindTypeNothing) {
+    TSyntaxEditor editor;
+    editor.LoadText("x");
+    const std::pair<Qt::Key, const char*> keys[] = {
+        {Qt::Key_Equal, "="}, {Qt::Key_Plus, "+"},       {Qt::Key_Minus, "-"},
+        {Qt::Key_Semicolon, ";"}, {Qt::Key_Apostrophe, "'"}, {Qt::Key_Comma, ","},
+        {Qt::Key_Period, "."}, {Qt::Key_Q, "q"}};
+    for (const auto& [key, text] : keys) {
+        Press(editor, Qt::ControlModifier | key, text);
+        Press(editor, Qt::AltModifier | key, text);
+    }
+    EXPECT_EQ(editor.Text(), "x");
+    Press(editor, QKeyCombination(Qt::Key_Equal), "="); // without them it is text
+    EXPECT_EQ(editor.Text(), "=x");
+}
+
+TEST(SyntaxEditor, TheLineNumberGutterFitsTheLargestNumber) {
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.RefreshStyles();
+    const auto fits = [&](const char* digits) {
+        return editor.SendScintilla(QsciScintilla::SCI_GETMARGINWIDTHN, 0) >
+               editor.SendScintilla(QsciScintilla::SCI_TEXTWIDTH, QsciScintilla::STYLE_LINENUMBER,
+                                    digits);
+    };
+    editor.LoadText("LIST.\r\n");
+    EXPECT_TRUE(fits("9999"));
+    editor.LoadText(std::string(99998, '\n')); // 99,999 lines
+    EXPECT_TRUE(fits("99999"));
+    editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    Press(editor, QKeyCombination(Qt::Key_Return)); // the 100,000th
+    EXPECT_TRUE(fits("100000"));
+}
+
 TEST(SyntaxEditor, BookmarksAreSetToggledAndReached) {
     TSyntaxEditor editor;
     editor.LoadText("line0\r\nline1\r\nline2\r\n");

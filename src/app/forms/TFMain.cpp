@@ -2,11 +2,13 @@
 
 #include "app/find/FindReplace.h"
 #include "app/forms/RecentFilesMenu.h"
+#include "app/startup.h"
 #include "datafile/TSPSSVL.h"
 #include "highlight/HighlighterStyles.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "platform/shell/Shell.h"
 #include "settings/Environment.h"
+#include "ui/TApplication.h"
 #include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
 
@@ -84,14 +86,16 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
         m_registry);
     m_recentFiles->Load();
     UpdateCommandStates();
-    // 7. A data or syntax file named on the command line.
-    if (!arguments.empty()) {
-        const QString first = QString::fromStdString(arguments.front());
-        if (first.contains(".sav")) {
-            LoadDataFile(first);
-        } else if (first.contains(".sps")) {
-            OpenSyntaxFile(first);
-        }
+    // 7. A data or syntax file named on the command line, kept as the system's bytes.
+    switch (StartFileKind(arguments)) {
+    case TStartFile::DataFile:
+        LoadDataFile(arguments.front());
+        break;
+    case TStartFile::SyntaxFile:
+        OpenSyntaxFile(arguments.front());
+        break;
+    case TStartFile::None:
+        break;
     }
     qApp->installEventFilter(this);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
@@ -115,7 +119,7 @@ void TFMain::CreateClientArea() {
     tlObjectTree->setDragEnabled(true);
     tlObjectTree->setDragDropMode(QAbstractItemView::DragOnly);
     connect(tlObjectTree, &QTreeWidget::itemDoubleClicked, this,
-            [this] { tlObjectTreeDblClick(); });
+            [this] { RunCommand([this] { tlObjectTreeDblClick(); }); });
     SynEdit = new TSyntaxEditor;
     SynEdit->setObjectName("SynEdit");
     SynEdit->SetHighlighter(m_highlighter.get());
@@ -161,11 +165,20 @@ QString TFMain::Status(int panel) const {
 }
 
 QString TFMain::FileName() const {
-    return QString::fromStdString(m_appObject->FileName);
+    return DisplayPath(m_appObject->FileName);
 }
 
 QString TFMain::DataFileName() const {
-    return QString::fromStdString(m_appObject->DataFileName);
+    return DisplayPath(m_appObject->DataFileName);
+}
+
+void TFMain::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const ui::EAbort&) {
+    } catch (const std::exception& e) {
+        ui::Dialogs().Error(this, QString::fromUtf8(e.what()));
+    }
 }
 
 void TFMain::UpdateCommandStates() {
@@ -214,7 +227,7 @@ void TFMain::StartProgram(const std::vector<std::string>& arguments) {
 void TFMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        FormActivate();
+        RunCommand([this] { FormActivate(); });
     }
 }
 

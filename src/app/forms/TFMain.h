@@ -28,6 +28,9 @@ class TFindReplace;
 class TSynSPSSHighlighter;
 class TSyntaxEditor;
 
+// "The selected file does not exist." with the path that was not found on a line below.
+QString MissingFileMessage(const std::string& path);
+
 class TFMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,12 +47,19 @@ public:
     void SetStatus(const QString& text, int panel);
     QString Status(int panel) const;
     void UpdateCommandStates();
-    bool OpenSyntaxFile(const QString& path);
+    // Paths are kept as the file system's bytes from argument to system call, so that a
+    // name that is not valid UTF-8 still opens and saves; text for the screen is decoded.
+    static std::string NativePath(const QString& path);
+    static QString DisplayPath(const std::string& path);
+    bool OpenSyntaxFile(const std::string& path);
+    bool OpenSyntaxFile(const QString& path) { return OpenSyntaxFile(NativePath(path)); }
     bool WriteSyntaxFile();
-    void LoadDataFile(const QString& path);
+    void LoadDataFile(const std::string& path);
+    void LoadDataFile(const QString& path) { LoadDataFile(NativePath(path)); }
     void RefreshDataFileObjects();
     // Rebuilds the object tree from a data file; an empty path clears it.
-    virtual void LoadObjectTree(const QString& path);
+    virtual void LoadObjectTree(const std::string& path);
+    void LoadObjectTree(const QString& path) { LoadObjectTree(NativePath(path)); }
     // The "Open syntax file" dialog; nullopt when cancelled.
     std::optional<QString> ExecuteOpenSyntaxDialog();
     void LoadSettings();
@@ -125,8 +135,17 @@ private:
     void FormCreate(const std::vector<std::string>& arguments);
     void FormActivate();
     void StartProgram(const std::vector<std::string>& arguments);
-    // The Save As dialog and, when confirmed, the write; false when cancelled or failed.
-    bool SaveAs();
+    // Runs a user command; an error that escapes it is reported here rather than thrown
+    // through the toolkit's event handling, and a silent abort ends it quietly.
+    void RunCommand(const std::function<void()>& command);
+    enum class SaveOutcome { Saved, Cancelled, Failed };
+    // The Save As dialog and, when confirmed, the write.
+    SaveOutcome SaveAs();
+    // Writes the document to a path; the document takes that name only once it is written.
+    bool WriteSyntaxFileTo(const std::string& path);
+    // Asks before writing over a file that changed on disk since this window read or
+    // wrote it; true when the write may go ahead.
+    bool MayOverwrite(const std::string& path);
     void RunText(const std::string& syntax);
     void InsertSelectedNames();
     bool HandleTreeDrag(QEvent* event);
@@ -146,6 +165,7 @@ private:
     bool m_destroyed = false;
     bool m_clipboardHasText = false;
     TextEncoding m_encoding = TextEncoding::Utf8;
+    FileStamp m_diskStamp; // the document's file as this window last read or wrote it
     // Activation refresh: only when one of our own windows handed the focus back, and
     // never for a window that a refresh itself showed.
     bool m_ownWindowClosed = false;

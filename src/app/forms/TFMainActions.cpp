@@ -40,7 +40,7 @@ void TFMain::CreateActions() {
         }
         action->setToolTip(hint);
         action->setStatusTip(hint);
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
     };
     make(actNew, "actNew", "Syntax", "Ctrl+N", "New syntaxfile",
          Icon("document-new", QStyle::SP_FileIcon), [this] { actNewExecute(); });
@@ -84,7 +84,7 @@ void TFMain::CreateActions() {
 void TFMain::CreateMenus() {
     const auto item = [this](QMenu* menu, QAction*& action, const char* name,
                              const QString& caption, auto handler) {
-        action = menu->addAction(caption, this, handler);
+        action = menu->addAction(caption, this, [this, handler] { RunCommand(handler); });
         action->setObjectName(name);
     };
     mnuFile = menuBar()->addMenu("&File");

@@ -1,11 +1,13 @@
 // The main window's data file and run commands.
 #include "app/forms/TFMain.h"
+#include "ui/TApplication.h"
 #include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTreeWidget>
+
+#include <filesystem>
 
 namespace qs {
 
@@ -25,21 +27,25 @@ public:
 
 } // namespace
 
-void TFMain::LoadDataFile(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-        ui::Dialogs().Warning(this, "The selected file does not exist.");
+void TFMain::LoadDataFile(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+        ui::Dialogs().Warning(this, MissingFileMessage(path));
         return;
     }
     try {
-        m_appObject->DataFileName = path.toStdString();
+        m_appObject->DataFileName = path;
         SetStatus("Datafile opened", 0);
-        SetStatus(path, 1);
-        m_appObject->OpenDataFile(path.toStdString());
+        SetStatus(DisplayPath(path), 1);
+        m_appObject->OpenDataFile(path);
         LoadObjectTree(path);
         UpdateCommandStates();
-    } catch (const std::exception&) {
-        ui::Dialogs().Warning(this,
-                              "An unknown error occurred during the loading of the SPSS file.");
+    } catch (const ui::EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        ui::Dialogs().Warning(
+            this, "An unknown error occurred during the loading of the SPSS file.\r\n" +
+                      DisplayPath(path) + ": " + QString::fromUtf8(e.what()));
     }
 }
 
@@ -52,10 +58,10 @@ void TFMain::RefreshDataFileObjects() {
     const std::string path = m_appObject->GetActiveDataFilePath();
     m_appObject->DataFileName = path;
     if (!path.empty()) {
-        LoadObjectTree(QString::fromStdString(path));
+        LoadObjectTree(path);
     }
     SetStatus("Datafile opened", 0);
-    SetStatus(QString::fromStdString(path), 1);
+    SetStatus(DisplayPath(path), 1);
 }
 
 void TFMain::actRefreshDatafileExecute() {
@@ -71,7 +77,7 @@ void TFMain::mnuNewDataClick() {
     SetStatus(QString(), 1);
     m_appObject->DataFileName.clear();
     UpdateCommandStates();
-    LoadObjectTree(QString());
+    LoadObjectTree(std::string());
 }
 
 void TFMain::mnuOpenDataClick() {
@@ -97,7 +103,7 @@ void TFMain::RunText(const std::string& syntax) {
 void TFMain::actRunExecute() {
     const std::string selection = SynEdit->SelectedText();
     if (!selection.empty()) {
-        RunText(selection);
+        RunText(CrLfLineEnds(selection));
     } else if (ui::Dialogs().InformationYesNo(
                    this, "Nothing is selected.\r\nDo you want to run the complete syntax?")) {
         RunText(NormaliseLineEnds(SynEdit->Text()));

@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
+#include <QFile>
+
+#include <filesystem>
 
 namespace qs {
 
@@ -18,32 +20,54 @@ constexpr const char* kSaveQuestion = "Do you want to save your changes?";
 
 } // namespace
 
-bool TFMain::OpenSyntaxFile(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        ui::Dialogs().Warning(this, "The selected file does not exist.");
+std::string TFMain::NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString TFMain::DisplayPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString MissingFileMessage(const std::string& path) {
+    QString text = "The selected file does not exist.";
+    if (!path.empty()) {
+        text += "\r\n" + TFMain::DisplayPath(path);
+    }
+    return text;
+}
+
+bool TFMain::OpenSyntaxFile(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+        ui::Dialogs().Warning(this, MissingFileMessage(path));
         return false;
     }
+    // Taken before reading, so that a change made while the file is read is noticed too.
+    const FileStamp stamp = StampOf(path);
     // The document takes the file's name only once its text has been read: a file that
     // cannot be read must not be named over an empty editor, or a save would empty it.
     const StreamResult read = StreamSyntaxFile(
-        path.toStdString(), [this](std::uint64_t size) { SynEdit->BeginLoad(size); },
+        path, [this](std::uint64_t size) { SynEdit->BeginLoad(size); },
         [this](std::string_view piece) { SynEdit->AppendLoaded(piece); });
     SynEdit->EndLoad();
     if (!read.ok) {
         SynEdit->Clear();
         m_appObject->FileName.clear();
+        m_diskStamp = {};
         m_modified = false;
         ui::Dialogs().Warning(this,
-                              "An unknown error occurred during the loading of the SPSS file.");
+                              "An unknown error occurred during the loading of the SPSS file.\r\n" +
+                                  QString::fromStdString(read.error));
         UpdateCommandStates();
         return false;
     }
-    m_appObject->FileName = path.toStdString();
-    SetCaption(path);
+    m_appObject->FileName = path;
+    m_diskStamp = stamp;
+    SetCaption(DisplayPath(path));
     SetStatus("Syntaxfile opened", 0);
     m_modified = false;
     if (m_recentFiles != nullptr) {
-        m_recentFiles->Add(path.toStdString());
+        m_recentFiles->Add(path);
     }
     m_encoding = read.encoding;
     UpdateCommandStates();
@@ -51,38 +75,62 @@ bool TFMain::OpenSyntaxFile(const QString& path) {
 }
 
 bool TFMain::WriteSyntaxFile() {
+    return WriteSyntaxFileTo(m_appObject->FileName);
+}
+
+bool TFMain::MayOverwrite(const std::string& path) {
+    if (path != m_appObject->FileName || !m_diskStamp.exists) {
+        return true; // a file chosen in Save As is overwritten without a question
+    }
+    const FileStamp now = StampOf(path);
+    if (!now.exists || now == m_diskStamp) {
+        return true;
+    }
+    return ui::Dialogs().WarningYesNo(
+        this, "The file " + DisplayPath(path) +
+                  " has been changed on disk since it was opened or saved here.\r\n"
+                  "Do you want to overwrite it?");
+}
+
+bool TFMain::WriteSyntaxFileTo(const std::string& path) {
+    // Blanks the user left at the end of the line being edited are not part of the text.
+    SynEdit->TrimEditedLine();
     const EncodeResult encoded = EncodeSyntaxFile(SynEdit->Text(), m_encoding);
     if (!encoded.ok) {
         ui::Dialogs().Error(this, QString::fromStdString("The file was not saved: the text " +
                                                          encoded.error + "."));
         return false;
     }
-    const FileResult written = WriteFileAtomically(m_appObject->FileName, encoded.bytes);
+    if (!MayOverwrite(path)) {
+        return false;
+    }
+    const FileResult written = WriteFileAtomically(path, encoded.bytes);
     if (!written.ok) {
         ui::Dialogs().Error(
             this, QString::fromStdString("The file was not saved. " + written.error + "."));
         return false;
     }
+    m_appObject->FileName = path;
+    m_diskStamp = StampOf(path);
+    SetCaption(DisplayPath(path));
     m_modified = false;
     if (m_recentFiles != nullptr) {
-        m_recentFiles->Add(m_appObject->FileName);
+        m_recentFiles->Add(path);
     }
     return true;
 }
 
-bool TFMain::SaveAs() {
+TFMain::SaveOutcome TFMain::SaveAs() {
     const std::optional<QString> file = ui::Dialogs().ChooseSaveFile(
         this, "Save syntax file", m_syntaxFolder, "SPSS syntax file (*.sps)");
     if (!file) {
-        return false;
+        return SaveOutcome::Cancelled;
     }
-    m_appObject->FileName = file->toStdString();
-    SetCaption(*file);
-    if (!WriteSyntaxFile()) {
-        return false;
+    if (!WriteSyntaxFileTo(NativePath(*file))) {
+        return SaveOutcome::Failed;
     }
     SetStatus("Syntax saved", 0);
-    return true;
+    return SaveOutcome::Saved;
 }
 
 void TFMain::actNewExecute() {
@@ -110,12 +158,16 @@ void TFMain::mnuSaveAsClick() {
 }
 
 void TFMain::mnuCloseClick() {
-    if (m_modified) {
-        SaveAs(); // a cancel here is the way to drop the changes
+    // A cancel in the dialog is the way to drop the changes; a write that failed keeps
+    // them, with the name and caption they had.
+    if (m_modified && SaveAs() == SaveOutcome::Failed) {
+        UpdateCommandStates();
+        return;
     }
     setWindowTitle("Quillstone - Untitled");
     SynEdit->Clear();
     m_appObject->FileName.clear();
+    m_diskStamp = {};
     m_encoding = TextEncoding::Utf8;
     SetStatus("Syntaxfile closed", 0);
     m_modified = false;
@@ -123,7 +175,8 @@ void TFMain::mnuCloseClick() {
 }
 
 void TFMain::mnuExitClick() {
-    if (m_modified && ui::Dialogs().Confirm(this, kSaveQuestion) && !SaveAs()) {
+    if (m_modified && ui::Dialogs().Confirm(this, kSaveQuestion) &&
+        SaveAs() != SaveOutcome::Saved) {
         // Yes means keep the changes: a cancelled or failed save keeps the program open.
         UpdateCommandStates();
         return;
@@ -137,7 +190,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
     if (m_modified && !m_destroyed) {
         // Asked here rather than while the window is destroyed, so that a cancelled save
         // can still keep the window and its text.
-        if (ui::Dialogs().Confirm(this, kSaveQuestion) && !SaveAs()) {
+        if (ui::Dialogs().Confirm(this, kSaveQuestion) && SaveAs() != SaveOutcome::Saved) {
             event->ignore();
             UpdateCommandStates();
             return;
@@ -156,9 +209,13 @@ void TFMain::FormDestroy() {
         return;
     }
     m_destroyed = true;
-    if (m_modified && QApplication::instance() != nullptr &&
-        ui::Dialogs().Confirm(nullptr, kSaveQuestion)) {
-        SaveAs();
+    // The window cannot stay any more: a save that was cancelled or failed asks again,
+    // until the text is written or the user answers No.
+    while (m_modified && QApplication::instance() != nullptr &&
+           ui::Dialogs().Confirm(nullptr, kSaveQuestion)) {
+        if (SaveAs() == SaveOutcome::Saved) {
+            break;
+        }
     }
     m_modified = false;
 }

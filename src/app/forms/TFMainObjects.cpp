@@ -25,13 +25,13 @@ QTreeWidgetItem* AddTopLevel(QTreeWidget* tree, const QString& text) {
 
 } // namespace
 
-void TFMain::LoadObjectTree(const QString& path) {
+void TFMain::LoadObjectTree(const std::string& path) {
     std::vector<std::string> names;
     tlObjectTree->clear();
     QTreeWidgetItem* variables = AddTopLevel(tlObjectTree, "Variables");
-    if (!path.isEmpty()) {
+    if (!path.empty()) {
         try {
-            SPSSDatafile->SetFilename(path.toStdString());
+            SPSSDatafile->SetFilename(path);
             SPSSDatafile->Open();
         } catch (...) {
             // One bad file must not leave the reader open and make every later load fail.
@@ -68,9 +68,13 @@ void TFMain::LoadObjectTree(const QString& path) {
 QString TFMain::InsertionText() const {
     QString text;
     for (const QTreeWidgetItem* item : tlObjectTree->selectedItems()) {
-        if (item->parent() != nullptr) {
-            text += item->text(0) + ' ';
+        if (item->parent() == nullptr) {
+            continue;
         }
+        // Syntax names a multiple-response set with its dollar sign; without it the
+        // engine takes the word for an unknown variable.
+        const bool set = item->parent() != tlObjectTree->topLevelItem(0);
+        text += (set && !item->text(0).startsWith('$') ? "$" : "") + item->text(0) + ' ';
     }
     return text;
 }

@@ -24,8 +24,7 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
         break;
     }
     case TStartMode::Reopen:
-        window->OpenSyntaxFile(arguments.size() > 1 ? QString::fromStdString(arguments[1])
-                                                    : QString());
+        window->OpenSyntaxFile(arguments.size() > 1 ? arguments[1] : std::string());
         break;
     default:
         if (window->FileName().isEmpty()) {

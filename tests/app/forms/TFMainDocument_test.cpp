@@ -3,6 +3,7 @@
 #include "app/forms/TFMain.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempRegistry.h"
+#include "ui/TApplication.h"
 #include "ui/TSyntaxEditor.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace qs {
 namespace {
@@ -84,7 +87,7 @@ TEST_F(MainWindowDocument, EmptyEditorDisablesRunFindAndPrintUntilTheFirstCharac
 TEST_F(MainWindowDocument, OpeningIsNoChangeAndAnUnchangedDocumentCannotBeClosedOrSavedAs) {
     const std::string path = File("job.sps", "GET FILE='x.sav'.\r\nLIST.\r\n");
     auto w = Make();
-    ASSERT_TRUE(w->OpenSyntaxFile(QString::fromStdString(path)));
+    ASSERT_TRUE(w->OpenSyntaxFile(path));
     EXPECT_FALSE(w->Modified());
     EXPECT_EQ(w->Status(0), "Syntaxfile opened");
     EXPECT_EQ(w->windowTitle(), QString::fromStdString("Quillstone - " + path));
@@ -116,7 +119,7 @@ TEST_F(MainWindowDocument, SaveOfAnUntitledDocumentAsksForANameAndCancelWritesNo
 TEST_F(MainWindowDocument, EditingAndSavingKeepsEveryOtherByte) {
     const std::string path = File("latin.sps", "* caf\xE9.\nLIST\r\n  /x.");
     auto w = Make();
-    ASSERT_TRUE(w->OpenSyntaxFile(QString::fromStdString(path)));
+    ASSERT_TRUE(w->OpenSyntaxFile(path));
     EXPECT_EQ(w->Encoding(), TextEncoding::SingleByte);
     w->SynEdit->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
     Type(*w, " \xE2\x82\xAC");
@@ -124,15 +127,110 @@ TEST_F(MainWindowDocument, EditingAndSavingKeepsEveryOtherByte) {
     EXPECT_EQ(test::ReadFileBytes(path), "* caf\xE9.\r\nLIST\r\n  /x. \x80\r\n");
 }
 
-TEST_F(MainWindowDocument, AFailedSaveSaysWhyAndKeepsTheTextAndTheChangedState) {
+TEST_F(MainWindowDocument, AFailedWriteKeepsTheTextTheNameAndTheCaptionWhateverTheCommand) {
+    const std::string path = File("kept.sps", "LIST.\r\n");
+    const std::string unwritable = (files / "no-such-folder" / "a.sps").string();
     auto w = Make();
-    Type(*w, "COMPUTE x = 1.");
-    dialogs.answers = {QString::fromStdString((files / "no-such-folder" / "a.sps").string())};
+    ASSERT_TRUE(w->OpenSyntaxFile(path));
+    Type(*w, "COMPUTE x = 1.\n");
+    const auto expectKept = [&](const char* command) {
+        SCOPED_TRACE(command);
+        ASSERT_FALSE(dialogs.messages.isEmpty());
+        EXPECT_TRUE(dialogs.messages.last().startsWith("error: The file was not saved."));
+        EXPECT_TRUE(w->Modified());
+        EXPECT_EQ(w->SynEdit->Text(), "COMPUTE x = 1.\nLIST.\r\n");
+        EXPECT_EQ(w->FileName(), QString::fromStdString(path));
+        EXPECT_EQ(w->windowTitle(), QString::fromStdString("Quillstone - " + path));
+        EXPECT_EQ(test::ReadFileBytes(path), "LIST.\r\n");
+    };
+    dialogs.answers = {QString::fromStdString(unwritable)};
     w->mnuSaveAsClick();
+    expectKept("Save As");
+    dialogs.answers = {QString::fromStdString(unwritable)};
+    w->mnuCloseClick();
+    expectKept("Close");
+    dialogs.replies = {true};
+    dialogs.answers = {QString::fromStdString(unwritable)};
+    w->mnuExitClick();
+    expectKept("Exit");
+    dialogs.replies = {true};
+    dialogs.answers = {QString::fromStdString(unwritable)};
+    EXPECT_FALSE(w->close());
+    expectKept("close box");
+
+    // While the window is destroyed it cannot stay: a failed save asks again.
+    dialogs.messages.clear();
+    dialogs.replies = {true, true};
+    const std::string target = (files / "rescued.sps").string();
+    dialogs.answers = {QString::fromStdString(unwritable), QString::fromStdString(target)};
+    w->FormDestroy();
+    EXPECT_EQ(dialogs.messages.count("confirm: Do you want to save your changes?"), 2);
+    EXPECT_EQ(test::ReadFileBytes(target), "COMPUTE x = 1.\r\nLIST.\r\n");
+}
+
+TEST_F(MainWindowDocument, TextTheFilesCodePageCannotHoldIsNotWrittenAndStaysChanged) {
+    const std::string path = File("latin.sps", "* caf\xE9.\r\n");
+    auto w = Make();
+    ASSERT_TRUE(w->OpenSyntaxFile(path));
+    Type(*w, "\xE2\x88\x9A"); // a square root sign: not in Windows-1252
+    w->actSaveExecute();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("error: The file was not saved."));
+    EXPECT_TRUE(dialogs.messages[0].startsWith("error: The file was not saved: the text line 1"));
     EXPECT_TRUE(w->Modified());
-    EXPECT_EQ(w->SynEdit->Text(), "COMPUTE x = 1.");
+    EXPECT_EQ(test::ReadFileBytes(path), "* caf\xE9.\r\n");
+}
+
+TEST_F(MainWindowDocument, AFileChangedOnDiskIsOverwrittenOnlyAfterAQuestion) {
+    const std::string path = File("shared.sps", "LIST.\r\n");
+    auto first = Make();
+    auto second = Make();
+    ASSERT_TRUE(first->OpenSyntaxFile(path));
+    ASSERT_TRUE(second->OpenSyntaxFile(path));
+    Type(*second, "* second window.\n");
+    second->actSaveExecute();
+    ASSERT_TRUE(dialogs.messages.isEmpty()); // nobody else had written it
+    Type(*first, "* first window.\n");
+    first->actSaveExecute(); // answered No
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(QString::fromStdString(
+        "warning: The file " + path + " has been changed on disk since it was opened")));
+    EXPECT_EQ(test::ReadFileBytes(path), "* second window.\r\nLIST.\r\n");
+    EXPECT_TRUE(first->Modified());
+    dialogs.replies = {true};
+    first->actSaveExecute();
+    EXPECT_EQ(test::ReadFileBytes(path), "* first window.\r\nLIST.\r\n");
+    EXPECT_FALSE(first->Modified());
+    Type(*first, "x");
+    first->actSaveExecute(); // its own last save: no question
+    EXPECT_EQ(dialogs.messages.size(), 2);
+}
+
+TEST_F(MainWindowDocument, SavingDropsTheBlanksAtTheEndOfTheLineBeingTypedAndKeepsTheCaret) {
+    auto w = Make();
+    Type(*w, "LIST   ");
+    dialogs.answers = {QString::fromStdString((files / "t.sps").string())};
+    w->actSaveExecute();
+    EXPECT_EQ(test::ReadFileBytes(files / "t.sps"), "LIST\r\n");
+    EXPECT_FALSE(w->Modified());
+    const long caret = w->SynEdit->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+    EXPECT_EQ(caret + w->SynEdit->SendScintilla(
+                          QsciScintilla::SCI_GETSELECTIONNCARETVIRTUALSPACE, 0),
+              7);
+    QApplication::processEvents();
+    EXPECT_FALSE(w->Modified()); // the trim is no edit of the user's
+}
+
+TEST_F(MainWindowDocument, AnErrorFromARefreshIsReportedAtTheCommand) {
+    auto w = Make();
+    appObject->activePath = []() -> std::string { throw std::runtime_error("engine gone"); };
+    w->actRefreshDatafile->trigger();
+    EXPECT_EQ(dialogs.messages, QStringList{"error: engine gone"});
+    appObject->activePath = []() -> std::string { throw ui::EAbort(); };
+    Type(*w, "LIST.");
+    w->SynEdit->selectAll();
+    w->actRun->trigger(); // the refresh after the run ends silently
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(runs.size(), 1u);
 }
 
 TEST_F(MainWindowDocument, CloseOnAChangedDocumentOffersSaveAsAndCancelDropsTheChanges) {
@@ -196,21 +294,42 @@ TEST_F(MainWindowDocument, RunSelectionRunsExactlyTheSelection) {
     EXPECT_EQ(runs, std::vector<std::string>{"FREQ a.\r\nDESC b.\r\n"});
     w->mnuAllClick();
     EXPECT_EQ(runs.back(), "FREQ a.\r\nDESC b.\r\n");
+    w->SynEdit->SendScintilla(QsciScintilla::SCI_SETSEL, 0, 10); // across a bare LF
+    w->actRunExecute();
+    EXPECT_EQ(runs.back(), "FREQ a.\r\nDE");
 }
 
-TEST_F(MainWindowDocument, StartArgumentsOpenDataOrSyntaxFilesByTheirLowerCaseExtension) {
-    const std::string sav = File("survey.sav", "not read here");
+TEST_F(MainWindowDocument, StartArgumentsOpenDataFilesByExtensionAndEverythingElseAsSyntax) {
+    const std::string sav = File("SURVEY.SAV", "not read here");
     auto w = Make({sav});
     EXPECT_EQ(opened, std::vector<std::string>{sav});
     EXPECT_EQ(w->Status(1), QString::fromStdString(sav));
     EXPECT_EQ(w->DataFileName(), QString::fromStdString(sav));
+    const std::string zsav = File("x.zsav", "z");
+    Make({zsav});
+    EXPECT_EQ(opened.back(), zsav);
+    dialogs.messages.clear(); // neither is a real data file
 
-    const std::string sps = File("job.sps", "LIST.\r\n");
-    EXPECT_EQ(Make({sps})->FileName(), QString::fromStdString(sps));
-    const std::string upper = File("SURVEY.SAV", "x");
-    auto none = Make({upper});
-    EXPECT_EQ(opened.size(), 1u);
+    std::filesystem::create_directories(files / "my.saved");
+    std::filesystem::create_directories(files / "open");
+    for (const std::string& name : {std::string("UPPER.SPS"), std::string("my.saved/job.sps"),
+                                    std::string("notes.txt"), std::string("caf\xE9.sps")}) {
+        const std::string sps = File(name, "LIST.\r\n");
+        auto syntax = Make({sps});
+        EXPECT_EQ(syntax->SynEdit->Text(), "LIST.\r\n") << name;
+        Type(*syntax, "* edited.\n");
+        syntax->actSaveExecute(); // back to the very same name, bytes and all
+        EXPECT_EQ(test::ReadFileBytes(sps), "* edited.\r\nLIST.\r\n") << name;
+    }
+    EXPECT_EQ(opened.size(), 2u);
+    ASSERT_TRUE(dialogs.messages.isEmpty());
+
+    const std::string folder = (files / "open").string();
+    auto none = Make({folder});
     EXPECT_TRUE(none->FileName().isEmpty());
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QString::fromStdString(
+                  "warning: The selected file does not exist.\r\n" + folder)});
 }
 
 TEST_F(MainWindowDocument, NewDataAsksAndOnlyOkReplacesTheDataFile) {

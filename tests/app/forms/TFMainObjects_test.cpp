@@ -72,7 +72,7 @@ TEST_F(ObjectTree, ABadFileLeavesVariablesAloneRaisesAndDoesNotBlockTheNextLoad)
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(window.SynSPSSHighlighter().Variables().size(), 5u);
-    EXPECT_THROW(window.LoadObjectTree("Untitled"), std::exception);
+    EXPECT_THROW(window.LoadObjectTree(std::string("Untitled")), std::exception);
     window.LoadObjectTree(Fixture("haven__iris.sav")); // the reader was closed
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 5);
 }

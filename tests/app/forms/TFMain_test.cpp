@@ -91,13 +91,15 @@ TEST(MainWindow, ClosingStoresTheListAndLaterAddsStillReachTheRegistry) {
 TEST(WindowModes, ReopenWithoutAFileWarnsAndLeavesAnEmptyCaption) {
     test::TempRegistry reg;
     test::ScriptedDialogs dialogs;
-    for (const auto& args : {std::vector<std::string>{"/REOPEN"},
-                             std::vector<std::string>{"/REOPEN", "/no/such/file.sps"}}) {
+    const std::pair<std::vector<std::string>, QString> rows[] = {
+        {{"/REOPEN"}, ""}, {{"/REOPEN", "/no/such/file.sps"}, "\r\n/no/such/file.sps"}};
+    for (const auto& [args, named] : rows) {
         dialogs.messages.clear();
         auto window = CreateMainWindowForMode(TStartMode::Reopen, args, reg.store);
         ASSERT_TRUE(window);
         EXPECT_EQ(window->windowTitle(), "Quillstone - ");
-        EXPECT_EQ(dialogs.messages, QStringList{"warning: The selected file does not exist."});
+        EXPECT_EQ(dialogs.messages,
+                  QStringList{"warning: The selected file does not exist." + named});
     }
 }
 
