@@ -57,7 +57,7 @@ bool TFMain::WriteSyntaxFile() {
                                                          encoded.error + "."));
         return false;
     }
-    const FileResult written = WriteFileAtomically(m_appObject->FileName, encoded.bytes);
+    const FileResult written = SaveFileContents(m_appObject->FileName, encoded.bytes);
     if (!written.ok) {
         ui::Dialogs().Error(
             this, QString::fromStdString("The file was not saved. " + written.error + "."));
