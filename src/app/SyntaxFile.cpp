@@ -3,10 +3,8 @@
 #include "platform/Utf8.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -294,16 +292,6 @@ StreamResult StreamSyntaxFile(const std::string& path,
     return result;
 }
 
-FileStamp StampOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return {};
-    }
-    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::uint64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -332,55 +320,6 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
     }
     ::close(fd);
     return {true, {}};
-}
-
-FileResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::error_code ec;
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(target, ec)) {
-        target = std::filesystem::weakly_canonical(target, ec);
-    }
-    const std::filesystem::path folder = target.parent_path();
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return Failure("Cannot write a file in " +
-                       (folder.empty() ? std::string(".") : folder.string()));
-    }
-    FileResult result{true, {}};
-    struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644 & ~[] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mask;
-    }();
-    if (::fchmod(fd, mode) != 0) {
-        result = Failure("Cannot set the permissions of " + temp);
-    }
-    for (std::size_t done = 0; result.ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            result = Failure("Cannot write " + target.string());
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (result.ok && ::fsync(fd) != 0) {
-        result = Failure("Cannot write " + target.string());
-    }
-    if (::close(fd) != 0 && result.ok) {
-        result = Failure("Cannot write " + target.string());
-    }
-    if (result.ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        result = Failure("Cannot replace " + target.string());
-    }
-    if (!result.ok) {
-        ::unlink(temp.c_str());
-    }
-    return result;
 }
 
 } // namespace qs

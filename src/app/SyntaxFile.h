@@ -73,6 +73,22 @@ struct FileResult {
     std::string error;
 };
 
+// Reads a whole file.
+FileResult ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Saves the bytes as the file's new content. Where nothing of the old file is lost by it, a
+// temporary file in the same folder is written, synced, given the old file's owner, group,
+// extended attributes (ACLs among them) and permissions, and renamed over it, so that a
+// failure leaves the old file as it was. A file with several hard links, or one whose folder
+// takes no new file, or whose owner or attributes the copy could not keep, is written in place
+// instead, after its space has been reserved. A new file gets 0666 less the umask. A symbolic
+// link is followed, not replaced.
+FileResult SaveFileContents(const std::string& path, std::string_view bytes);
+
+// The process umask, read once without changing it. Call it at start-up, before any thread:
+// where /proc is missing, reading it means setting it for a moment.
+unsigned ProcessUmask();
+
 // A file's identity and state on disk, compared before a save writes over it.
 struct FileStamp {
     bool exists = false;
@@ -80,14 +96,8 @@ struct FileStamp {
     std::int64_t modifiedNs = 0; // modification time, nanoseconds
     bool operator==(const FileStamp&) const = default;
 };
-FileStamp StampOf(const std::string& path); // follows symbolic links; exists=false when stat fails
 
-// Reads a whole file.
-FileResult ReadWholeFile(const std::string& path, std::string& bytes);
-
-// Replaces the file's content atomically: a temporary file in the same folder is written
-// and synced, takes the old file's permissions, and is renamed over it. A failure at any
-// point leaves the old file as it was. A symbolic link is followed, not replaced.
-FileResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Follows symbolic links; exists=false when stat fails.
+FileStamp StampOf(const std::string& path);
 
 } // namespace qs

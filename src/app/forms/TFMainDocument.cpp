@@ -104,7 +104,7 @@ bool TFMain::WriteSyntaxFileTo(const std::string& path) {
     if (!MayOverwrite(path)) {
         return false;
     }
-    const FileResult written = WriteFileAtomically(path, encoded.bytes);
+    const FileResult written = SaveFileContents(path, encoded.bytes);
     if (!written.ok) {
         ui::Dialogs().Error(
             this, QString::fromStdString("The file was not saved. " + written.error + "."));

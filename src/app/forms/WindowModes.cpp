@@ -1,5 +1,6 @@
 #include "app/forms/WindowModes.h"
 
+#include "app/SyntaxFile.h"
 #include "app/forms/TFMain.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/Shell.h"
@@ -37,6 +38,8 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
 }
 
 int QuillstoneMain(int argc, char** argv) {
+    // Read while the process has one thread: new files are made with it later.
+    ProcessUmask();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const TStartMode mode = SelectStartMode(arguments);
     if (mode == TStartMode::Install) {
