@@ -65,6 +65,9 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
                 }
             });
     connect(this, &QsciScintilla::cursorPositionChanged, this, [this] { TrimLineIfLeft(); });
+    // The control has selected a word by its own classes; the highlighter's words win.
+    connect(this, &QsciScintillaBase::SCN_DOUBLECLICK, this,
+            [this](int position, int, int) { SelectWordAt(position); });
 }
 
 TSyntaxEditor::~TSyntaxEditor() {
@@ -246,13 +249,6 @@ void TSyntaxEditor::ClearSelection() {
     }
 }
 
-QString TSyntaxEditor::WordAtCaret() const {
-    int line = 0;
-    int index = 0;
-    getCursorPosition(&line, &index);
-    return wordAtLineIndex(line, index);
-}
-
 long TSyntaxEditor::PositionFromPoint(const QPoint& point) const {
     return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_POSITIONFROMPOINT, point.x(),
                                                            point.y());
@@ -299,6 +295,8 @@ bool TSyntaxEditor::event(QEvent* e) {
 }
 
 void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
+    const bool couldUndo = CanUndo();
+    const bool couldRedo = CanRedo();
     if (RunBinding(e->keyCombination())) {
         e->accept();
     } else if (TypesNothing(*e)) {
@@ -308,6 +306,9 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
     }
     FlushChanges();
     TrimLineIfLeft();
+    if (CanUndo() != couldUndo || CanRedo() != couldRedo) {
+        emit UndoStateChanged();
+    }
 }
 
 void TSyntaxEditor::inputMethodEvent(QInputMethodEvent* e) {

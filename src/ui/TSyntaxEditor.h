@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qs {
 
@@ -18,6 +19,8 @@ class TSpssLexer;
 class TSyntaxEditor : public QsciScintilla {
     Q_OBJECT
 public:
+    enum class CharClass { Space, NewLine, Word, Punctuation };
+
     explicit TSyntaxEditor(QWidget* parent = nullptr);
     ~TSyntaxEditor() override;
 
@@ -62,6 +65,8 @@ signals:
     // A change made by the user (typing, paste, undo ...), never by LoadText or Clear.
     void UserChanged();
     void FocusEntered();
+    // Undo or redo became possible or impossible through a key, with or without a change.
+    void UndoStateChanged();
     void ContextHelpRequested();
 
 protected:
@@ -85,6 +90,14 @@ private:
     // A selecting move in the current selection mode.
     void SelectingMove(int streamMessage, int rectangleMessage);
     void ShiftBlock(int by);
+    // Words by the highlighter's word characters.
+    CharClass ClassAt(long pos);
+    long NextWordStart(long pos, int delta);
+    // The run of one class around a position; with wordsOnly, of word characters only.
+    std::pair<long, long> WordAround(long pos, bool wordsOnly);
+    void MoveByWord(int delta, bool extend);
+    void DeleteByWord(int delta);
+    void SelectWordAt(long pos);
 
     std::unique_ptr<TSpssLexer> m_lexer;
     bool m_loading = false;

@@ -75,10 +75,10 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         SelectingMove(SCI_CHARLEFTEXTEND, SCI_CHARLEFTRECTEXTEND);
         break;
     case C::ecWordLeft:
-        SendScintilla(SCI_WORDLEFT);
+        MoveByWord(-1, false);
         break;
     case C::ecSelWordLeft:
-        SelectingMove(SCI_WORDLEFTEXTEND, SCI_WORDLEFTEXTEND);
+        MoveByWord(-1, true);
         break;
     case C::ecRight:
         SendScintilla(SCI_CHARRIGHT);
@@ -87,10 +87,10 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         SelectingMove(SCI_CHARRIGHTEXTEND, SCI_CHARRIGHTRECTEXTEND);
         break;
     case C::ecWordRight:
-        SendScintilla(SCI_WORDRIGHT);
+        MoveByWord(1, false);
         break;
     case C::ecSelWordRight:
-        SelectingMove(SCI_WORDRIGHTEXTEND, SCI_WORDRIGHTEXTEND);
+        MoveByWord(1, true);
         break;
     case C::ecPageDown:
         SendScintilla(SCI_PAGEDOWN);
@@ -159,7 +159,7 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         SendScintilla(SCI_DELETEBACK);
         break;
     case C::ecDeleteLastWord:
-        SendScintilla(SCI_DELWORDLEFT);
+        DeleteByWord(-1);
         break;
     case C::ecUndo:
         undo();
@@ -198,7 +198,7 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         SendScintilla(SCI_CHARLEFT);
         break;
     case C::ecDeleteWord:
-        SendScintilla(SCI_DELWORDRIGHT);
+        DeleteByWord(1);
         break;
     case C::ecDeleteLine:
         SendScintilla(SCI_LINEDELETE);

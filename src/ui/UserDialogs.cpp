@@ -15,9 +15,7 @@ namespace {
 class YesNoBox final : public QMessageBox {
 public:
     YesNoBox(Icon icon, const QString& caption, const QString& text, QWidget* parent)
-        : QMessageBox(icon, caption, text, Yes | No, parent) {
-        setWindowFlag(Qt::WindowCloseButtonHint, false);
-    }
+        : QMessageBox(icon, caption, text, Yes | No, parent) {}
     void reject() override {}
 
 protected:

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qs {
 namespace {
 
@@ -113,6 +115,30 @@ TEST(SyntaxEditor, TheLineNumberGutterFitsTheLargestNumber) {
     editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
     Press(editor, QKeyCombination(Qt::Key_Return)); // the 100,000th
     EXPECT_TRUE(fits("100000"));
+}
+
+TEST(SyntaxEditor, WordsEndWhereTheHighlightersWordCharactersEnd) {
+    TSyntaxEditor editor;
+    // Text, then where Ctrl+Right from the start stops (bytes) and the word at the start.
+    const std::tuple<const char*, long, const char*> rows[] = {
+        {"a\xC3\x97" "b c", 1, "a"},             // ×: a sign
+        {"a\xC2\xB5" "b c", 1, "a"},             // µ: outside the word set
+        {"a\xC2\xA9" "b c", 1, "a"},             // ©
+        {"\xC3\xA9t\xC3\xA9 c", 6, "\xC3\xA9t\xC3\xA9"}, // é: a letter
+        {"a\xC5\x92" "b c", 1, "a"},             // Œ: a Windows-1252 byte outside the set
+        {"a\xCE\xB1" "b c", 5, "a\xCE\xB1" "b"}, // α: no byte of the code page, a letter
+        {"age_2 .x", 6, "age_2"},
+    };
+    for (const auto& [text, stop, word] : rows) {
+        editor.LoadText(text);
+        EXPECT_EQ(editor.WordAtCaret().toStdString(), word) << text;
+        Press(editor, Qt::ControlModifier | Qt::Key_Right);
+        EXPECT_EQ(Caret(editor), stop) << text;
+        Press(editor, Qt::ControlModifier | Qt::Key_Left);
+        EXPECT_EQ(Caret(editor), 0) << text;
+        Press(editor, Qt::ControlModifier | Qt::Key_T); // deletes up to the same place
+        EXPECT_EQ(editor.Text(), std::string(text).substr(static_cast<std::size_t>(stop)));
+    }
 }
 
 TEST(SyntaxEditor, BookmarksAreSetToggledAndReached) {

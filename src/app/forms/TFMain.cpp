@@ -139,6 +139,7 @@ void TFMain::CreateClientArea() {
 
     connect(SynEdit, &TSyntaxEditor::UserChanged, this, &TFMain::SynEditChange);
     connect(SynEdit, &TSyntaxEditor::FocusEntered, this, &TFMain::SynEditEnter);
+    connect(SynEdit, &TSyntaxEditor::UndoStateChanged, this, &TFMain::UpdateCommandStates);
 }
 
 void TFMain::CreateStatusBar() {

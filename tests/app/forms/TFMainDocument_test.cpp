@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -82,6 +83,26 @@ TEST_F(MainWindowDocument, EmptyEditorDisablesRunFindAndPrintUntilTheFirstCharac
     w->actUndoExecute();
     EXPECT_TRUE(w->actRedo->isEnabled());
     EXPECT_FALSE(w->actRun->isEnabled());
+}
+
+TEST_F(MainWindowDocument, UndoAndRedoFollowTheEditorsOwnKeys) {
+    auto w = Make();
+    w->SynEdit->LoadText("LIST.\r\nFREQ a.\r\n");
+    const auto press = [&](QKeyCombination key) {
+        QKeyEvent event(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+        QApplication::sendEvent(w->SynEdit, &event);
+    };
+    press(Qt::ControlModifier | Qt::Key_Y); // delete the line
+    EXPECT_TRUE(w->actUndo->isEnabled());
+    EXPECT_FALSE(w->actRedo->isEnabled());
+    press(Qt::AltModifier | Qt::Key_Backspace); // undo
+    EXPECT_FALSE(w->actUndo->isEnabled());
+    EXPECT_TRUE(w->actRedo->isEnabled());
+    press(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Backspace); // redo
+    EXPECT_TRUE(w->actUndo->isEnabled());
+    EXPECT_FALSE(w->actRedo->isEnabled());
+    press(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_TRUE(w->actRedo->isEnabled());
 }
 
 TEST_F(MainWindowDocument, OpeningIsNoChangeAndAnUnchangedDocumentCannotBeClosedOrSavedAs) {

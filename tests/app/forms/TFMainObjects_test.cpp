@@ -54,6 +54,10 @@ TEST_F(ObjectTree, VariablesAndSetsInDictionaryOrderBothExpanded) {
     ASSERT_EQ(names.size(), 14u);
     EXPECT_EQ(names.front(), "x");
     EXPECT_EQ(names.back(), "mymrset");
+    // Syntax names a set with its dollar sign, so that is what goes into the text.
+    variables->child(0)->setSelected(true);
+    sets->child(1)->setSelected(true);
+    EXPECT_EQ(window.InsertionText(), "x $mymrset ");
 }
 
 TEST_F(ObjectTree, AFileWithoutSetsShowsOnlyVariablesAndAnEmptyPathKeepsTheNames) {
