@@ -56,6 +56,8 @@ public:
     long BookmarkLine(int number) const; // -1 when not set
 
 signals:
+    // QScintilla's cursorPositionChanged is never sent (see UpdateUi).
+
     // A change made by the user (typing, paste, undo ...), never by LoadText or Clear.
     void UserChanged();
     void FocusEntered();
@@ -72,6 +74,8 @@ protected:
 private:
     void Configure();
     bool RunBinding(QKeyCombination key);
+    // After a change of text, caret or selection: trimming and brace highlights.
+    void UpdateUi();
     void TrimLineIfLeft();
     void SmartTab();
     void MoveToPageEdge(bool top, bool extend);
@@ -83,6 +87,7 @@ private:
     bool m_loading = false;
     bool m_changePending = false;
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
+    long m_caret = -1;      // the caret position UpdateUi saw last
     std::array<long, 10> m_bookmarkColumns{};
     enum class SelectionMode { Normal, Column, Line } m_selectionMode = SelectionMode::Normal;
 };
