@@ -16,6 +16,7 @@ using SB = QsciScintillaBase;
 constexpr int kBookmarkMargin = 1;
 constexpr int kTabWidth = 8;
 constexpr int kBlockIndent = 2;
+constexpr int kMeasuredRuns = 1 << 16; // entries of the width cache (the default is 1024)
 
 // The editor control's own accessibility object counts the characters from the start of
 // the text up to the caret after every screen update, which makes typing at the end of a
@@ -64,7 +65,11 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
                                               Qt::QueuedConnection);
                 }
             });
-    connect(this, &QsciScintilla::cursorPositionChanged, this, [this] { TrimLineIfLeft(); });
+    // QScintilla's own handler of this notice counts the caret's column from the start of
+    // its line on every caret move (for cursorPositionChanged and the indentation guide,
+    // neither used here): on a line of megabytes that alone takes most of a frame.
+    disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { UpdateUi(); });
     // The control has selected a word by its own classes; the highlighter's words win.
     connect(this, &QsciScintillaBase::SCN_DOUBLECLICK, this,
             [this](int position, int, int) { SelectWordAt(position); });
@@ -111,6 +116,31 @@ void TSyntaxEditor::Configure() {
     // Only the notices sent before a change: the editor control's handling of the others
     // costs time in proportion to the position in the text, far too slow for huge files.
     SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    // The caret line's layout gets a cache slot of its own: with the one slot all lines
+    // share, every repaint, even a caret blink, laid a long caret line out afresh.
+    SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+    // Widths of short runs of text are measured once: a long line repeats its names and
+    // words, and measuring text with the font is what makes laying a line out slow.
+    SendScintilla(SCI_SETPOSITIONCACHE, kMeasuredRuns);
+}
+
+void TSyntaxEditor::UpdateUi() {
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    if (caret != m_caret) {
+        m_caret = caret;
+        TrimLineIfLeft();
+    }
+    if (braceMatching() == NoBraceMatch) {
+        return;
+    }
+    long brace = -1;
+    long match = -1;
+    findMatchingBrace(brace, match, braceMatching());
+    if (brace >= 0 && match < 0) {
+        SendScintilla(SCI_BRACEBADLIGHT, brace);
+    } else {
+        SendScintilla(SCI_BRACEHIGHLIGHT, brace, match);
+    }
 }
 
 void TSyntaxEditor::FlushChanges() {

@@ -62,6 +62,8 @@ public:
     long BookmarkLine(int number) const; // -1 when not set
 
 signals:
+    // QScintilla's cursorPositionChanged is never sent (see UpdateUi).
+
     // A change made by the user (typing, paste, undo ...), never by LoadText or Clear.
     void UserChanged();
     void FocusEntered();
@@ -80,6 +82,8 @@ protected:
 private:
     void Configure();
     bool RunBinding(QKeyCombination key);
+    // After a change of text, caret or selection: trimming and brace highlights.
+    void UpdateUi();
     void TrimLineIfLeft();
     // Removes the blanks at the end of a line; returns the number removed.
     long TrimLine(long line);
@@ -105,6 +109,7 @@ private:
     int m_numberDigits = 0;     // digits the line-number gutter is sized for
     bool m_changePending = false;
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
+    long m_caret = -1;      // the caret position UpdateUi saw last
     std::array<long, 10> m_bookmarkColumns{};
     enum class SelectionMode { Normal, Column, Line } m_selectionMode = SelectionMode::Normal;
 };

@@ -164,6 +164,19 @@ TEST(SyntaxEditor, TrailingBlanksOfAnEditedLineGoWhenTheCaretLeavesIt) {
     EXPECT_EQ(editor.Text(), "keep   \r\nx\r\n"); // the untouched line keeps its blanks
 }
 
+TEST(SyntaxEditor, TrailingBlanksAlsoGoWhenTheProgramMovesTheCaret) {
+    TSyntaxEditor editor;
+    editor.resize(400, 200);
+    editor.show();
+    QApplication::processEvents();
+    editor.LoadText("x\r\nkeep\r\n");
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 1); // after "x"
+    Press(editor, Qt::Key_Space, " ");
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 5); // as a search or a bookmark does
+    editor.viewport()->repaint(); // the editor control reports the move when it paints
+    EXPECT_EQ(editor.Text(), "x\r\nkeep\r\n");
+}
+
 TEST(SyntaxEditor, TabGoesToTheNextWordStartOfTheLineAbove) {
     TSyntaxEditor editor;
     editor.LoadText("COMPUTE   x = 1.\r\n");
