@@ -1,6 +1,8 @@
 // Whole-text highlighting helpers shared by the command-line tool, tests and benchmarks.
 #include "highlight/HighlightText.h"
 
+#include <charconv>
+
 namespace qs {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -15,17 +17,22 @@ std::vector<HighlightToken> CollectTokens(TSynSPSSHighlighter& highlighter, std:
     return tokens;
 }
 
+void AppendToken(std::string& out, const HighlightToken& token) {
+    char number[24];
+    out.append(number, std::to_chars(number, number + sizeof number, token.line + 1).ptr);
+    out += '\t';
+    out.append(number, std::to_chars(number, number + sizeof number, token.start).ptr);
+    out += '\t';
+    out += TokenKindName(token.kind);
+    out += '\t';
+    out += token.text;
+    out += '\n';
+}
+
 std::string FormatTokens(const std::vector<HighlightToken>& tokens) {
     std::string out;
     for (const HighlightToken& token : tokens) {
-        out += std::to_string(token.line + 1);
-        out += '\t';
-        out += std::to_string(token.start);
-        out += '\t';
-        out += TokenKindName(token.kind);
-        out += '\t';
-        out += token.text;
-        out += '\n';
+        AppendToken(out, token);
     }
     return out;
 }

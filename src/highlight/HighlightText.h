@@ -64,5 +64,7 @@ std::vector<HighlightToken> CollectTokens(TSynSPSSHighlighter& highlighter, std:
 
 // One token per line: LINE (from 1), START, KIND name and TEXT, separated by tabs.
 std::string FormatTokens(const std::vector<HighlightToken>& tokens);
+// One token as FormatTokens writes it, appended to out.
+void AppendToken(std::string& out, const HighlightToken& token);
 
 } // namespace qs

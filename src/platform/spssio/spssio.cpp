@@ -37,7 +37,9 @@ std::shared_ptr<OpenFile> lookupHandle(int handle)
 bool copyText(std::string_view text, char* buffer, std::size_t size)
 {
     const std::size_t n = qs::spssio::utf8Prefix(text, size - 1);
-    std::memcpy(buffer, text.data(), n);
+    if (n > 0) { // an empty view may hold no pointer, which memcpy must not get
+        std::memcpy(buffer, text.data(), n);
+    }
     buffer[n] = '\0';
     return n < text.size();
 }
@@ -46,7 +48,9 @@ char* newText(const std::string& text)
 {
     char* p = static_cast<char*>(std::malloc(text.size() + 1));
     if (p) {
-        std::memcpy(p, text.data(), text.size());
+        if (!text.empty()) {
+            std::memcpy(p, text.data(), text.size());
+        }
         p[text.size()] = '\0';
     }
     return p;
