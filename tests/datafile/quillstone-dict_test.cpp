@@ -69,7 +69,8 @@ bool SameValue(const std::string& ours, const std::string& reference, bool numer
 void CompareVariable(const test::JsonValue& ours, const test::ReferenceVariable& ref) {
     SCOPED_TRACE(ref.name);
     EXPECT_EQ(ours["name"].text, ref.name);
-    // The reader keeps 255 bytes of a label (cut at a character), PSPP all of it.
+    // The reader keeps 255 bytes of the file's encoding of a label (cut at a character),
+    // PSPP all of it.
     if (ref.label.size() > 255) {
         EXPECT_GE(ours["label"].text.size(), 252u);
         EXPECT_EQ(ref.label.substr(0, ours["label"].text.size()), ours["label"].text);
