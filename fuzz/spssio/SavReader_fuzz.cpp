@@ -16,6 +16,8 @@ namespace {
 std::size_t walk(const qs::spssio::SavDictionary& d)
 {
     std::size_t sum = d.variableSets.size() + d.mrSets.size() + d.encoding.size();
+    if (d.textInfoCut > d.textInfo.size())
+        __builtin_trap();
     for (const auto& v : d.variables) {
         sum += v.name.size() + v.label.size() + v.shortName.size();
         for (const auto& t : v.missing.text)
@@ -24,6 +26,8 @@ std::size_t walk(const qs::spssio::SavDictionary& d)
             sum += l.text.size() + l.label.size();
         if (d.find(v.name) < 0)
             __builtin_trap(); // every variable must be found by its own name
+        if (v.labelCut > v.label.size())
+            __builtin_trap(); // the interface's cut lies within the label
     }
     return sum;
 }

@@ -38,6 +38,18 @@ const char* AlignmentName(int code) {
     }
 }
 
+const char* CompressionName(TSPSSCompression compression) {
+    switch (compression) {
+    case cmNone:
+        return "none";
+    case cmBytecode:
+        return "bytecode";
+    case cmZlib:
+        return "zlib";
+    }
+    return "unknown";
+}
+
 // Round-trip number text; JSON has no NaN or infinities.
 std::string JsonNumber(double value) {
     if (!std::isfinite(value)) {
@@ -160,8 +172,8 @@ void WriteText(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
     out += DateTimeText(info.TimeStamp);
     out += "\nFile label: ";
     out += info.IdString;
-    out += "\nCompressed: ";
-    out += file.Compressed ? "yes" : "no";
+    out += "\nCompression: ";
+    out += CompressionName(file.Compression);
     out += "\nVariables: ";
     AppendInt(out, file.Variables().Count());
     out += '\n';
@@ -249,8 +261,8 @@ void WriteJson(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
     AppendJsonString(out, DateTimeText(info.TimeStamp));
     out += ",\n  \"file_label\": ";
     AppendJsonString(out, info.IdString);
-    out += ",\n  \"compressed\": ";
-    out += file.Compressed ? "true" : "false";
+    out += ",\n  \"compression\": ";
+    AppendJsonString(out, CompressionName(file.Compression));
     out += ",\n  \"variables\": [";
     const char* separator = "\n";
     for (const auto& var : file.Variables()) {

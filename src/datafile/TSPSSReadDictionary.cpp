@@ -46,7 +46,10 @@ constexpr std::size_t kNameBufferSize = SPSS_NAME_BUFFER_SIZE > 9 ? SPSS_NAME_BU
 void TSPSSDatafile::ReadDictionary() {
     int compression = 0;
     CheckSPSSError(spssGetCompression(ReadHandle, &compression));
-    Compressed = compression == 1;
+    Compression = compression == SPSS_COMPRESSION_ZSAV  ? cmZlib
+                  : compression == SPSS_COMPRESSION_SAV ? cmBytecode
+                                                        : cmNone;
+    Compressed = Compression != cmNone;
     int count = 0;
     CheckSPSSError(spssGetNumberofVariables(ReadHandle, &count));
 

@@ -45,6 +45,13 @@ enum TSPSSOpenMode : std::uint8_t {
     omWrite = 3,
 };
 
+// How a file stores its cases: the I/O library's compression switch.
+enum TSPSSCompression : std::uint8_t {
+    cmNone = 0,
+    cmBytecode = 1,
+    cmZlib = 2,
+};
+
 class TSPSSDatafile {
 public:
     TSPSSDatafile();
@@ -89,7 +96,8 @@ public:
     std::int32_t ReadHandle = -1;
     std::int32_t WriteHandle = -1;
     TSPSSOpenMode OpenMode = omClosed;
-    bool Compressed = true;
+    bool Compressed = true; // bytecode or zlib
+    TSPSSCompression Compression = cmBytecode;
     double SysmisValue = 0;
     std::int32_t CaseSize = 0;
 

@@ -1,5 +1,5 @@
-// Parser of the reference dumps' [variables], [value labels] and
-// [multiple response sets] sections (tab-separated, strings JSON-quoted).
+// Parser of the reference dumps' compression line and their [variables], [value labels]
+// and [multiple response sets] sections (tab-separated, strings JSON-quoted).
 #include "datafile/ReferenceDump.h"
 #include "datafile/MiniJson.h"
 
@@ -54,7 +54,10 @@ bool ReadReferenceDump(const std::string& path, ReferenceDump& dump) {
             continue;
         }
         const std::vector<std::string> f = SplitTabs(line);
-        if (section == "[variables]") {
+        const std::string compressionKey = "Compression: ";
+        if (section == "[file]" && line.rfind(compressionKey, 0) == 0) {
+            dump.compression = line.substr(compressionKey.size());
+        } else if (section == "[variables]") {
             ReferenceVariable var;
             if (f.size() < 11 || !Unquote(f[1], var.name) || !Unquote(f[10], var.label)) {
                 return false;

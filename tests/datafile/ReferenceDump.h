@@ -24,6 +24,7 @@ struct ReferenceMRSet {
 };
 
 struct ReferenceDump {
+    std::string compression; // as PSPP names it: "None", "SAV" or "ZSAV"
     std::vector<ReferenceVariable> variables;
     std::map<std::string, ReferenceMRSet> mrSets; // by name without "$"
 };

@@ -69,7 +69,8 @@ bool SameValue(const std::string& ours, const std::string& reference, bool numer
 void CompareVariable(const test::JsonValue& ours, const test::ReferenceVariable& ref) {
     SCOPED_TRACE(ref.name);
     EXPECT_EQ(ours["name"].text, ref.name);
-    // The reader keeps 255 bytes of a label (cut at a character), PSPP all of it.
+    // The reader keeps 255 bytes of the file's encoding of a label (cut at a character),
+    // PSPP all of it.
     if (ref.label.size() > 255) {
         EXPECT_GE(ours["label"].text.size(), 252u);
         EXPECT_EQ(ref.label.substr(0, ours["label"].text.size()), ours["label"].text);
@@ -108,6 +109,11 @@ TEST_P(DictTool, JsonAgreesWithReferenceDump) {
     const std::optional<test::JsonValue> json = test::ParseJson(run.out);
     ASSERT_TRUE(json.has_value()) << "not valid UTF-8 JSON";
     EXPECT_EQ((*json)["cases"].kind, test::JsonValue::Kind::Number);
+    const std::map<std::string, std::string> compressions = {
+        {"None", "none"}, {"SAV", "bytecode"}, {"ZSAV", "zlib"}};
+    const auto compression = compressions.find(ref.compression);
+    ASSERT_NE(compression, compressions.end()) << ref.compression;
+    EXPECT_EQ((*json)["compression"].text, compression->second);
 
     const auto& variables = (*json)["variables"].items;
     ASSERT_EQ(variables.size(), ref.variables.size());
@@ -177,6 +183,32 @@ TEST(DictToolOutput, WeightAndVariableSetsInTextAndJson) {
     EXPECT_EQ(Names(sets[0]["variables"]),
               (std::vector<std::string>{"gender", "minority", "educ"}));
 }
+
+struct CompressionCase {
+    const char* name;
+    std::string file;
+    std::string expected;
+};
+
+class DictToolCompression : public ::testing::TestWithParam<CompressionCase> {};
+
+TEST_P(DictToolCompression, NamedInTextAndJson) {
+    const std::string path = "'" + kSav + GetParam().file + "'";
+    const ToolRun text = RunTool(path);
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("\nCompression: " + GetParam().expected + "\n"), std::string::npos);
+    const ToolRun json = RunTool("--json " + path);
+    const auto value = test::ParseJson(json.out);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ((*value)["compression"].text, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, DictToolCompression,
+    ::testing::Values(CompressionCase{"Uncompressed", "haven__iris.sav", "none"},
+                      CompressionCase{"Bytecode", "pyreadstat__sample.sav", "bytecode"},
+                      CompressionCase{"Zlib", "pyreadstat__sample.zsav", "zlib"}),
+    test::RowName());
 
 struct FailureCase {
     const char* name;

@@ -1,6 +1,7 @@
 // Turns the raw records into the dictionary: picks the encoding, recodes every
-// text, folds very long string segments, applies long names, display
-// parameters, value labels and missing values, and rewrites the set texts.
+// text (marking where the interface's limits cut it), folds very long string
+// segments, applies long names, display parameters, value labels and missing
+// values, and rewrites the set texts.
 #include "platform/spssio/SavLongStrings.h"
 #include "platform/spssio/SavNameIndex.h"
 #include "platform/spssio/SavRaw.h"
@@ -21,6 +22,10 @@ namespace {
 
 constexpr std::size_t kMaxValueLabels = 2'000'000;
 constexpr std::size_t kScanLimit = 16;
+// The interface's limit of a variable label in bytes of the file's encoding
+// (SPSS_MAX_VARLABEL counts the terminating zero).
+constexpr std::size_t kMaxVarLabel = SPSS_MAX_VARLABEL - 1;
+constexpr std::string_view kProductLeads[] = {"@(#) SPSS DATA FILE ", "@(#) "};
 
 // Numeric labels are told apart by their value's bits, string labels by their text.
 std::string valueKey(const SavValueLabel& label)
@@ -187,6 +192,8 @@ void Builder::buildVariables()
         v.writeFormat = fixFormat(rv.writeFormat, v.width);
         v.hasLabel = rv.hasLabel;
         v.label = trimLabelView(m_recode.kept(rv.label, m_dict.texts));
+        v.labelCut = static_cast<std::uint32_t>(
+            m_recode.recodedPrefix(trimLabelView(rv.label), v.label, kMaxVarLabel));
         v.alignment = v.width == 0 ? SPSS_ALIGN_RIGHT : SPSS_ALIGN_LEFT;
         v.measure = v.width == 0 ? SPSS_MLVL_RAT : SPSS_MLVL_NOM;
         v.columnWidth = std::min(v.width == 0 ? 8 : v.width, 255);
@@ -322,11 +329,18 @@ int Builder::run()
     d.encoding = m_recode.encoding();
     d.bigEndian = m_raw.bigEndian;
     d.compression = m_raw.compression;
-    d.product = m_recode(m_raw.product);
+    std::string_view product(m_raw.product);
+    for (std::string_view lead : kProductLeads)
+        if (product.starts_with(lead)) {
+            product.remove_prefix(lead.size());
+            break;
+        }
+    d.systemString = m_recode.cut(product.substr(0, product.find('\0')), SPSS_MAX_SYSSTRING);
     d.date = m_recode(m_raw.date);
     d.time = m_recode(m_raw.time);
     d.fileLabel = m_recode(m_raw.fileLabel);
     d.textInfo = m_recode(m_raw.textInfo);
+    d.textInfoCut = m_recode.recodedPrefix(m_raw.textInfo, d.textInfo, SPSS_MAX_TEXTINFO);
     d.hasMachineInfo = m_raw.hasMachineInfo;
     for (int i = 0; i < 8; ++i)
         d.releaseInfo[i] = m_raw.machineInfo[i];

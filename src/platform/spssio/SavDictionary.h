@@ -35,6 +35,8 @@ struct SavVariable {
     int printFormat = 0;   // packed: type << 16 | width << 8 | decimals (strings: see width)
     int writeFormat = 0;
     bool hasLabel = false;
+    // Bytes of label within the interface's limit, counted in the file's encoding.
+    std::uint32_t labelCut = 0;
     std::string_view label; // in SavDictionary::texts
     SavMissing missing;
     ArenaVector<SavValueLabel> valueLabels; // in SavDictionary::texts
@@ -53,11 +55,14 @@ struct SavDictionary {
     Arena texts; // holds every label; moves with the dictionary, never copies
     bool bigEndian = false;
     int compression = 0; // 0 none, 1 bytecode, 2 zlib
-    std::string product;  // header product string, trailing blanks cut
+    // The header's product string without its "@(#) SPSS DATA FILE" lead, within the
+    // interface's limit counted in the file's encoding.
+    std::string systemString;
     std::string date;     // "dd mmm yy"
     std::string time;     // "hh:mm:ss"
     std::string fileLabel;
     std::string textInfo;
+    std::size_t textInfoCut = 0; // bytes of textInfo within the interface's limit, as labelCut
     std::string encoding; // iconv name of the file's encoding
     int codePage = 0;     // character code of the machine record, 0 when absent
     bool hasMachineInfo = false;

@@ -2,6 +2,8 @@
 // variables, found by their long names.
 #include "platform/spssio/SavLongStrings.h"
 
+#include "platform/spssio/spssio.h"
+
 namespace qs::spssio {
 
 namespace {
@@ -66,7 +68,8 @@ bool parseLongMissing(const std::string& payload, const SavInput& in, Recoder& r
         v.missing = SavMissing{};
         v.missing.format = count;
         for (int k = 0; k < count; ++k)
-            v.missing.text[k] = dict.texts.Copy(recode(cutToWidth(values[k], v.width)));
+            v.missing.text[k] = dict.texts.Copy(
+                recode.cut(cutToWidth(values[k], v.width), SPSS_MAX_SHORTSTRING));
     }
     return true;
 }

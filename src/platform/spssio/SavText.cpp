@@ -65,6 +65,44 @@ std::string repairUtf8(std::string_view s)
     return out;
 }
 
+// Upper case without '-', '_' and blanks: "windows-1252" and "WINDOWS1252" are one name.
+std::string encodingKey(std::string_view name)
+{
+    std::string key;
+    for (char c : name) {
+        if (c == '-' || c == '_' || c == ' ')
+            continue;
+        key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    return key;
+}
+
+// The known encodings whose characters may take more than one byte, UTF-8 aside.
+bool isMultiByte(std::string_view key)
+{
+    static const char* const kMultiByte[] = {
+        "CP932", "CP936", "CP949", "CP950", "SHIFTJIS", "SJIS", "EUCJP", "EUCKR", "GBK", "GB2312",
+        "GB18030", "BIG5", "BIG5HKSCS"};
+    for (const char* name : kMultiByte)
+        if (key == name)
+            return true;
+    return false;
+}
+
+// Length of the longest prefix of s within maxBytes that ends between two characters,
+// an invalid byte counting as one character (it becomes one U+FFFD).
+std::size_t utf8CharPrefix(std::string_view s, std::size_t maxBytes)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t n = std::max<std::size_t>(sequenceLength(s, i), 1);
+        if (i + n > maxBytes)
+            break;
+        i += n;
+    }
+    return i;
+}
+
 } // namespace
 
 bool isKnownEncoding(std::string_view name)
@@ -80,12 +118,7 @@ bool isKnownEncoding(std::string_view name)
         "ISO88598", "ISO88599", "ISO885910", "ISO885913", "ISO885915", "LATIN1", "KOI8R", "KOI8U",
         "SHIFTJIS", "SJIS", "EUCJP", "EUCKR", "GBK", "GB2312", "GB18030", "BIG5", "BIG5HKSCS",
         "MACINTOSH", "TIS620"};
-    std::string key;
-    for (char c : name) {
-        if (c == '-' || c == '_' || c == ' ')
-            continue;
-        key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    }
+    const std::string key = encodingKey(name);
     for (const char* known : kKnown)
         if (key == known)
             return true;
@@ -110,6 +143,7 @@ Recoder::Recoder(const std::string& encoding) : m_encoding(encoding)
     }
     if (cd != reinterpret_cast<iconv_t>(-1))
         m_cd = cd;
+    m_multiByte = isMultiByte(encodingKey(m_encoding));
 }
 
 Recoder::~Recoder()
@@ -171,6 +205,59 @@ std::string Recoder::operator()(std::string_view raw)
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
+}
+
+std::size_t Recoder::prefix(std::string_view raw, std::size_t maxBytes)
+{
+    if (raw.size() <= maxBytes)
+        return raw.size();
+    if (m_utf8 || !m_cd)
+        return utf8CharPrefix(raw, maxBytes);
+    if (!m_multiByte)
+        return maxBytes;
+    // The converter tells a character cut at the end (EINVAL) from an undecodable
+    // byte, which operator() turns into a character of its own.
+    auto cd = static_cast<iconv_t>(m_cd);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(raw.data());
+    std::size_t inLeft = maxBytes;
+    char buffer[256];
+    while (inLeft > 0) {
+        char* to = buffer;
+        std::size_t toLeft = sizeof buffer;
+        if (iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        if (errno == EINVAL)
+            break;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return maxBytes - inLeft;
+}
+
+std::string Recoder::cut(std::string_view raw, std::size_t maxBytes)
+{
+    return (*this)(raw.substr(0, prefix(raw, maxBytes)));
+}
+
+std::size_t Recoder::recodedPrefix(std::string_view raw, std::string_view recoded,
+                                   std::size_t maxBytes)
+{
+    const std::size_t n = prefix(raw, maxBytes);
+    if (n == raw.size())
+        return recoded.size();
+    const std::string head = (*this)(raw.substr(0, n));
+    if (recoded.starts_with(head))
+        return head.size();
+    // Windows-1258 joins a letter and the accent after it into one character, so that
+    // a cut between them recodes differently: keep the characters both agree on.
+    const std::size_t same = static_cast<std::size_t>(
+        std::mismatch(head.begin(), head.end(), recoded.begin(), recoded.end()).first -
+        head.begin());
+    return utf8Prefix(recoded, same);
 }
 
 bool isValidUtf8(std::string_view s)

@@ -1,5 +1,5 @@
 // Text helpers of the reader: recoding from a file's encoding to UTF-8 (glibc
-// iconv), the choice of that encoding, and UTF-8 boundaries for cutting texts.
+// iconv), the choice of that encoding, and character boundaries for cutting texts.
 #pragma once
 
 #include "platform/memory/Arena.h"
@@ -26,12 +26,22 @@ public:
     // The same for a text that already lives in arena: returned as it is when it needs
     // no change, else recoded into arena.
     std::string_view kept(std::string_view raw, Arena& arena);
+    // Length of the longest prefix of raw within maxBytes that ends on a character of the
+    // file's encoding: the interface's limits count the file's bytes, not UTF-8's, so that
+    // recoding never shortens what a limit keeps.
+    std::size_t prefix(std::string_view raw, std::size_t maxBytes);
+    // That prefix, recoded.
+    std::string cut(std::string_view raw, std::size_t maxBytes);
+    // How many bytes of recoded (raw recoded whole) stand for that prefix; always a
+    // character boundary of recoded.
+    std::size_t recodedPrefix(std::string_view raw, std::string_view recoded, std::size_t maxBytes);
     const std::string& encoding() const { return m_encoding; }
 
 private:
     std::string m_encoding;
     void* m_cd = nullptr; // iconv_t
     bool m_utf8 = false;
+    bool m_multiByte = false; // characters of more than one byte besides UTF-8
 };
 
 bool isValidUtf8(std::string_view s);

@@ -195,14 +195,7 @@ int spssGetSystemString(int handle, char* sysName)
     return withFile(handle, [&](const SavDictionary& d) {
         if (!sysName)
             return SPSS_INVALID_HANDLE;
-        // The header's product string without its fixed "@(#) SPSS DATA FILE" lead.
-        std::string_view s = d.product;
-        for (std::string_view lead : {"@(#) SPSS DATA FILE ", "@(#) "})
-            if (s.substr(0, lead.size()) == lead) {
-                s.remove_prefix(lead.size());
-                break;
-            }
-        copyText(std::string(s.substr(0, s.find('\0'))), sysName, SPSS_SYSSTRING_BUFFER_SIZE);
+        copyText(d.systemString, sysName, SPSS_SYSSTRING_BUFFER_SIZE);
         return SPSS_OK;
     });
 }
@@ -250,7 +243,8 @@ int spssGetTextInfo(int handle, char* textInfo)
     return withFile(handle, [&](const SavDictionary& d) {
         if (!textInfo)
             return SPSS_INVALID_HANDLE;
-        copyText(d.textInfo, textInfo, SPSS_TEXTINFO_BUFFER_SIZE);
+        copyText(std::string_view(d.textInfo).substr(0, d.textInfoCut), textInfo,
+                 SPSS_TEXTINFO_BUFFER_SIZE);
         return SPSS_OK;
     });
 }

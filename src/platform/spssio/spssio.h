@@ -168,15 +168,16 @@ extern "C" {
 #define SPSS_MAX_SYSSTRING 40
 #define SPSS_MAX_TEXTINFO 255
 
-/* Texts written into caller buffers are cut, at a character boundary, to fit
- * the buffer sizes below (terminating zero included). Recoding to UTF-8 can
- * lengthen a text, so names get room for three bytes per file byte. */
+/* Texts written into caller buffers are held to the lengths above in bytes of the
+ * file's encoding, cut at a character of it, and then recoded to UTF-8, which can make
+ * each byte three: the buffer sizes below (terminating zero included) give that room.
+ * A text is cut again, at a character boundary, only where a buffer is too small. */
 #define SPSS_NAME_BUFFER_SIZE (3 * SPSS_MAX_VARNAME + 1)  /* spssGetCaseWeightVar, spssGetVarCompatName */
-#define SPSS_LABEL_BUFFER_SIZE (SPSS_MAX_VARLABEL)        /* spssGetVarLabel: 255 bytes + zero */
-#define SPSS_CMISSING_BUFFER_SIZE (SPSS_MAX_SHORTSTRING + 1) /* spssGetVarCMissingValues */
-#define SPSS_SYSSTRING_BUFFER_SIZE (SPSS_MAX_SYSSTRING + 1)
-#define SPSS_IDSTRING_BUFFER_SIZE (SPSS_MAX_IDSTRING + 1)
-#define SPSS_TEXTINFO_BUFFER_SIZE (SPSS_MAX_TEXTINFO + 1)
+#define SPSS_LABEL_BUFFER_SIZE (3 * (SPSS_MAX_VARLABEL - 1) + 1) /* spssGetVarLabel: 255 bytes */
+#define SPSS_CMISSING_BUFFER_SIZE (3 * SPSS_MAX_SHORTSTRING + 1) /* spssGetVarCMissingValues */
+#define SPSS_SYSSTRING_BUFFER_SIZE (3 * SPSS_MAX_SYSSTRING + 1)
+#define SPSS_IDSTRING_BUFFER_SIZE (3 * SPSS_MAX_IDSTRING + 1)
+#define SPSS_TEXTINFO_BUFFER_SIZE (3 * SPSS_MAX_TEXTINFO + 1)
 #define SPSS_DATE_BUFFER_SIZE 10 /* "dd mmm yy" */
 #define SPSS_TIME_BUFFER_SIZE 9  /* "hh:mm:ss" */
 #define SPSS_ENCODING_BUFFER_SIZE (SPSS_MAX_ENCODING + 1)
@@ -235,7 +236,8 @@ int spssGetVarWriteFormat(int handle, const char* varName, int* writeType, int* 
 int spssGetVarColumnWidth(int handle, const char* varName, int* columnWidth);
 int spssGetVarAlignment(int handle, const char* varName, int* alignment);
 int spssGetVarMeasureLevel(int handle, const char* varName, int* measureLevel);
-/* SPSS_NO_LABEL when there is none; SPSS_EXC_VARLABEL when cut to 255 bytes. */
+/* SPSS_NO_LABEL when there is none; SPSS_EXC_VARLABEL when cut to 255 bytes of the
+ * file's encoding. */
 int spssGetVarLabel(int handle, const char* varName, char* varLabel);
 /* Copies up to lenBuff - 1 bytes; lenLabel receives the full length. */
 int spssGetVarLabelLong(int handle, const char* varName, char* labelBuff, int lenBuff,
@@ -244,8 +246,8 @@ int spssGetVarLabelLong(int handle, const char* varName, char* labelBuff, int le
 int spssGetVarNMissingValues(int handle, const char* varName, int* missingFormat,
                              double* missingVal1, double* missingVal2, double* missingVal3);
 /* String variables only (SPSS_STR_EXP for numerics), short and long: values
- * keep their blanks up to the variable's width (at most 8 bytes in the file),
- * each cut to SPSS_CMISSING_BUFFER_SIZE. Ranges do not exist for strings. */
+ * keep their blanks up to the variable's width (at most 8 bytes in the file, and
+ * never more than 8 bytes of its encoding). Ranges do not exist for strings. */
 int spssGetVarCMissingValues(int handle, const char* varName, int* missingFormat,
                              char* missingVal1, char* missingVal2, char* missingVal3);
 /* Value labels in file order; SPSS_NO_LABELS with a count of 0 and null arrays when

@@ -158,7 +158,8 @@ int spssGetVarLabel(int handle, const char* varName, char* varLabel)
             varLabel[0] = '\0';
             return SPSS_NO_LABEL;
         }
-        return copyText(v.label, varLabel, SPSS_LABEL_BUFFER_SIZE) ? SPSS_EXC_VARLABEL : SPSS_OK;
+        copyText(v.label.substr(0, v.labelCut), varLabel, SPSS_LABEL_BUFFER_SIZE);
+        return v.labelCut < v.label.size() ? SPSS_EXC_VARLABEL : SPSS_OK;
     });
 }
 

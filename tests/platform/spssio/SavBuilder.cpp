@@ -44,11 +44,11 @@ SavBuilder& SavBuilder::raw(const std::string& bytes)
 }
 
 SavBuilder& SavBuilder::header(std::int32_t cases, std::int32_t weightSlot, std::string magic,
-                               std::int32_t compression)
+                               std::int32_t compression, const std::string& fileLabel)
 {
     raw(magic).raw(padded("@(#) SPSS DATA FILE Quillstone test writer", 60));
     i32(2).i32(-1).i32(compression).i32(weightSlot).i32(cases).f64(100.0);
-    return raw("05 Mar 24").raw("13:45:01").raw(padded("file label", 64)).raw(std::string(3, '\0'));
+    return raw("05 Mar 24").raw("13:45:01").raw(padded(fileLabel, 64)).raw(std::string(3, '\0'));
 }
 
 SavBuilder& SavBuilder::numeric(const std::string& shortName, const std::string& label,

@@ -14,7 +14,8 @@ public:
     explicit SavBuilder(bool bigEndian = false) : m_big(bigEndian) {}
 
     SavBuilder& header(std::int32_t cases = 1, std::int32_t weightSlot = 0,
-                       std::string magic = "$FL2", std::int32_t compression = 1);
+                       std::string magic = "$FL2", std::int32_t compression = 1,
+                       const std::string& fileLabel = "file label");
     SavBuilder& numeric(const std::string& shortName, const std::string& label = {},
                         std::int32_t missingFormat = 0, std::vector<double> missing = {});
     // A string variable of width 1..255 with its continuation records.

@@ -1,6 +1,7 @@
 // The C interface over files on disk: handles, result codes of the calls the
-// data file reader relies on, buffers cut at character boundaries, and the
-// ownership of what the get functions allocate.
+// data file reader relies on, buffers cut at character boundaries, limits
+// counted in the file's own characters, and the ownership of what the get
+// functions allocate.
 #include "platform/spssio/SavBuilder.h"
 #include "platform/spssio/spssio.h"
 #include "support/TempDir.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace qs::spssio::test {
 namespace {
@@ -110,6 +113,67 @@ TEST_F(SpssIo, LongLabelIsCutAtACharacterBoundary)
     EXPECT_EQ(spssGetVarLabel(m_handle, "W", label), SPSS_NO_LABEL);
     EXPECT_STREQ(label, "");
 }
+
+// "é" n times: one byte each in Windows-1252, two in UTF-8.
+std::string legacy(std::size_t n) { return std::string(n, '\xe9'); }
+std::string utf8(std::size_t n)
+{
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i)
+        s += "\xc3\xa9";
+    return s;
+}
+
+struct LimitRow {
+    const char* name;
+    int over; // characters past each limit that a record can hold more of
+};
+
+class LegacyLimits : public ::testing::TestWithParam<LimitRow> {};
+
+TEST_P(LegacyLimits, CountInCharactersOfTheFile)
+{
+    const std::size_t over = static_cast<std::size_t>(GetParam().over);
+    SavBuilder b;
+    b.header(1, 0, "$FL2", 1, legacy(64)).string("SHORT", 8, legacy(255 + over), {legacy(8)});
+    b.string("LONG", 12);
+    const std::string missing = b.i32Bytes(4) + "LONG" + '\x01' +
+                                b.i32Bytes(static_cast<std::int32_t>(8 + over)) + legacy(8 + over);
+    b.extension(22, 1, static_cast<std::int32_t>(missing.size()), missing);
+    b.text(10, legacy(255 + over)).text(20, "windows-1252").end();
+    qs::test::TempDir dir;
+    qs::test::WriteFileBytes(dir / "legacy.sav", b.bytes());
+    int h = -1;
+    ASSERT_EQ(spssOpenRead((dir / "legacy.sav").c_str(), &h), SPSS_OK);
+
+    char label[SPSS_LABEL_BUFFER_SIZE];
+    EXPECT_EQ(spssGetVarLabel(h, "SHORT", label), over ? SPSS_EXC_VARLABEL : SPSS_OK);
+    EXPECT_EQ(std::string(label), utf8(255));
+    std::vector<char> whole(1024);
+    int length = 0;
+    EXPECT_EQ(spssGetVarLabelLong(h, "SHORT", whole.data(), 1024, &length), SPSS_OK);
+    EXPECT_EQ(std::string(whole.data()), utf8(255 + over));
+    int format = 0;
+    char values[3][SPSS_CMISSING_BUFFER_SIZE];
+    for (const char* name : {"SHORT", "LONG"}) {
+        ASSERT_EQ(spssGetVarCMissingValues(h, name, &format, values[0], values[1], values[2]),
+                  SPSS_OK);
+        EXPECT_EQ(format, 1);
+        EXPECT_EQ(std::string(values[0]), utf8(8)) << name << ": must still match the data";
+    }
+    char id[SPSS_IDSTRING_BUFFER_SIZE], text[SPSS_TEXTINFO_BUFFER_SIZE];
+    EXPECT_EQ(spssGetIdString(h, id), SPSS_OK);
+    EXPECT_EQ(std::string(id), utf8(64));
+    EXPECT_EQ(spssGetTextInfo(h, text), SPSS_OK);
+    EXPECT_EQ(std::string(text), utf8(255));
+    EXPECT_EQ(spssCloseRead(h), SPSS_OK);
+}
+
+// The file label's header field holds exactly its limit: it has no row past it.
+INSTANTIATE_TEST_SUITE_P(Texts, LegacyLimits,
+                         ::testing::Values(LimitRow{"AtTheLimitsWhole", 0},
+                                           LimitRow{"PastTheLimitsCut", 1}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SpssIo, FileInformation)
 {
