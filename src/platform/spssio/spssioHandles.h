@@ -38,7 +38,8 @@ template <typename Text> char** newTextArray(std::size_t count, Text&& text)
     char* to = reinterpret_cast<char*>(array + (count ? count : 1));
     for (std::size_t i = 0; i < count; ++i) {
         const std::string_view t = text(i);
-        std::memcpy(to, t.data(), t.size());
+        if (!t.empty()) // an empty view may hold no pointer, which memcpy must not get
+            std::memcpy(to, t.data(), t.size());
         to[t.size()] = '\0';
         array[i] = to;
         to += t.size() + 1;
