@@ -1,7 +1,9 @@
 // Measures reading a data file dictionary in-process: the I/O layer alone, the whole
 // TSPSSDatafile open with a walk over what the object tree shows (variables and
-// multiple-response sets), and the JSON printing of quillstone-dict.
+// multiple-response sets), and the JSON printing of quillstone-dict; or the open of two
+// files side by side with the ratio of their times.
 // Usage: qs_bench_datafile [RUNS] FILE...
+//        qs_bench_datafile --versus RUNS FILE OTHER_FILE
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
 #include "platform/spssio/SavDictionary.h"
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -41,6 +44,35 @@ std::size_t WalkModel(const qs::TSPSSDatafile& file) {
         }
     }
     return bytes;
+}
+
+double OpenMilliseconds(const std::string& path, int runs, std::size_t& variables) {
+    return BestMilliseconds(runs, [&] {
+        qs::TSPSSDatafile file;
+        file.SetFilename(path);
+        file.Open();
+        WalkModel(file);
+        variables = std::size_t(file.Variables().Count());
+        file.Close();
+    });
+}
+
+std::string Name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// Two files that should open equally fast, e.g. names crafted to collide against names
+// without any relation.
+void Versus(const std::string& path, const std::string& other, int runs) {
+    std::size_t variables = 0;
+    std::size_t otherVariables = 0;
+    const double time = OpenMilliseconds(path, runs, variables);
+    const double otherTime = OpenMilliseconds(other, runs, otherVariables);
+    std::printf("  TSPSSDatafile open + walk + close, best of %d:\n", runs);
+    std::printf("    %-28s %7zu variables %10.2f ms\n", Name(path).c_str(), variables, time);
+    std::printf("    %-28s %7zu variables %10.2f ms\n", Name(other).c_str(), otherVariables,
+                otherTime);
+    std::printf("    ratio: %.2f\n", time / otherTime);
 }
 
 void Measure(const std::string& path, int runs) {
@@ -80,6 +112,15 @@ void Measure(const std::string& path, int runs) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--versus") {
+        try {
+            Versus(argv[3], argv[4], std::max(1, std::stoi(argv[2])));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        return 0;
+    }
     int first = 1;
     int runs = 5;
     if (argc > 1 && std::all_of(argv[1], argv[1] + std::char_traits<char>::length(argv[1]),
@@ -88,7 +129,8 @@ int main(int argc, char** argv) {
         first = 2;
     }
     if (first >= argc) {
-        std::fprintf(stderr, "usage: qs_bench_datafile [RUNS] FILE...\n");
+        std::fprintf(stderr, "usage: qs_bench_datafile [RUNS] FILE...\n"
+                             "       qs_bench_datafile --versus RUNS FILE OTHER_FILE\n");
         return 2;
     }
     try {

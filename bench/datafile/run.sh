@@ -3,13 +3,17 @@
 # labelled variables with five value labels each and 200 multiple-response sets, and an
 # 800 MB .zsav whose dictionary is small, then times quillstone-dict --json on them
 # (whole process, best of several runs), the in-process reading through TSPSSDatafile,
-# and ReadStat's 'readstat FILE' on the same files for comparison.
+# and ReadStat's 'readstat FILE' on the same files for comparison. Then two .sav files of
+# 131,072 variables each, one with names crafted to collide in an unseeded hash and one
+# with random names of the same length, opened side by side.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 out="$build/bench-datafile"
 runs=${QS_BENCH_RUNS:-10}
 zsav_mb=${QS_BENCH_ZSAV_MB:-800}
+name_count=${QS_BENCH_NAMES:-131072}
+name_runs=${QS_BENCH_NAME_RUNS:-3}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 dict="$build/bin/quillstone-dict"
@@ -32,6 +36,14 @@ if [[ ! -s "$out/cases${zsav_mb}m.zsav" || "$here/ExpandZsav.py" -nt "$out/cases
     pspp "$out/small.sps" >"$out/small.log" 2>&1
     python3 "$here/ExpandZsav.py" "$out/small.zsav" "$out/cases${zsav_mb}m.zsav" "$zsav_mb"
 fi
+for kind in crafted random; do
+    stem="$out/names${name_count}-$kind"
+    if [[ ! -s "$stem.sav" || "$here/GenerateNames.py" -nt "$stem.sav" ]]; then
+        echo "Writing the $name_count-variable file of $kind names with PSPP ..."
+        python3 "$here/GenerateNames.py" "$kind" "$stem.sps" "$stem.sav" "$name_count"
+        pspp "$stem.sps" >"$stem.log" 2>&1
+    fi
+done
 files=("$out/dict30k.sav" "$out/dict30k.zsav" "$out/cases${zsav_mb}m.zsav")
 
 # Best (lowest) wall time of a command in milliseconds over $runs runs; output discarded.
@@ -80,3 +92,7 @@ printf '  reading the bytes of %s: %s ms\n' "$(basename "${files[0]}")" \
 
 echo "In process (best of $runs):"
 "$build/bin/qs_bench_datafile" "$runs" "${files[@]}"
+
+echo "Names crafted to collide in an unseeded hash against random names of the same length:"
+"$build/bin/qs_bench_datafile" --versus "$name_runs" \
+    "$out/names${name_count}-crafted.sav" "$out/names${name_count}-random.sav"

@@ -1,6 +1,8 @@
 // The hashed trie behind the highlighter's word look-ups.
 #include "highlight/WordIndex.h"
 
+#include <algorithm>
+
 namespace qs {
 
 namespace {
@@ -45,6 +47,16 @@ std::uint32_t WordIndex::Find(std::string_view word) const {
         node = Step(node, static_cast<unsigned char>(ch));
     }
     return Bits(node);
+}
+
+std::size_t WordIndex::LongestProbe() const {
+    std::size_t longest = 0;
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i] != kEmpty) {
+            longest = std::max(longest, ((i - Hash(m_keys[i])) & m_mask) + 1);
+        }
+    }
+    return longest;
 }
 
 void WordIndex::Insert(std::uint64_t key, Node child) {

@@ -1,7 +1,10 @@
 // A case-insensitive word index for the highlighter: a trie whose edges live in one
 // open-addressing hash table, so that a word read one character at a time is looked up
-// with one probe per character, whatever the number of words stored.
+// with one probe per character, whatever the number of words stored. Edges are hashed
+// with a per-process seed, so that no word list can put them all on one probe run.
 #pragma once
+
+#include "platform/NameHash.h"
 
 #include <cstdint>
 #include <string_view>
@@ -45,11 +48,14 @@ public:
 
     static unsigned char Fold(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
 
+    // The most slots a step along a stored edge looks at: small unless edges cluster.
+    std::size_t LongestProbe() const;
+
 private:
     static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
     static std::uint64_t Key(Node node, unsigned char c) { return (std::uint64_t{node} << 8) | c; }
     std::size_t Hash(std::uint64_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
+        return static_cast<std::size_t>(KeyHash(key, m_hashKeys) >> m_shift);
     }
     void Grow();
     void Insert(std::uint64_t key, Node child);
@@ -60,6 +66,7 @@ private:
     std::size_t m_mask = 0;
     int m_shift = 64;
     std::size_t m_edges = 0;
+    HashKeys m_hashKeys = ProcessHashKeys();
 };
 
 } // namespace qs

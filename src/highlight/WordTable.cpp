@@ -1,6 +1,8 @@
 // The hash table behind the highlighter's word look-ups.
 #include "highlight/WordTable.h"
 
+#include <algorithm>
+
 namespace qs {
 
 namespace {
@@ -42,6 +44,17 @@ void WordTable::Add(std::string_view word, std::uint32_t bits) {
     if (2 * ++m_count > m_slots.size()) {
         Grow();
     }
+}
+
+std::size_t WordTable::LongestProbe() const {
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t longest = 0;
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].bits != 0) {
+            longest = std::max(longest, ((i - m_slots[i].hash) & mask) + 1);
+        }
+    }
+    return longest;
 }
 
 void WordTable::Grow() {

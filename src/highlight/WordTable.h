@@ -1,6 +1,10 @@
 // A case-insensitive hash table from words to flag bits: the highlighter looks up a whole
-// word with one probe, whatever the number of words stored.
+// word with one probe, whatever the number of words stored. The hash is seeded per
+// process, as the variable names of a data file join the words and could otherwise be
+// chosen to share one probe run.
 #pragma once
+
+#include "platform/NameHash.h"
 
 #include <cstdint>
 #include <string>
@@ -17,7 +21,8 @@ public:
     // Adds `word` (case ignored for ASCII letters); bits of repeated words are combined.
     void Add(std::string_view word, std::uint32_t bits);
     std::uint32_t Find(std::string_view word) const { return Find(word, Hash(word)); }
-    // With the word's hash already known, e.g. to look it up in several tables.
+    // With the word's hash already known, e.g. to look it up in several tables (all tables
+    // of a process hash alike).
     std::uint32_t Find(std::string_view word, std::uint64_t hash) const {
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -31,14 +36,11 @@ public:
         }
     }
 
+    // The most slots a look-up of a stored word looks at: small unless words cluster.
+    std::size_t LongestProbe() const;
+
     static unsigned char Fold(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
-    static std::uint64_t Hash(std::string_view word) {
-        std::uint64_t h = 0xcbf29ce484222325ull;
-        for (char c : word) {
-            h = (h ^ Fold(static_cast<unsigned char>(c))) * 0x100000001b3ull;
-        }
-        return h;
-    }
+    std::uint64_t Hash(std::string_view word) const { return FoldedHash(word, m_keys); }
 
 private:
     struct Slot {
@@ -64,6 +66,7 @@ private:
     std::vector<Slot> m_slots;
     std::string m_pool;
     std::size_t m_count = 0;
+    HashKeys m_keys = ProcessHashKeys();
 };
 
 } // namespace qs

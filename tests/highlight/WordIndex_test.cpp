@@ -3,6 +3,7 @@
 #include "HighlightTestUtil.h"
 #include "highlight/WordIndex.h"
 #include "highlight/WordTable.h"
+#include "support/CollidingNames.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 
 namespace qs {
 namespace {
+
+// A random placement of some 4,000 keys in 8,192 slots has a longest probe of about 20, and
+// of over 128 almost never; a table that piles them up has one in the thousands.
+constexpr std::size_t kLongestProbe = 128;
 
 std::string Upper(std::string s) {
     for (char& c : s) {
@@ -120,6 +125,39 @@ TEST(WordIndex, ClassifyWordMatchesListSearch) {
         EXPECT_EQ(wc.starter, InSortedList(sortedUpper(ElementList::MultiWordStarters), word))
             << word;
     }
+}
+
+// A data file's variable names join the words; names that an unseeded hash sends to one
+// slot slowed highlighting down tens of times.
+TEST(WordTable, NamesCraftedToCollideKeepProbesShort) {
+    const std::vector<std::string> names = test::FnvCollidingNames(4096, 8, 20, test::kFnv1a64, 2);
+    WordTable table;
+    for (const std::string& name : names) {
+        table.Add(name, 4);
+    }
+    EXPECT_LE(table.LongestProbe(), kLongestProbe);
+    for (const std::string& name : names) {
+        ASSERT_EQ(table.Find(Upper(name)), 4u) << name;
+    }
+}
+
+// One long word whose every edge the fixed multiplicative hash once sent to the first
+// eighth of the table: the trie's edges must still spread.
+TEST(WordIndex, EdgesChosenToClusterKeepProbesShort) {
+    std::string word;
+    for (std::uint64_t node = 0; node < 4000; ++node) { // an edge from node n makes node n + 1
+        for (unsigned c = 1; c < 256; ++c) {
+            if (WordIndex::Fold(static_cast<unsigned char>(c)) == c &&
+                (((node << 8) | c) * 0x9E3779B97F4A7C15ull) >> 61 == 0) {
+                word += static_cast<char>(c);
+                break;
+            }
+        }
+    }
+    WordIndex index;
+    index.Add(word, 1);
+    EXPECT_LE(index.LongestProbe(), kLongestProbe);
+    EXPECT_EQ(index.Find(word), 1u);
 }
 
 } // namespace

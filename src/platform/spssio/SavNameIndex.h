@@ -2,25 +2,18 @@
 // caller keeps: open addressing over 8-byte slots, no node or key copy per name.
 // A dictionary of tens of thousands of names is indexed several times while it is
 // read, and a node-based map spent most of that time allocating and chasing nodes.
+// The hash is seeded per process, as a file's names could otherwise be chosen to share
+// one probe run and make every insert walk all of them.
 #pragma once
 
+#include "platform/NameHash.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 namespace qs::spssio {
-
-// Hash of a name with ASCII letters folded to upper case.
-inline std::uint32_t foldedHash(std::string_view name)
-{
-    std::uint32_t h = 2166136261u; // FNV-1a
-    for (unsigned char c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<unsigned char>(c - 32);
-        h = (h ^ c) * 16777619u;
-    }
-    return h;
-}
 
 inline bool sameFoldedName(std::string_view a, std::string_view b)
 {
@@ -57,7 +50,7 @@ public:
     {
         if (2 * (m_count + 1) > m_slots.size())
             rehash(m_slots.empty() ? 16 : 2 * m_slots.size());
-        const std::uint32_t h = foldedHash(name);
+        const std::uint32_t h = hash(name);
         for (std::size_t i = h & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
             Slot& s = m_slots[i];
             if (s.position < 0) {
@@ -75,7 +68,7 @@ public:
     {
         if (m_slots.empty())
             return -1;
-        const std::uint32_t h = foldedHash(name);
+        const std::uint32_t h = hash(name);
         for (std::size_t i = h & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
             const Slot& s = m_slots[i];
             if (s.position < 0)
@@ -85,11 +78,27 @@ public:
         }
     }
 
+    // The most slots a lookup of a stored name looks at: small unless names cluster.
+    std::size_t longestProbe() const
+    {
+        std::size_t longest = 0;
+        for (std::size_t i = 0; i < m_slots.size(); ++i)
+            if (m_slots[i].position >= 0)
+                longest = std::max(longest, ((i - m_slots[i].hash) & (m_slots.size() - 1)) + 1);
+        return longest;
+    }
+
 private:
     struct Slot {
         std::uint32_t hash = 0;
         std::int32_t position = -1;
     };
+    // The low half of the hash: the slot from its low bits, and a quick check before
+    // names are compared.
+    std::uint32_t hash(std::string_view name) const
+    {
+        return static_cast<std::uint32_t>(FoldedHash(name, m_keys));
+    }
     void rehash(std::size_t size)
     {
         std::vector<Slot> old(size);
@@ -106,6 +115,7 @@ private:
 
     std::vector<Slot> m_slots; // a power of two in size, at most half full
     std::size_t m_count = 0;
+    HashKeys m_keys = ProcessHashKeys();
 };
 
 } // namespace qs::spssio
