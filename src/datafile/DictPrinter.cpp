@@ -174,6 +174,10 @@ void WriteText(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
     out += info.IdString;
     out += "\nCompression: ";
     out += CompressionName(file.Compression);
+    if (const std::string notice = ValueLabelNotice(file); !notice.empty()) {
+        out += "\nNotice: ";
+        out += notice;
+    }
     out += "\nVariables: ";
     AppendInt(out, file.Variables().Count());
     out += '\n';
@@ -263,6 +267,10 @@ void WriteJson(const TSPSSDatafile& file, std::string& out, const Sink* sink) {
     AppendJsonString(out, info.IdString);
     out += ",\n  \"compression\": ";
     AppendJsonString(out, CompressionName(file.Compression));
+    out += ",\n  \"value_label_budget\": ";
+    AppendInt(out, info.ValueLabelBudget);
+    out += ",\n  \"value_labels_dropped\": ";
+    AppendInt(out, info.DroppedValueLabels);
     out += ",\n  \"variables\": [";
     const char* separator = "\n";
     for (const auto& var : file.Variables()) {

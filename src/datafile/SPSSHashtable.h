@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 namespace qs {
 
@@ -34,12 +34,12 @@ VarValueNumberRec* NewNumberValueNode(std::uint16_t tag, double value);
 
 struct TIndex {
     TVarValueNode* Head;
-    std::int32_t CaseNumber;
+    std::int64_t CaseNumber; // a file may hold more than 2^31 cases
 };
 
 class TSPSSHashTable {
 public:
-    explicit TSPSSHashTable(std::int32_t rows);
+    explicit TSPSSHashTable(std::int64_t rows);
     TSPSSHashTable(const TSPSSHashTable&) = delete;
     TSPSSHashTable& operator=(const TSPSSHashTable&) = delete;
     virtual ~TSPSSHashTable();
@@ -48,35 +48,35 @@ public:
 
     virtual void ClearMemory(void* block, std::size_t size);
     // The first of row n's four entries; rows are 1 .. RowCount().
-    virtual TIndex* Row(std::int32_t n);
+    virtual TIndex* Row(std::int64_t n);
 
-    std::int32_t RowCount() const { return FSlotCount / kEntriesPerRow; }
-    std::int32_t SlotCount() const { return FSlotCount; }
+    std::int64_t RowCount() const { return FRowCount; }
+    std::int64_t SlotCount() const { return kEntriesPerRow * FRowCount; }
 
-    void SetRowCount(std::int32_t n);
-    void NumberRows(std::int32_t first);
-    void FreeRow(std::int32_t n);
-    void RemoveRow(std::int32_t n);
+    // Raises std::bad_alloc for more rows than the slot count can tell.
+    void SetRowCount(std::int64_t n);
+    void NumberRows(std::int64_t first);
+    void FreeRow(std::int64_t n);
+    void RemoveRow(std::int64_t n);
 
 private:
-    // Rows live in pages made on first access: sizing and numbering the table of a file
-    // with millions of cases touches no row, and most rows are never used. A page not
-    // made yet has empty chains and case numbers First + row - 1 for its first
-    // NumberedRows rows, 0 for the rest, as its made rows would.
-    static constexpr std::int32_t kRowsPerPage = 1024;
-    struct Page {
-        std::unique_ptr<TIndex[]> Entries;
-        std::int32_t First = 0;
-        std::int32_t NumberedRows = 0;
-    };
+    // Rows live in pages made on first access, and only made pages take memory: sizing
+    // and numbering the table of a file that claims billions of cases touches no row,
+    // and most rows are never used. A page not made yet has empty chains, and case
+    // numbers FFirst + row - 1 for rows up to FNumberedRows, 0 above, as its made rows
+    // would have: only NumberRows numbers rows, and it numbers all of them at once.
+    static constexpr std::int64_t kRowsPerPage = 1024;
+    using Page = std::unique_ptr<TIndex[]>;
 
     static void FreeChain(TVarValueNode* head);
-    TIndex* Entries(std::size_t page);
-    // Frees the chains of rows from..to (1-based, highest first) in made pages.
-    void FreeChains(std::int32_t from, std::int32_t to);
+    TIndex* Entries(std::int64_t page);
+    // Frees the chains of the made rows from..to (1-based).
+    void FreeChains(std::int64_t from, std::int64_t to);
 
-    std::vector<Page> FPages;
-    std::int32_t FSlotCount = 0;
+    std::unordered_map<std::int64_t, Page> FPages; // made pages by number, from 0
+    std::int64_t FRowCount = 0;
+    std::int64_t FFirst = 0;
+    std::int64_t FNumberedRows = 0;
 };
 
 } // namespace qs

@@ -18,6 +18,9 @@ inline constexpr const char* SWriteDirectWhileOpen =
     "WriteDirect can only be set if the datafile is closed";
 inline constexpr const char* SInvalidDateTime = "Date and time formats are invalid";
 inline constexpr const char* SInvalidVariableName = "Variablename %s is not valid";
+inline constexpr const char* SValueLabelsDropped =
+    "%s value labels left out: this file's label sets would give its variables more "
+    "labels than the reader's budget of %s bytes holds";
 
 // Fills the one "%s" of a message.
 std::string FormatMessage(std::string_view message, std::string_view argument);

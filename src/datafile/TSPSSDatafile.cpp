@@ -1,10 +1,11 @@
-// TSPSSDatafile: construction, the Filename and WriteDirect setters, Open, Close and the
-// error mapping of the I/O library's result codes.
+// TSPSSDatafile: construction, the Filename and WriteDirect setters, Open, Close, the
+// error mapping of the I/O library's result codes and the notice of labels left out.
 #include "datafile/SPSSResourcestrings.h"
 #include "datafile/TSPSSVL.h"
 #include "platform/spssio/spssio.h"
 
 #include <filesystem>
+#include <iostream>
 #include <new>
 #include <vector>
 
@@ -108,6 +109,11 @@ void TSPSSDatafile::Open() {
     }
     AllocateCaseBuffer();
     ReadHeader();
+    if (const std::string notice = ValueLabelNotice(*this); !notice.empty()) {
+        // The editor's tree shows the variables all the same; the user learns here why
+        // some have no labels.
+        std::cerr << m_filename << ": " << notice << '\n';
+    }
 }
 
 void TSPSSDatafile::AllocateCaseBuffer() {
@@ -142,6 +148,12 @@ void TSPSSDatafile::ReadHeader() {
     std::vector<char> text(BufferSize(256, SPSS_TEXTINFO_BUFFER_SIZE));
     CheckSPSSError(spssGetTextInfo(ReadHandle, text.data()));
     m_fileInfo->TextInfo = FromBuffer(text);
+
+    long budget = 0;
+    long dropped = 0;
+    CheckSPSSError(spssGetValueLabelBudget(ReadHandle, &budget, &dropped));
+    m_fileInfo->ValueLabelBudget = budget;
+    m_fileInfo->DroppedValueLabels = dropped;
 }
 
 void TSPSSDatafile::Close() {
@@ -165,6 +177,16 @@ void TSPSSDatafile::Close() {
     CheckSPSSError(code);
 }
 
+std::string ValueLabelNotice(const TSPSSDatafile& file) {
+    const TSPSSFileInfo& info = file.FileInfo();
+    if (info.DroppedValueLabels <= 0) {
+        return {};
+    }
+    return FormatMessage(
+        FormatMessage(SValueLabelsDropped, std::to_string(info.DroppedValueLabels)),
+        std::to_string(info.ValueLabelBudget));
+}
+
 std::pmr::memory_resource* ModelMemory(TSPSSDatafile* owner) {
     return owner != nullptr ? owner->ModelMemory() : std::pmr::new_delete_resource();
 }
@@ -180,6 +202,8 @@ void TSPSSDatafile::ResetModel() {
     m_fileInfo->IdString.clear();
     m_fileInfo->SystemString.clear();
     m_fileInfo->TextInfo.clear();
+    m_fileInfo->ValueLabelBudget = 0;
+    m_fileInfo->DroppedValueLabels = 0;
     OpenMode = omClosed;
     ReadHandle = -1;
     WriteHandle = -1;

@@ -5,7 +5,6 @@
 #include "platform/spssio/spssio.h"
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 namespace qs {
@@ -64,7 +63,7 @@ void TSPSSDatafile::ReadDictionary() {
 
     long cases = 0;
     const int casesResult = spssGetNumberofCases(ReadHandle, &cases);
-    m_cases->NumberOfCases = static_cast<std::int32_t>(std::clamp<long>(cases, -1, INT32_MAX));
+    m_cases->NumberOfCases = std::max<long>(cases, -1);
     CheckSPSSError(casesResult);
 
     // The loop follows the variable count; the name array must hold as many names.

@@ -27,6 +27,10 @@ public:
     std::string SystemString;
     std::array<std::int32_t, 8> ReleaseInfo{};
     std::string TextInfo;
+    // The reader's budget for this file's value labels, in bytes, and how many labels
+    // it left out to keep within it (0 for any ordinary file).
+    std::int64_t ValueLabelBudget = 0;
+    std::int64_t DroppedValueLabels = 0;
 };
 
 class TSPSSCases {
@@ -35,7 +39,7 @@ public:
 
     TSPSSDatafile* Datafile;
     std::unique_ptr<std::byte[]> CaseBuffer; // CaseSize bytes while open
-    std::int32_t NumberOfCases = 0;
+    std::int64_t NumberOfCases = 0;          // -1: the file does not say
 };
 
 enum TSPSSOpenMode : std::uint8_t {
@@ -51,6 +55,10 @@ enum TSPSSCompression : std::uint8_t {
     cmBytecode = 1,
     cmZlib = 2,
 };
+
+// The memory bound of an open; see TSPSSDatafile::Open.
+inline constexpr std::uint64_t kOpenBytesPerFileByte = 64;
+inline constexpr std::uint64_t kOpenBaseBytes = std::uint64_t(64) << 20;
 
 class TSPSSDatafile {
 public:
@@ -69,6 +77,14 @@ public:
 
     // Reads the dictionary and header; raises ESPSSDataFileException (or EConvertError
     // for a malformed header date) and then leaves the reader for Close to reset.
+    // Value labels past the reader's budget are left out, with a notice on standard
+    // error (ValueLabelNotice). However a file is made, an open holds at most
+    // kOpenBytesPerFileByte times the file's size plus kOpenBaseBytes at any moment,
+    // reader and model together: a variable record (32 bytes) costs some 1,000 bytes in
+    // all, other records less per byte; the labels a shared set gives many variables are
+    // what could grow without bound, and their budget (32 MiB plus 16 bytes per byte of
+    // the dictionary, charged near what they cost) caps them; the case table makes no
+    // page on open, whatever the case count.
     void Open();
     // Closes the library file and empties the model, also when the library fails.
     void Close();
@@ -124,5 +140,9 @@ private:
     std::unique_ptr<TSPSSFileInfo> m_fileInfo;
     std::unique_ptr<TSPSSHashTable> m_caseTable;
 };
+
+// "N value labels left out: ..." for a file whose labels passed the reader's budget,
+// else empty.
+std::string ValueLabelNotice(const TSPSSDatafile& file);
 
 } // namespace qs

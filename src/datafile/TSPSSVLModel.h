@@ -71,7 +71,12 @@ public:
     Item& operator[](std::int32_t index) const { return *m_items.at(std::size_t(index)); }
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
-    virtual void Clear() { DestroyItems(); }
+    // Also starts the IDs over: an open file's items are numbered from 0, so that
+    // refreshing a large file again and again never runs the counter out.
+    virtual void Clear() {
+        DestroyItems();
+        m_nextID = 0;
+    }
     // Room for count items in all, so that adding a known number allocates once.
     void Reserve(std::int32_t count) { m_items.reserve(std::size_t(std::max(count, 0))); }
 
@@ -82,7 +87,7 @@ protected:
         }
         Item* item = m_memory.template new_object<Item>(m_owner);
         item->m_index = Count();
-        item->m_id = m_nextID++; // IDs are never reused, as in the class library
+        item->m_id = m_nextID++; // unique among the items since the last Clear
         m_items.push_back(item);
         return item;
     }

@@ -2,12 +2,14 @@
 // (the shared fixtures, hand-made broken files and files PSPP writes at test time).
 #include "datafile/RowName.h"
 #include "datafile/TSPSSVL.h"
+#include "platform/spssio/SavBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -255,6 +257,66 @@ TEST_F(Reader, WriteDirectOpensForAppending) {
     file.Close();
     EXPECT_EQ(file.WriteHandle, -1);
 }
+
+// Every collection's ID counter starts over with each open. It used to run on, and the
+// tree refreshing a 30,000-variable file passed 2^31 (signed overflow) after some
+// 71,000 refreshes; now it never passes the item count of one open.
+TEST_F(Reader, RefreshGivesTheSameIDsAgain) {
+    const auto ids = [this] {
+        std::vector<std::int32_t> all;
+        for (const auto& var : file.Variables()) {
+            all.push_back(var->ID());
+        }
+        for (const auto& set : file.MRSets()) {
+            all.push_back(set->ID());
+        }
+        return all;
+    };
+    OpenFixture("savrw__spssio_test.sav");
+    const std::vector<std::int32_t> first = ids();
+    ASSERT_EQ(first.size(), 22u + 3u);
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        file.Close();
+        file.Open();
+        EXPECT_EQ(ids(), first) << "refresh " << refresh;
+    }
+}
+
+// Case counts no case table could hold when rows were counted in 32-bit slots, from the
+// header and from the 64-bit count record. The cases are not there: the reader never
+// reads them, and the table makes its rows on use.
+struct CaseCountCase {
+    const char* name;
+    std::int32_t header; // -1: the record tells
+    std::int64_t cases;
+};
+
+class LargeCaseCount : public Reader, public ::testing::WithParamInterface<CaseCountCase> {};
+
+TEST_P(LargeCaseCount, OpensWithEveryCaseNumbered) {
+    const CaseCountCase& c = GetParam();
+    spssio::test::SavBuilder b;
+    b.header(c.header).numeric("A");
+    if (c.header < 0) {
+        std::string count(8, '\0');
+        std::memcpy(count.data(), &c.cases, 8); // the builder writes little-endian
+        b.extension(16, 8, 2, b.number(0) + count);
+    }
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "many.sav", b.end().bytes());
+    file.SetFilename((dir / "many.sav").string());
+    file.Open();
+    EXPECT_EQ(file.Cases().NumberOfCases, c.cases);
+    ASSERT_EQ(file.CaseTable().RowCount(), c.cases);
+    EXPECT_EQ(file.CaseTable().Row(c.cases)[3].CaseNumber, c.cases);
+    EXPECT_EQ(file.CaseTable().Row(c.cases / 2)[0].CaseNumber, c.cases / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LargeCaseCount,
+    ::testing::Values(CaseCountCase{"SixHundredMillionInHeader", 600'000'000, 600'000'000},
+                      CaseCountCase{"ThreeBillionInRecord", -1, 3'000'000'000}),
+    test::RowName());
 
 TEST_F(Reader, UnknownCaseCountGivesEmptyCaseTable) {
     OpenFixture("pspp__no_case_size.sav");

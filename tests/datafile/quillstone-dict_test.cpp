@@ -4,6 +4,7 @@
 #include "datafile/MiniJson.h"
 #include "datafile/ReferenceDump.h"
 #include "datafile/RowName.h"
+#include "platform/spssio/SavBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -209,6 +210,41 @@ INSTANTIATE_TEST_SUITE_P(
                       CompressionCase{"Bytecode", "pyreadstat__sample.sav", "bytecode"},
                       CompressionCase{"Zlib", "pyreadstat__sample.zsav", "zlib"}),
     test::RowName());
+
+// A file whose one label set names 400 variables and would give them 2 million labels:
+// the tool prints every variable and says, on standard error, in the text and in the
+// JSON, that labels were left out.
+TEST(DictToolOutput, LabelsPastTheBudgetAreLeftOutWithANotice) {
+    spssio::test::SavBuilder b;
+    b.header();
+    std::vector<std::int32_t> slots;
+    for (int i = 0; i < 400; ++i) {
+        b.numeric("V" + std::to_string(i));
+        slots.push_back(i + 1);
+    }
+    std::vector<std::pair<std::string, std::string>> labels;
+    for (int k = 0; k < 5000; ++k) {
+        labels.emplace_back(b.number(k), "l");
+    }
+    test::TempDir dir;
+    const std::string path = (dir / "shared.sav").string();
+    test::WriteFileBytes(path, b.valueLabels(labels, slots).end().bytes());
+
+    const ToolRun json = RunTool("--json '" + path + "'");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto value = test::ParseJson(json.out);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ((*value)["variables"].items.size(), 400u);
+    const double dropped = (*value)["value_labels_dropped"].number;
+    EXPECT_GT(dropped, 0);
+    const std::string notice = std::to_string(std::int64_t(dropped)) + " value labels left out";
+    EXPECT_EQ(json.err.find(path + ": " + notice), 0u) << json.err;
+
+    const ToolRun text = RunTool("'" + path + "'");
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("\nNotice: " + notice), std::string::npos);
+    EXPECT_NE(text.out.find("\n  400 v399 "), std::string::npos);
+}
 
 struct FailureCase {
     const char* name;

@@ -4,6 +4,7 @@
 #include "platform/memory/Arena.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,17 @@ constexpr bool kSanitized = false;
 constexpr std::size_t kFirstBlock = 16 * 1024;
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 constexpr std::size_t kLargestStep = 32 * kHugePage;
+
+std::atomic<std::size_t> g_reserved{0};
+std::atomic<std::size_t> g_peak{0};
+
+void CountReserved(std::size_t bytes)
+{
+    const std::size_t now = g_reserved.fetch_add(bytes, std::memory_order_relaxed) + bytes;
+    std::size_t peak = g_peak.load(std::memory_order_relaxed);
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+    }
+}
 
 #if defined(__linux__)
 // A mapping of size bytes (a multiple of kHugePage) that starts on a huge-page boundary.
@@ -64,6 +76,21 @@ char* MapAligned(std::size_t)
 void Unmap(char*, std::size_t) {}
 #endif
 } // namespace
+
+std::size_t Arena::ProcessReserved()
+{
+    return g_reserved.load(std::memory_order_relaxed);
+}
+
+std::size_t Arena::ProcessPeak()
+{
+    return g_peak.load(std::memory_order_relaxed);
+}
+
+void Arena::ResetPeak()
+{
+    g_peak.store(ProcessReserved(), std::memory_order_relaxed);
+}
 
 Arena::Arena(Arena&& other) noexcept
     : m_blocks(std::move(other.m_blocks)), m_next(other.m_next), m_end(other.m_end),
@@ -103,6 +130,7 @@ void Arena::Clear() noexcept
         else
             std::free(b.data);
     }
+    g_reserved.fetch_sub(m_reserved, std::memory_order_relaxed);
     m_blocks.clear();
     m_next = m_end = nullptr;
     m_used = m_reserved = 0;
@@ -131,6 +159,7 @@ void Arena::AddBlock(std::size_t atLeast)
     m_next = block.data;
     m_end = block.data + block.size;
     m_reserved += block.size;
+    CountReserved(block.size);
 }
 
 void* Arena::Allocate(std::size_t bytes, std::size_t align)
@@ -151,6 +180,7 @@ void* Arena::Allocate(std::size_t bytes, std::size_t align)
         }
         m_used += bytes;
         m_reserved += bytes;
+        CountReserved(bytes);
         return p;
     }
     const auto alignUp = [align](std::uintptr_t at) {

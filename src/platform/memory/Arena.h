@@ -40,6 +40,11 @@ public:
     // Bytes handed out so far, and bytes reserved from the system.
     std::size_t Used() const { return m_used; }
     std::size_t Reserved() const { return m_reserved; }
+    // Bytes all arenas of the process hold from the system, and the most they held
+    // since ResetPeak: what checks that reading a file stays within its memory bound.
+    static std::size_t ProcessReserved();
+    static std::size_t ProcessPeak();
+    static void ResetPeak();
 
 private:
     struct Block {

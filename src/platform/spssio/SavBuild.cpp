@@ -1,14 +1,16 @@
 // Turns the raw records into the dictionary: picks the encoding, recodes every
 // text (marking where the interface's limits cut it), folds very long string
-// segments, applies long names, display parameters, value labels and missing
-// values, and rewrites the set texts.
+// segments, applies long names, display parameters, value labels (within their
+// budget) and missing values, and rewrites the set texts.
 #include "platform/spssio/SavLongStrings.h"
 #include "platform/spssio/SavNameIndex.h"
 #include "platform/spssio/SavRaw.h"
 #include "platform/spssio/SavSets.h"
 #include "platform/spssio/SavText.h"
+#include "platform/spssio/SavValueLabels.h"
 #include "platform/spssio/spssio.h"
 
+#include <array>
 #include <atomic>
 #include <cfloat>
 #include <cmath>
@@ -20,26 +22,10 @@ namespace qs::spssio {
 
 namespace {
 
-constexpr std::size_t kMaxValueLabels = 2'000'000;
-constexpr std::size_t kScanLimit = 16;
 // The interface's limit of a variable label in bytes of the file's encoding
 // (SPSS_MAX_VARLABEL counts the terminating zero).
 constexpr std::size_t kMaxVarLabel = SPSS_MAX_VARLABEL - 1;
 constexpr std::string_view kProductLeads[] = {"@(#) SPSS DATA FILE ", "@(#) "};
-
-// Numeric labels are told apart by their value's bits, string labels by their text.
-std::string valueKey(const SavValueLabel& label)
-{
-    if (!label.text.empty())
-        return std::string(label.text);
-    return std::string(reinterpret_cast<const char*>(&label.number), sizeof label.number);
-}
-
-bool sameValue(const SavValueLabel& a, const SavValueLabel& b)
-{
-    return a.text == b.text &&
-           std::memcmp(&a.number, &b.number, sizeof a.number) == 0;
-}
 
 std::string chooseEncoding(const RawDictionary& raw)
 {
@@ -108,17 +94,26 @@ int fixFormat(int format, int width)
 class Builder {
 public:
     Builder(RawDictionary& raw, const SavInput& in, SavDictionary& dict)
-        : m_raw(raw), m_in(in), m_dict(dict), m_recode(chooseEncoding(raw))
+        : m_raw(raw), m_in(in), m_dict(dict), m_recode(chooseEncoding(raw)),
+          m_labels(dict, valueLabelBudget(in.position()))
     {
     }
 
     int run();
 
 private:
+    // A set's labels as one kind of variable gets them: folded, recoded, charged.
+    struct SetLabels {
+        bool ready = false;
+        std::vector<SavValueLabel> labels;
+        std::uint64_t charge = 0;
+    };
+
     void buildVariables();
     void applyDisplayParams();
-    bool applyValueLabels();
-    void addLabel(int var, SavValueLabel label);
+    void applyValueLabels();
+    void prepareLabels(SetLabels& out, std::span<const RawLabel> labels,
+                       const std::vector<std::string_view>& recoded, int width);
     std::string stringValue(const std::array<char, 8>& bytes, int width)
     {
         return m_recode(cutToWidth(std::string_view(bytes.data(), bytes.size()), width));
@@ -130,8 +125,7 @@ private:
     Recoder m_recode;
     std::vector<int> m_varOfSlot;   // folded variable starting at a slot, else -1
     std::vector<int> m_firstRecord; // raw variable index of each folded variable
-    // value → position, for the few variables with many labels
-    std::unordered_map<int, std::unordered_map<std::string, std::size_t>> m_labelKeys;
+    LabelTable m_labels;
 };
 
 void Builder::buildVariables()
@@ -241,41 +235,41 @@ void Builder::applyDisplayParams()
     }
 }
 
-void Builder::addLabel(int var, SavValueLabel label)
+void Builder::prepareLabels(SetLabels& out, std::span<const RawLabel> labels,
+                            const std::vector<std::string_view>& recoded, int width)
 {
-    // Most variables have a handful of labels: a scan beats a map per variable.
-    auto& labels = m_dict.variables[static_cast<std::size_t>(var)].valueLabels;
-    if (labels.size() < kScanLimit) {
-        for (std::size_t i = 0; i < labels.size(); ++i)
-            if (sameValue(labels[i], label)) {
-                labels[i] = std::move(label); // a value labelled twice keeps its last label
-                return;
-            }
-    } else {
-        auto& keys = m_labelKeys[var];
-        if (keys.empty())
-            for (std::size_t i = 0; i < labels.size(); ++i)
-                keys.emplace(valueKey(labels[i]), i);
-        const auto [it, added] = keys.emplace(valueKey(label), labels.size());
-        if (!added) {
-            labels[it->second] = std::move(label);
-            return;
+    out.labels.clear();
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        const RawLabel& raw = labels[k];
+        SavValueLabel label;
+        label.label = recoded[k];
+        if (width == 0) {
+            label.number = m_in.decode64(reinterpret_cast<const std::uint8_t*>(raw.value.data()));
+        } else {
+            const std::string_view value(raw.value.data(), raw.value.size());
+            label.text = trimBlanksView(
+                m_recode.kept(m_dict.texts.Copy(cutToWidth(value, width)), m_dict.texts));
         }
+        out.labels.push_back(label);
     }
-    labels.push_back(m_dict.texts, label);
+    foldDuplicateValues(out.labels);
+    out.charge = labelCharge(out.labels);
+    out.ready = true;
 }
 
-bool Builder::applyValueLabels()
+void Builder::applyValueLabels()
 {
-    // A label set applies once per variable, and all sets together may not
-    // multiply into more labels than any real dictionary holds.
-    std::size_t budget = kMaxValueLabels;
+    // A label set applies once per variable. Its labels are recoded, folded and charged
+    // once for all the variables of a kind (numeric, or strings of one width) it names.
     std::vector<int> appliedBy(m_dict.variables.size(), -1);
-    std::vector<std::string_view> recoded; // the set's labels, recoded once for all its variables
+    std::vector<std::string_view> recoded;
+    std::array<SetLabels, 9> prepared; // [0] numeric, [w] strings of width w
     int setIndex = 0;
     for (const RawLabelSet& set : m_raw.labelSets) {
         ++setIndex;
         recoded.clear();
+        for (SetLabels& kind : prepared)
+            kind.ready = false;
         const std::span<const RawLabel> labels(m_raw.labels.data() + set.firstLabel,
                                                set.labelCount);
         const std::span<const std::int32_t> slots(m_raw.labelSlots.data() + set.firstSlot,
@@ -287,37 +281,18 @@ bool Builder::applyValueLabels()
             if (var < 0 || appliedBy[static_cast<std::size_t>(var)] == setIndex)
                 continue;
             appliedBy[static_cast<std::size_t>(var)] = setIndex;
-            if (labels.size() > budget)
-                return false;
-            budget -= labels.size();
-            SavVariable& v = m_dict.variables[static_cast<std::size_t>(var)];
-            if (v.width > 8)
+            const int width = m_dict.variables[static_cast<std::size_t>(var)].width;
+            if (width > 8)
                 continue;
-            // Geometric growth: a variable may be named by very many small sets.
-            const std::size_t needed = v.valueLabels.size() + labels.size();
-            if (v.valueLabels.capacity() < needed)
-                v.valueLabels.reserve(m_dict.texts,
-                                      std::max(needed, 2 * v.valueLabels.capacity()));
             if (recoded.empty())
                 for (const RawLabel& raw : labels)
                     recoded.push_back(trimLabelView(m_recode.kept(raw.label, m_dict.texts)));
-            for (std::size_t k = 0; k < labels.size(); ++k) {
-                const RawLabel& raw = labels[k];
-                SavValueLabel label;
-                label.label = recoded[k];
-                if (v.width == 0) {
-                    const auto* bytes = reinterpret_cast<const std::uint8_t*>(raw.value.data());
-                    label.number = m_in.decode64(bytes);
-                } else {
-                    const std::string_view value(raw.value.data(), raw.value.size());
-                    label.text = trimBlanksView(
-                        m_recode.kept(m_dict.texts.Copy(cutToWidth(value, v.width)), m_dict.texts));
-                }
-                addLabel(var, label);
-            }
+            SetLabels& kind = prepared[static_cast<std::size_t>(width)];
+            if (!kind.ready)
+                prepareLabels(kind, labels, recoded, width);
+            m_labels.addAll(var, kind.labels, kind.charge);
         }
     }
-    return true;
 }
 
 int Builder::run()
@@ -355,10 +330,11 @@ int Builder::run()
 
     buildVariables();
     applyDisplayParams();
-    if (!applyValueLabels())
-        return SPSS_NO_MEMORY;
+    applyValueLabels();
     applyLongStringLabels(m_raw.longLabels, m_in, m_recode, d,
-                          [this](int var, SavValueLabel label) { addLabel(var, std::move(label)); });
+                          [this](int var, SavValueLabel label) { m_labels.add(var, label); });
+    d.valueLabelBudget = m_labels.budget();
+    d.droppedValueLabels = m_labels.dropped();
     applyLongStringMissing(m_raw.longMissing, m_in, m_recode, d);
     if (m_raw.weightSlot > 0 && m_raw.weightSlot <= m_raw.slotCount) {
         const int var = m_varOfSlot[static_cast<std::size_t>(m_raw.weightSlot - 1)];

@@ -75,6 +75,10 @@ struct SavDictionary {
     std::vector<std::string> documents;
     std::string variableSets; // definition texts, one set per line
     std::string mrSets;
+    // What the value labels of this file may cost (see SavValueLabels.h) and how
+    // many labels were left out to keep within it; 0 for any ordinary file.
+    std::uint64_t valueLabelBudget = 0;
+    std::uint64_t droppedValueLabels = 0;
 
     // Index of the variable with that name (ASCII case ignored), or -1.
     int find(std::string_view name) const;

@@ -96,8 +96,8 @@ void applyLongStringLabels(const std::string& payload, const SavInput& in, Recod
             if (var < 0 || dict.variables[static_cast<std::size_t>(var)].width == 0)
                 continue;
             SavValueLabel vl;
-            const int width = dict.variables[static_cast<std::size_t>(var)].width;
-            vl.text = trimBlanksView(dict.texts.Copy(recode(cutToWidth(value, width))));
+            const int variableWidth = dict.variables[static_cast<std::size_t>(var)].width;
+            vl.text = trimBlanksView(dict.texts.Copy(recode(cutToWidth(value, variableWidth))));
             vl.label = trimLabelView(dict.texts.Copy(recode(label)));
             add(var, std::move(vl));
         }

@@ -6,7 +6,9 @@
 #include "platform/spssio/SavText.h"
 #include "platform/spssio/spssioHandles.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -255,6 +257,18 @@ int spssGetFileEncoding(int handle, char* encoding)
         if (!encoding)
             return SPSS_INVALID_HANDLE;
         copyText(d.encoding, encoding, SPSS_ENCODING_BUFFER_SIZE);
+        return SPSS_OK;
+    });
+}
+
+int spssGetValueLabelBudget(int handle, long* budgetBytes, long* droppedLabels)
+{
+    return withFile(handle, [&](const SavDictionary& d) {
+        if (!budgetBytes || !droppedLabels)
+            return SPSS_INVALID_HANDLE;
+        constexpr auto most = static_cast<std::uint64_t>(LONG_MAX);
+        *budgetBytes = static_cast<long>(std::min(d.valueLabelBudget, most));
+        *droppedLabels = static_cast<long>(std::min(d.droppedValueLabels, most));
         return SPSS_OK;
     });
 }

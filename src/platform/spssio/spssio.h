@@ -270,6 +270,13 @@ int spssFreeVariableSets(char* varSets);
 int spssGetMultRespDefs(int handle, char** mrespDefs);
 int spssFreeMultRespDefs(char* mrespDefs);
 
+/* ---- Our reader's own (the library has no such call) ----------------------- */
+/* The reader keeps the value labels of a file within a budget of bytes that grows
+ * with the dictionary (platform/spssio/SavValueLabels.h) and leaves out the labels
+ * past it. budgetBytes: this file's budget; droppedLabels: how many labels it left
+ * out, 0 for any ordinary file. */
+int spssGetValueLabelBudget(int handle, long* budgetBytes, long* droppedLabels);
+
 #ifdef __cplusplus
 }
 #endif

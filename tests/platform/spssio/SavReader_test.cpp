@@ -4,6 +4,7 @@
 #include "platform/spssio/SavBuilder.h"
 #include "platform/spssio/SavDictionary.h"
 #include "platform/spssio/SavNameIndex.h"
+#include "platform/spssio/SavValueLabels.h"
 #include "platform/spssio/spssio.h"
 #include "support/CollidingNames.h"
 #include "support/TempDir.h"
@@ -191,8 +192,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 // A label set listed for the same variable many times applies once; sets that
-// would multiply into millions of labels are refused instead of filling memory;
-// many small sets for one variable all apply.
+// would multiply into millions of labels give them to the variables the budget
+// covers, whole, and the rest keep no labels but are there; many small sets for one
+// variable all apply.
 TEST(SavReader, ValueLabelSetsAreBounded)
 {
     SavBuilder once;
@@ -201,6 +203,7 @@ TEST(SavReader, ValueLabelSetsAreBounded)
     SavDictionary d;
     ASSERT_EQ(read(once.bytes(), d), SPSS_OK);
     EXPECT_EQ(d.variables.at(0).valueLabels.size(), 1u);
+    EXPECT_EQ(d.droppedValueLabels, 0u);
 
     SavBuilder many;
     many.header();
@@ -213,7 +216,18 @@ TEST(SavReader, ValueLabelSetsAreBounded)
     for (int i = 0; i < 1000; ++i)
         labels.emplace_back(many.number(i), "l");
     many.valueLabels(labels, slots).end();
-    EXPECT_EQ(read(many.bytes(), d), SPSS_NO_MEMORY);
+    ASSERT_EQ(read(many.bytes(), d), SPSS_OK);
+    ASSERT_EQ(d.variables.size(), 2100u);
+    EXPECT_EQ(d.valueLabelBudget, valueLabelBudget(many.size()));
+    std::size_t labelled = 0;
+    for (const SavVariable& v : d.variables) {
+        EXPECT_TRUE(v.valueLabels.empty() || v.valueLabels.size() == 1000) << v.name;
+        labelled += v.valueLabels.empty() ? 0 : 1;
+    }
+    EXPECT_GT(labelled, 0u);
+    EXPECT_LT(labelled, 2100u);
+    EXPECT_EQ(d.droppedValueLabels, (2100 - labelled) * 1000);
+    EXPECT_LE(labelled * 1000 * (kLabelCharge + 1), d.valueLabelBudget);
 
     SavBuilder small;
     small.header().numeric("X");
@@ -222,6 +236,70 @@ TEST(SavReader, ValueLabelSetsAreBounded)
     ASSERT_EQ(read(small.end().bytes(), d), SPSS_OK);
     EXPECT_EQ(d.variables.at(0).valueLabels.size(), 20000u);
 }
+
+// A value labelled twice, within a set or by two sets, keeps its first place and
+// takes the last label; string values that are equal once cut to the width count as one.
+using Labels = std::vector<std::pair<std::string, std::string>>; // value text or number, label
+
+struct FoldCase {
+    const char* name;
+    int width; // 0 numeric
+    std::vector<Labels> sets;
+    Labels expected;
+};
+
+class LabelFolding : public ::testing::TestWithParam<FoldCase> {};
+
+TEST_P(LabelFolding, KeepsFirstPlaceAndLastLabel)
+{
+    const FoldCase& c = GetParam();
+    SavBuilder b;
+    b.header();
+    if (c.width == 0)
+        b.numeric("X");
+    else
+        b.string("X", c.width);
+    for (const Labels& set : c.sets) {
+        Labels labels;
+        for (const auto& [value, label] : set)
+            labels.emplace_back(c.width == 0 ? b.number(std::stod(value)) : value, label);
+        b.valueLabels(labels, {1});
+    }
+    SavDictionary d;
+    ASSERT_EQ(read(b.end().bytes(), d), SPSS_OK);
+    Labels got;
+    for (const SavValueLabel& label : d.variables.at(0).valueLabels)
+        got.emplace_back(c.width == 0 ? std::to_string(int(label.number)) : std::string(label.text),
+                         std::string(label.label));
+    EXPECT_EQ(got, c.expected);
+}
+
+// Labels of the values from .. to - 1, each the prefix and its value.
+Labels numbered(int from, int to, const std::string& prefix)
+{
+    Labels labels;
+    for (int k = from; k < to; ++k)
+        labels.emplace_back(std::to_string(k), prefix + std::to_string(k));
+    return labels;
+}
+
+Labels joined(Labels a, const Labels& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, LabelFolding,
+    ::testing::Values(
+        FoldCase{"InOneSet", 0, {{{"1", "a"}, {"2", "b"}, {"1", "c"}}}, {{"1", "c"}, {"2", "b"}}},
+        FoldCase{"InOneLargeSet", 0, {joined(numbered(0, 30, "x"), numbered(10, 40, "y"))},
+                 joined(numbered(0, 10, "x"), numbered(10, 40, "y"))},
+        FoldCase{"AcrossLargeSets", 0, {numbered(0, 20, "x"), numbered(5, 25, "y")},
+                 joined(numbered(0, 5, "x"), numbered(5, 25, "y"))},
+        FoldCase{"StringsCutToWidth", 2, {{{"ab1", "a"}, {"ab2", "b"}, {"c", "c"}}},
+                 {{"ab", "b"}, {"c", "c"}}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // One label set naming several variables gives each of them the same labels.
 TEST(SavReader, SharedLabelSetAppliesToEachVariable)
