@@ -1,0 +1,63 @@
+// The statistics engine's application object as the editor drives it: running command
+// text, and the few document operations the editor needs. One interface, several
+// implementations: a local-socket client of quillstone-engine (Linux), the engine's
+// automation server (Windows), and a recording double for tests.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace qs::automation {
+
+// A failed call: the engine's own error text, or what went wrong on the way to it.
+class EAutomationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text of the error that says no engine is running ("active object" not found).
+inline constexpr const char* kOperationUnavailable = "Operation unavailable";
+
+// One document window of the engine.
+class ISpssDocument {
+public:
+    virtual ~ISpssDocument() = default;
+    virtual void SetVisible(bool visible) = 0;           // "Visible" (property put)
+    virtual void SetWindowState(std::int32_t state) = 0; // "WindowState" (property put)
+    virtual std::string GetBannerText() = 0;             // the title of its window
+    virtual std::string GetDocumentPath() = 0;           // empty when never saved
+    virtual void SaveAs(const std::string& path) = 0;
+};
+
+// The engine's collection of documents.
+class ISpssDocuments {
+public:
+    virtual ~ISpssDocuments() = default;
+    // The data document; the editor always asks for index 0.
+    virtual std::unique_ptr<ISpssDocument> GetDataDoc(std::int32_t index) = 0;
+};
+
+// The engine's application object.
+class ISpssApp {
+public:
+    virtual ~ISpssApp() = default;
+    // Runs the text; with wait set, returns once the engine has run it (or at least read
+    // any file it includes).
+    virtual void ExecuteCommands(const std::string& commands, bool wait) = 0;
+    virtual std::unique_ptr<ISpssDocuments> Documents() = 0;
+    // The two further documents, of kinds 1 and 2.
+    virtual std::unique_ptr<ISpssDocument> GetOutputDoc() = 0;  // kind 1
+    virtual std::unique_ptr<ISpssDocument> GetDesignerDoc() = 0; // kind 2
+};
+
+// The engine that runs now; raises EAutomationError(kOperationUnavailable) when none does.
+std::unique_ptr<ISpssApp> GetActiveSpssApp();
+// The creator class of the automation server: starts a new engine and connects to it.
+class CoSPSSApplication {
+public:
+    static std::unique_ptr<ISpssApp> Create();
+};
+
+} // namespace qs::automation
