@@ -359,7 +359,11 @@ void TSyntaxEditor::mouseReleaseEvent(QMouseEvent* e) {
 
 void TSyntaxEditor::focusInEvent(QFocusEvent* e) {
     QsciScintilla::focusInEvent(e);
-    emit FocusEntered();
+    // Entering the editor counts; getting the focus back with the window, after a box or a
+    // menu, does not: the status a command has just written must stay.
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
+        emit FocusEntered();
+    }
 }
 
 void TSyntaxEditor::TrimLineIfLeft() {

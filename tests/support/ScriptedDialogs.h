@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace qs::test {
 
@@ -19,10 +20,11 @@ public:
     QStringList startFolders;
     std::deque<QString> answers; // for the pickers in turn; an empty text (or none left) cancels
     std::deque<bool> replies;    // for the questions in turn; none left answers No / Cancel
+    std::function<void()> whileShown; // runs while any message or question "is shown"
 
-    void ShowMessage(QWidget*, const QString& text) override { messages << "message: " + text; }
-    void Warning(QWidget*, const QString& text) override { messages << "warning: " + text; }
-    void Error(QWidget*, const QString& text) override { messages << "error: " + text; }
+    void ShowMessage(QWidget*, const QString& text) override { Show("message: " + text); }
+    void Warning(QWidget*, const QString& text) override { Show("warning: " + text); }
+    void Error(QWidget*, const QString& text) override { Show("error: " + text); }
     bool Confirm(QWidget*, const QString& text) override { return Reply("confirm: " + text); }
     bool WarningYesNo(QWidget*, const QString& text) override {
         return Reply("warning: " + text);
@@ -47,8 +49,14 @@ public:
     }
 
 private:
-    bool Reply(const QString& message) {
+    void Show(const QString& message) {
         messages << message;
+        if (whileShown) {
+            whileShown();
+        }
+    }
+    bool Reply(const QString& message) {
+        Show(message);
         if (replies.empty()) {
             return false;
         }

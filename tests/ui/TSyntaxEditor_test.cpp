@@ -141,6 +141,22 @@ TEST(SyntaxEditor, WordsEndWhereTheHighlightersWordCharactersEnd) {
     }
 }
 
+TEST(SyntaxEditor, OnlyEnteringTheEditorCountsNotTheWindowComingBack) {
+    TSyntaxEditor editor;
+    int entered = 0;
+    QObject::connect(&editor, &TSyntaxEditor::FocusEntered, [&] { ++entered; });
+    const std::pair<Qt::FocusReason, int> rows[] = {{Qt::MouseFocusReason, 1},
+                                                    {Qt::TabFocusReason, 1},
+                                                    {Qt::ActiveWindowFocusReason, 0},
+                                                    {Qt::PopupFocusReason, 0}};
+    for (const auto& [reason, counts] : rows) {
+        entered = 0;
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&editor, &in);
+        EXPECT_EQ(entered, counts) << reason;
+    }
+}
+
 TEST(SyntaxEditor, BookmarksAreSetToggledAndReached) {
     TSyntaxEditor editor;
     editor.LoadText("line0\r\nline1\r\nline2\r\n");

@@ -239,24 +239,27 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
         HandleTreeDrag(event)) {
         return true;
     }
-    // A dialog or message box of ours closing hands the focus back: that activation
-    // refreshes, unless the refresh itself showed the box.
-    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {
+    // A dialog or message box of ours closing hands the focus back to the window: the
+    // refresh runs right then, inside the command that showed the box, so that what the
+    // command does next (a status text, a queued data file) comes after it and stays.
+    // A box that a refresh itself shows starts no new refresh.
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
+        m_shownOnce && !m_refreshing && isVisible()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->isWindow() && (qobject_cast<QDialog*>(widget) != nullptr) && !m_refreshing) {
-            m_ownWindowClosed = true;
+        if (widget->isWindow() && qobject_cast<QDialog*>(widget) != nullptr) {
+            RunCommand([this] { RefreshDataFileObjects(); });
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TFMain::FormActivate() {
-    const bool first = !m_shownOnce;
-    m_shownOnce = true;
-    if (!first && !m_ownWindowClosed) {
+    // Only the first showing refreshes here; our own boxes refresh as they close, and
+    // coming back from another program is no reason to ask the engine.
+    if (m_shownOnce) {
         return;
     }
-    m_ownWindowClosed = false;
+    m_shownOnce = true;
     RefreshDataFileObjects();
 }
 

@@ -166,9 +166,7 @@ private:
     bool m_clipboardHasText = false;
     TextEncoding m_encoding = TextEncoding::Utf8;
     FileStamp m_diskStamp; // the document's file as this window last read or wrote it
-    // Activation refresh: only when one of our own windows handed the focus back, and
-    // never for a window that a refresh itself showed.
-    bool m_ownWindowClosed = false;
+    // Refresh on our own boxes closing, never for a box that a refresh itself showed.
     bool m_refreshing = false;
     bool m_shownOnce = false;
 };

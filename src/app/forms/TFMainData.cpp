@@ -55,13 +55,22 @@ void TFMain::RefreshDataFileObjects() {
         explicit Guard(bool& f) : flag(f) { flag = true; }
         ~Guard() { flag = false; }
     } guard(m_refreshing);
-    const std::string path = m_appObject->GetActiveDataFilePath();
-    m_appObject->DataFileName = path;
-    if (!path.empty()) {
-        LoadObjectTree(path);
+    try {
+        const std::string path = m_appObject->GetActiveDataFilePath();
+        m_appObject->DataFileName = path;
+        if (!path.empty()) {
+            LoadObjectTree(path);
+        }
+        SetStatus("Datafile opened", 0);
+        SetStatus(DisplayPath(path), 1);
+    } catch (const ui::EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        // Reported while the guard still stands, so that closing the box starts no new
+        // refresh; the command that asked for the refresh ends here, quietly.
+        ui::Dialogs().Error(this, QString::fromUtf8(e.what()));
+        throw ui::EAbort();
     }
-    SetStatus("Datafile opened", 0);
-    SetStatus(DisplayPath(path), 1);
 }
 
 void TFMain::actRefreshDatafileExecute() {

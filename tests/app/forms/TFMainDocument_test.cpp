@@ -381,42 +381,45 @@ TEST_F(MainWindowDocument, RefreshWithoutAPathKeepsTheTreeAndEmptiesThePanel) {
     EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
 }
 
-TEST_F(MainWindowDocument, ActivationRefreshesOnlyAfterOurOwnWindowsAndEndsChains) {
+TEST_F(MainWindowDocument, OurBoxesRefreshAsTheyCloseAndABoxOfARefreshStartsNoChain) {
     auto w = Make();
     int refreshes = 0;
-    QDialog* shownByRefresh = nullptr;
     appObject->activePath = [&] {
         ++refreshes;
-        if (shownByRefresh != nullptr) { // a refresh that reports a problem in a box
-            shownByRefresh->show();
-            shownByRefresh->hide();
-        }
         return std::string();
     };
     w->show();
     QApplication::setActiveWindow(w.get());
     EXPECT_EQ(refreshes, 1); // the first showing
-
-    QDialog dialog(w.get());
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    dialog.hide();
+    QApplication::setActiveWindow(nullptr); // another program, and back
     QApplication::setActiveWindow(w.get());
-    EXPECT_EQ(refreshes, 2); // a dialog of ours handed the focus back
+    EXPECT_EQ(refreshes, 1);
 
-    QApplication::setActiveWindow(nullptr); // another application, and back
-    QApplication::setActiveWindow(w.get());
+    // A command's box closes, then the command writes its status: the refresh came
+    // between the two, and no later activation undoes the status.
+    QDialog box(w.get());
+    box.show();
+    box.hide();
     EXPECT_EQ(refreshes, 2);
+    w->SetStatus("Text not found", 0);
+    QApplication::setActiveWindow(&box);
+    QApplication::setActiveWindow(w.get());
+    EXPECT_EQ(w->Status(0), "Text not found");
 
+    // A failing refresh reports in a box; that box closing asks the engine no more.
     QDialog report(w.get());
-    shownByRefresh = &report;
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    dialog.hide();
-    QApplication::setActiveWindow(w.get()); // refreshes, and the refresh shows a box
-    QApplication::setActiveWindow(&report);
-    QApplication::setActiveWindow(w.get()); // that box closing starts no new refresh
+    dialogs.whileShown = [&] {
+        report.show();
+        report.hide();
+    };
+    appObject->activePath = [&]() -> std::string {
+        ++refreshes;
+        throw std::runtime_error("broken data file");
+    };
+    box.show();
+    box.hide();
     EXPECT_EQ(refreshes, 3);
+    EXPECT_EQ(dialogs.messages, QStringList{"error: broken data file"});
 }
 
 TEST_F(MainWindowDocument, NewAndOpenStartAnotherProcess) {
