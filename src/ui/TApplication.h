@@ -2,17 +2,14 @@
 // a command is caught and shown, and where a silent abort ends a command quietly.
 #pragma once
 
-#include <QApplication>
+#include "spss/EAbort.h"
 
-#include <stdexcept>
+#include <QApplication>
 
 namespace qs::ui {
 
 // Ends the current user command without any message.
-class EAbort : public std::exception {
-public:
-    const char* what() const noexcept override { return "Operation aborted"; }
-};
+using EAbort = qs::EAbort;
 
 class TApplication : public QApplication {
 public:

@@ -1,0 +1,78 @@
+#include "spss/SPSSConnection.h"
+
+#include "app/startup.h"
+#include "platform/registry/Registry.h"
+#include "spss/EAbort.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sys/stat.h>
+
+namespace qs {
+
+std::string GetRegisteredSpssVersion(std::shared_ptr<RegistryBackend> backend) {
+    std::vector<std::string> versions;
+    ListSpssVersions(versions, backend);
+    TRegistry reg(std::move(backend));
+    reg.SetRootKey(RootKey::CurrentUser);
+    std::string registered;
+    for (const std::string& version : versions) {
+        if (reg.OpenKey(std::string(kSpssVersionsKey) + "\\" + version + "\\Setup", true) &&
+            reg.ReadString("CurrentlyRegistered") == "1") {
+            registered = version; // the last match wins
+        }
+    }
+    return registered;
+}
+
+ActiveDataFileHooks DefaultActiveDataFileHooks(std::function<void(const std::string&)> show) {
+    ActiveDataFileHooks hooks;
+    hooks.connect = [] { return automation::GetActiveSpssApp(); };
+    hooks.registeredVersion = [] { return GetRegisteredSpssVersion(DefaultRegistryBackend()); };
+    hooks.showMessage = std::move(show);
+    hooks.clearAttributes = [](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) {
+            ::chmod(path.c_str(), st.st_mode | S_IWUSR);
+        }
+    };
+    return hooks;
+}
+
+void GetActiveDataFilePath(std::string& path, const ActiveDataFileHooks& hooks) {
+    std::unique_ptr<automation::ISpssApp> app;
+    try {
+        app = hooks.connect();
+    } catch (const automation::EAutomationError& e) {
+        std::string text = e.what();
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (text == "OPERATION UNAVAILABLE") {
+            throw EAbort(); // no engine runs: nothing to ask
+        }
+        if (hooks.registeredVersion() != "9.0") {
+            throw EAbort();
+        }
+        return; // that version's server refuses the connection; the caller goes on
+    }
+    try {
+        const std::unique_ptr<automation::ISpssDocuments> documents = app->Documents();
+        const std::unique_ptr<automation::ISpssDocument> document = documents->GetDataDoc(0);
+        path = document->GetDocumentPath().empty() ? "Untitled" : document->GetDocumentPath();
+        // An empty path (the document forgot its file between the two asks) has nothing
+        // to save to.
+        if (!path.empty() && path != "Untitled") {
+            hooks.clearAttributes(path);
+            document->SaveAs(path);
+        }
+        if (path.empty()) {
+            hooks.showMessage(kNoDataFileMessage);
+        }
+    } catch (const automation::EAutomationError& e) {
+        std::string message = kSystemErrorMessage;
+        message.replace(message.find("%s"), 2, e.what());
+        hooks.showMessage(message);
+    }
+}
+
+} // namespace qs
