@@ -12,7 +12,8 @@ public:
         : m_state(std::move(state)), m_kind(kind) {}
 
     void SetVisible(bool visible) override {
-        m_state->Record("SetVisible", std::string("SetVisible(") + (visible ? "true" : "false") + ")");
+        m_state->Record("SetVisible",
+                        std::string("SetVisible(") + (visible ? "true" : "false") + ")");
     }
     void SetWindowState(std::int32_t state) override {
         m_state->Record("SetWindowState", "SetWindowState(" + std::to_string(state) + ")");

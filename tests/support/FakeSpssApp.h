@@ -17,8 +17,8 @@ namespace qs::test {
 // which may be called from the job worker and the UI thread alike.
 class FakeSpssState {
 public:
-    std::string documentPath;                     // what GetDocumentPath returns
-    std::map<std::int32_t, std::string> banners;  // GetBannerText per document kind
+    std::string documentPath;                    // what GetDocumentPath returns
+    std::map<std::int32_t, std::string> banners; // GetBannerText per document kind
 
     // From now on `call` (e.g. "SaveAs") is logged and then raises `error`.
     void FailCall(const std::string& call, const std::string& error);

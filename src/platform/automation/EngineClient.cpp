@@ -24,7 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Errno(int err) { return std::strerror(err); }
+std::string Errno(int err) {
+    return std::strerror(err);
+}
 
 // Nothing listens: the socket file is missing or nobody accepts on it.
 class ENobodyListens : public std::exception {};
@@ -36,7 +38,7 @@ std::string CheckPrivateFolder(const std::string& dir, bool create) {
     if (create && ::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
         return "cannot create " + dir + ": " + Errno(errno);
     }
-    struct stat st{};
+    struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0) {
         return errno == ENOENT ? std::string() : dir + ": " + Errno(errno);
     }
@@ -81,7 +83,8 @@ public:
             throw EAutomationError("quillstone-engine sent a malformed reply: " + error);
         }
         if (JsonBool(*reply, "ok") != true) {
-            throw EAutomationError(JsonString(*reply, "error").value_or("quillstone-engine failed"));
+            throw EAutomationError(
+                JsonString(*reply, "error").value_or("quillstone-engine failed"));
         }
         return *reply;
     }
@@ -117,12 +120,11 @@ private:
                 Broken("the reply is too long");
             }
             if (deadline) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    *deadline - Clock::now());
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
                 pollfd p{m_fd, POLLIN, 0};
-                const int ready = left.count() > 0
-                                      ? ::poll(&p, 1, static_cast<int>(left.count()))
-                                      : 0;
+                const int ready =
+                    left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
                 if (ready < 0 && errno == EINTR) {
                     continue;
                 }
@@ -249,8 +251,7 @@ std::unique_ptr<ISpssApp> TryConnect(const std::string& socketPath,
     }
     auto connection = std::make_shared<Connection>(fd);
     int rc;
-    while ((rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) !=
-               0 &&
+    while ((rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
            errno == EINTR) {
     }
     if (rc != 0) {
@@ -267,8 +268,7 @@ std::unique_ptr<ISpssApp> TryConnect(const std::string& socketPath,
         throw EAutomationError("the process listening on " + socketPath +
                                " belongs to another user");
     }
-    const JsonObject hello =
-        connection->Call({{"op", "hello"}, {"v", kProtocolVersion}}, deadline);
+    const JsonObject hello = connection->Call({{"op", "hello"}, {"v", kProtocolVersion}}, deadline);
     if (JsonInt(hello, "v") != kProtocolVersion) {
         throw EAutomationError("quillstone-engine speaks another protocol version");
     }
@@ -309,9 +309,8 @@ std::unique_ptr<ISpssApp> ConnectEngine(const std::string& socketPath) {
 
 std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch) {
     const std::filesystem::path folder =
-        launch.programFolder.empty()
-            ? std::filesystem::path(ProgramFilePath()).parent_path()
-            : launch.programFolder;
+        launch.programFolder.empty() ? std::filesystem::path(ProgramFilePath()).parent_path()
+                                     : launch.programFolder;
     const std::string program = (folder / kEngineProgramName).string();
     if (::access(program.c_str(), X_OK) != 0) {
         throw EAutomationError(std::string(kEngineProgramName) + " was not found at " + program);

@@ -144,7 +144,7 @@ struct RoundTripRow {
     std::function<std::string(ISpssApp&)> call;
     std::string request; // the line the server must receive
     std::string reply;
-    std::string result;  // what the call returns
+    std::string result; // what the call returns
 };
 
 class EngineClientRoundTrip : public EngineClientTest,
@@ -179,8 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                          a.Documents()->GetDataDoc(0)->SaveAs("/d/a \"b\".sav");
                          return std::string();
                      },
-                     R"({"kind":0,"op":"save_as","path":"/d/a \"b\".sav"})", R"({"ok":true})",
-                     ""},
+                     R"({"kind":0,"op":"save_as","path":"/d/a \"b\".sav"})", R"({"ok":true})", ""},
         RoundTripRow{"OutputVisible",
                      [](ISpssApp& a) {
                          a.GetOutputDoc()->SetVisible(false);
@@ -193,8 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                          return std::string();
                      },
                      R"({"kind":2,"op":"set_window_state","state":3})", R"({"ok":true})", ""},
-        RoundTripRow{"OutputBanner",
-                     [](ISpssApp& a) { return a.GetOutputDoc()->GetBannerText(); },
+        RoundTripRow{"OutputBanner", [](ISpssApp& a) { return a.GetOutputDoc()->GetBannerText(); },
                      R"({"kind":1,"op":"banner_text"})", R"({"ok":true,"value":"Output1"})",
                      "Output1"}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -259,7 +257,9 @@ TEST_F(EngineClientTest, FallbackFolderIsPerUser) {
 }
 
 TEST_F(EngineClientTest, CreateNamesTheMissingProgram) {
-    EXPECT_EQ(ErrorOf([] { CreateEngine({"/nonexistent/bin", std::chrono::seconds(1)}); }),
+    EXPECT_EQ(ErrorOf([] {
+                  CreateEngine({"/nonexistent/bin", std::chrono::seconds(1)});
+              }),
               "quillstone-engine was not found at /nonexistent/bin/quillstone-engine");
 }
 
@@ -267,7 +267,9 @@ TEST_F(EngineClientTest, CreateGivesUpOnAnEngineThatNeverListens) {
     test::TempDir bin;
     test::WriteFileBytes(bin / "quillstone-engine", "#!/bin/sh\nexec sleep 2\n");
     ::chmod((bin / "quillstone-engine").c_str(), 0700);
-    EXPECT_EQ(ErrorOf([&] { CreateEngine({bin.path(), std::chrono::milliseconds(300)}); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  CreateEngine({bin.path(), std::chrono::milliseconds(300)});
+              }),
               "quillstone-engine did not answer within 0.3 s");
 }
 
@@ -276,7 +278,9 @@ TEST_F(EngineClientTest, CreateGivesUpOnAnEngineThatNeverGreets) {
     test::WriteFileBytes(bin / "quillstone-engine", "#!/bin/sh\nexit 0\n");
     ::chmod((bin / "quillstone-engine").c_str(), 0700);
     ProtocolServer server(SocketPath(), {{"hello", "silent"}});
-    EXPECT_EQ(ErrorOf([&] { CreateEngine({bin.path(), std::chrono::milliseconds(300)}); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  CreateEngine({bin.path(), std::chrono::milliseconds(300)});
+              }),
               "quillstone-engine did not answer within 0.3 s");
 }
 

@@ -27,9 +27,8 @@ TEST(FakeSpssApp, LogsEveryCallInOrderAndAnswersFromItsSettings) {
     EXPECT_EQ(state->Log(),
               (std::vector<std::string>{"ExecuteCommands(GET FILE='x'., true)", "Documents()",
                                         "GetDataDoc(0)", "GetDocumentPath()", "SaveAs(/p)",
-                                        "GetOutputDoc()", "SetVisible(true)",
-                                        "SetWindowState(2)", "GetBannerText()",
-                                        "GetDesignerDoc()", "GetBannerText()"}));
+                                        "GetOutputDoc()", "SetVisible(true)", "SetWindowState(2)",
+                                        "GetBannerText()", "GetDesignerDoc()", "GetBannerText()"}));
 }
 
 TEST(FakeSpssApp, FailsTheNamedCallWithItsTextAfterLoggingIt) {

@@ -36,8 +36,8 @@ TEST(JsonLine, UnicodeEscapesBecomeUtf8) {
 }
 
 TEST(JsonLine, BadEscapesAreRefused) {
-    for (const char* bad : {"\\", "\\x", "\\u12", "\\u12g4", "\\ud83d", "\\ude00", "\\ud83dx",
-                            "raw\ttab"}) {
+    for (const char* bad :
+         {"\\", "\\x", "\\u12", "\\u12g4", "\\ud83d", "\\ude00", "\\ud83dx", "raw\ttab"}) {
         EXPECT_EQ(JsonUnescape(bad), std::nullopt) << bad;
     }
 }
@@ -68,8 +68,8 @@ TEST(JsonLine, DecodesSpacedObjectsAndTypedLookups) {
 TEST(JsonLine, RefusesWhatIsNotAFlatObject) {
     for (const char* bad :
          {"", "[]", "{", "{\"a\"}", "{\"a\":}", "{\"a\":1,}", "{\"a\":{}}", "{\"a\":null}",
-          "{\"a\":1.5}", "{\"a\":1e3}", "{\"a\":1}x", "{\"a\":1,\"a\":2}", "{a:1}",
-          "{\"a\":\"x", "{\"a\":99999999999999999999}", "{\"a\":truex}"}) {
+          "{\"a\":1.5}", "{\"a\":1e3}", "{\"a\":1}x", "{\"a\":1,\"a\":2}", "{a:1}", "{\"a\":\"x",
+          "{\"a\":99999999999999999999}", "{\"a\":truex}"}) {
         std::string error;
         EXPECT_EQ(DecodeJsonLine(bad, &error), std::nullopt) << bad;
         EXPECT_FALSE(error.empty()) << bad;
