@@ -1,0 +1,349 @@
+// Requests to quillstone-engine over the user's AF_UNIX socket, one line each way.
+#include "platform/automation/EngineClient.h"
+
+#include "platform/automation/JsonLine.h"
+#include "platform/shell/Shell.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace qs::automation {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Errno(int err) {
+    return std::strerror(err);
+}
+
+// Nothing listens: the socket file is missing or nobody accepts on it.
+class ENobodyListens : public std::exception {};
+// The engine accepted but did not reply before the caller's deadline.
+class ENoReplyInTime : public std::exception {};
+
+// Checks (and with `create`, makes) a folder only this user can enter.
+std::string CheckPrivateFolder(const std::string& dir, bool create) {
+    if (create && ::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "cannot create " + dir + ": " + Errno(errno);
+    }
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0) {
+        return errno == ENOENT ? std::string() : dir + ": " + Errno(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return dir + " is not a folder";
+    }
+    if (st.st_uid != ::getuid()) {
+        return dir + " belongs to another user";
+    }
+    if ((st.st_mode & 0777) != 0700) {
+        return dir + " is open to other users (mode is not 0700)";
+    }
+    return {};
+}
+
+// One connection; calls from documents and the application share it in order.
+class Connection {
+public:
+    explicit Connection(int fd) : m_fd(fd) {}
+    ~Connection() { Close(); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Sends `request` and returns the reply's fields; raises EAutomationError for an
+    // error reply or a broken connection. A deadline applies only to waiting for the reply.
+    JsonObject Call(const JsonObject& request, std::optional<Clock::time_point> deadline = {}) {
+        const std::string line = EncodeJsonLine(request) + '\n';
+        if (line.size() > kMaxLineBytes) {
+            throw EAutomationError("the request is larger than the engine accepts (" +
+                                   std::to_string(kMaxLineBytes / (1024 * 1024)) + " MiB)");
+        }
+        std::lock_guard lock(m_mutex);
+        if (m_fd < 0) {
+            throw EAutomationError("the connection to quillstone-engine is closed");
+        }
+        Send(line);
+        const std::string replyLine = ReadLine(deadline);
+        std::string error;
+        auto reply = DecodeJsonLine(replyLine, &error);
+        if (!reply) {
+            Close();
+            throw EAutomationError("quillstone-engine sent a malformed reply: " + error);
+        }
+        if (JsonBool(*reply, "ok") != true) {
+            throw EAutomationError(
+                JsonString(*reply, "error").value_or("quillstone-engine failed"));
+        }
+        return *reply;
+    }
+
+private:
+    [[noreturn]] void Broken(const std::string& why) {
+        Close();
+        throw EAutomationError("the connection to quillstone-engine was lost: " + why);
+    }
+
+    void Send(const std::string& line) {
+        std::size_t done = 0;
+        while (done < line.size()) {
+            const ssize_t n = ::send(m_fd, line.data() + done, line.size() - done, MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                Broken(Errno(errno));
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    std::string ReadLine(std::optional<Clock::time_point> deadline) {
+        for (;;) {
+            if (const auto end = m_buffer.find('\n'); end != std::string::npos) {
+                std::string line = m_buffer.substr(0, end);
+                m_buffer.erase(0, end + 1);
+                return line;
+            }
+            if (m_buffer.size() >= kMaxLineBytes) {
+                Broken("the reply is too long");
+            }
+            if (deadline) {
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+                pollfd p{m_fd, POLLIN, 0};
+                const int ready =
+                    left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
+                if (ready < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (ready == 0) {
+                    Close();
+                    throw ENoReplyInTime();
+                }
+            }
+            char chunk[65536];
+            const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                Broken(Errno(errno));
+            }
+            if (n == 0) {
+                Broken("quillstone-engine closed the connection");
+            }
+            m_buffer.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+
+    void Close() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+    std::mutex m_mutex;
+    int m_fd;
+    std::string m_buffer;
+};
+
+using ConnectionPtr = std::shared_ptr<Connection>;
+
+class EngineDocument : public ISpssDocument {
+public:
+    EngineDocument(ConnectionPtr connection, std::int64_t kind)
+        : m_connection(std::move(connection)), m_kind(kind) {}
+
+    void SetVisible(bool visible) override {
+        m_connection->Call({{"op", "set_visible"}, {"kind", m_kind}, {"visible", visible}});
+    }
+    void SetWindowState(std::int32_t state) override {
+        m_connection->Call({{"op", "set_window_state"},
+                            {"kind", m_kind},
+                            {"state", static_cast<std::int64_t>(state)}});
+    }
+    std::string GetBannerText() override {
+        return Value(m_connection->Call({{"op", "banner_text"}, {"kind", m_kind}}));
+    }
+    std::string GetDocumentPath() override {
+        return Value(m_connection->Call({{"op", "document_path"}, {"kind", m_kind}}));
+    }
+    void SaveAs(const std::string& path) override {
+        m_connection->Call({{"op", "save_as"}, {"kind", m_kind}, {"path", path}});
+    }
+
+private:
+    static std::string Value(const JsonObject& reply) {
+        auto value = JsonString(reply, "value");
+        if (!value) {
+            throw EAutomationError("quillstone-engine sent a reply without a value");
+        }
+        return *value;
+    }
+
+    ConnectionPtr m_connection;
+    std::int64_t m_kind;
+};
+
+class EngineDocuments : public ISpssDocuments {
+public:
+    explicit EngineDocuments(ConnectionPtr connection) : m_connection(std::move(connection)) {}
+
+    std::unique_ptr<ISpssDocument> GetDataDoc(std::int32_t index) override {
+        // The engine holds one active dataset; only its index exists.
+        if (index != 0) {
+            throw EAutomationError("there is no data document " + std::to_string(index));
+        }
+        return std::make_unique<EngineDocument>(m_connection, 0);
+    }
+
+private:
+    ConnectionPtr m_connection;
+};
+
+class EngineApp : public ISpssApp {
+public:
+    explicit EngineApp(ConnectionPtr connection) : m_connection(std::move(connection)) {}
+
+    void ExecuteCommands(const std::string& commands, bool wait) override {
+        m_connection->Call({{"op", "execute"}, {"text", commands}, {"wait", wait}});
+    }
+    std::unique_ptr<ISpssDocuments> Documents() override {
+        return std::make_unique<EngineDocuments>(m_connection);
+    }
+    std::unique_ptr<ISpssDocument> GetOutputDoc() override {
+        return std::make_unique<EngineDocument>(m_connection, 1);
+    }
+    std::unique_ptr<ISpssDocument> GetDesignerDoc() override {
+        return std::make_unique<EngineDocument>(m_connection, 2);
+    }
+
+private:
+    ConnectionPtr m_connection;
+};
+
+// Connects and greets; ENobodyListens when no engine is there (yet).
+std::unique_ptr<ISpssApp> TryConnect(const std::string& socketPath,
+                                     std::optional<Clock::time_point> deadline) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof address.sun_path) {
+        throw EAutomationError("the engine socket path is too long: " + socketPath);
+    }
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throw EAutomationError("cannot create a socket: " + Errno(errno));
+    }
+    auto connection = std::make_shared<Connection>(fd);
+    int rc;
+    while ((rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
+           errno == EINTR) {
+    }
+    if (rc != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ECONNREFUSED) {
+            throw ENobodyListens();
+        }
+        throw EAutomationError("cannot connect to " + socketPath + ": " + Errno(err));
+    }
+    // Whoever bound the socket must be this user, or it could read everything we send.
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid()) {
+        throw EAutomationError("the process listening on " + socketPath +
+                               " belongs to another user");
+    }
+    const JsonObject hello = connection->Call({{"op", "hello"}, {"v", kProtocolVersion}}, deadline);
+    if (JsonInt(hello, "v") != kProtocolVersion) {
+        throw EAutomationError("quillstone-engine speaks another protocol version");
+    }
+    return std::make_unique<EngineApp>(std::move(connection));
+}
+
+std::string SocketPathOrThrow() {
+    SocketPathResult where = EngineSocketPath(false);
+    if (!where.error.empty()) {
+        throw EAutomationError("refusing the engine socket: " + where.error);
+    }
+    return where.path;
+}
+
+} // namespace
+
+SocketPathResult EngineSocketPath(bool createFolder) {
+    std::string dir;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        dir = std::string(runtime) + "/quillstone";
+    } else {
+        dir = "/tmp/quillstone-" + std::to_string(::getuid());
+    }
+    if (std::string error = CheckPrivateFolder(dir, createFolder); !error.empty()) {
+        return {{}, std::move(error)};
+    }
+    return {dir + "/engine.sock", {}};
+}
+
+std::unique_ptr<ISpssApp> ConnectEngine(const std::string& socketPath) {
+    try {
+        return TryConnect(socketPath, std::nullopt);
+    } catch (const ENobodyListens&) {
+        throw EAutomationError(kOperationUnavailable);
+    }
+}
+
+std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch) {
+    const std::filesystem::path folder =
+        launch.programFolder.empty() ? std::filesystem::path(ProgramFilePath()).parent_path()
+                                     : launch.programFolder;
+    const std::string program = (folder / kEngineProgramName).string();
+    if (::access(program.c_str(), X_OK) != 0) {
+        throw EAutomationError(std::string(kEngineProgramName) + " was not found at " + program);
+    }
+    const StartResult started = StartProgram(program, {});
+    if (!started.ok) {
+        throw EAutomationError("cannot start " + program + ": " + started.error);
+    }
+    const auto deadline = Clock::now() + launch.timeout;
+    for (;;) {
+        try {
+            return TryConnect(SocketPathOrThrow(), deadline);
+        } catch (const ENobodyListens&) {
+        } catch (const ENoReplyInTime&) {
+        }
+        if (Clock::now() >= deadline) {
+            const auto seconds =
+                std::chrono::duration_cast<std::chrono::duration<double>>(launch.timeout).count();
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", seconds);
+            throw EAutomationError(std::string(kEngineProgramName) + " did not answer within " +
+                                   text + " s");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+std::unique_ptr<ISpssApp> GetActiveSpssApp() {
+    return ConnectEngine(SocketPathOrThrow());
+}
+
+std::unique_ptr<ISpssApp> CoSPSSApplication::Create() {
+    return CreateEngine(EngineLaunch{});
+}
+
+} // namespace qs::automation

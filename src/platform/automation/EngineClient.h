@@ -1,0 +1,44 @@
+// The local-socket client of quillstone-engine: the engine's application interface on
+// platforms without an automation server. Each call is one request line and one reply
+// line (see src/engine/PROTOCOL.md).
+#pragma once
+
+#include "platform/automation/Automation.h"
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace qs::automation {
+
+inline constexpr std::int64_t kProtocolVersion = 1;
+// The longest line either side accepts, line end included.
+inline constexpr std::size_t kMaxLineBytes = 16u * 1024u * 1024u;
+inline constexpr const char* kEngineProgramName = "quillstone-engine";
+
+struct SocketPathResult {
+    std::string path;  // the socket's path; empty when `error` is set
+    std::string error; // why the folder cannot be trusted
+};
+
+// The user's engine socket: $XDG_RUNTIME_DIR/quillstone/engine.sock, else
+// /tmp/quillstone-<uid>/engine.sock. The folder must be a real folder of this user with
+// mode 0700; with `createFolder` it is made when missing (the engine does that).
+SocketPathResult EngineSocketPath(bool createFolder);
+
+// Connects to the engine at `socketPath`, checks that its process belongs to this user
+// and greets it. Raises EAutomationError(kOperationUnavailable) when nothing listens.
+std::unique_ptr<ISpssApp> ConnectEngine(const std::string& socketPath);
+
+// How CoSPSSApplication starts the engine; tests point it elsewhere.
+struct EngineLaunch {
+    std::filesystem::path programFolder; // empty: the folder of this program's file
+    std::chrono::milliseconds timeout{10000};
+};
+
+// Starts quillstone-engine from `launch.programFolder`, detached, and connects to it,
+// retrying until the timeout.
+std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch);
+
+} // namespace qs::automation
