@@ -1,12 +1,14 @@
 #include "platform/shell/Shell.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
+#include <random>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +126,30 @@ std::string GetPersonalFolder() {
         return home + "/Documents";
     }
     return home;
+}
+
+TempFileResult CreateTempFile(const std::string& prefix) {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        return {{}, ec.value(), ec.message()};
+    }
+    // A random start keeps concurrent processes from probing the same names in turn.
+    thread_local std::mt19937 numbers{std::random_device{}()};
+    const std::string stem = prefix.substr(0, 3);
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(numbers() & 0xFFFF));
+        const std::string path = (folder / (stem + hex + ".TMP")).string();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return {path, 0, {}};
+        }
+        err = errno;
+    }
+    return {{}, err, std::strerror(err)};
 }
 
 } // namespace qs

@@ -1,5 +1,5 @@
 // What the operating system's shell offers the program: starting programs, the user's
-// documents folder, the program's own file.
+// documents folder, the program's own file, private temporary files.
 #pragma once
 
 #include <string>
@@ -22,5 +22,16 @@ std::string ProgramFilePath();
 // The user's documents folder: XDG_DOCUMENTS_DIR of the user-dirs file, else ~/Documents
 // when it exists, else the home folder; empty when there is no home folder.
 std::string GetPersonalFolder();
+
+struct TempFileResult {
+    std::string path;    // full name of the new, empty file; empty on failure
+    int error = 0;       // the system's error number on failure
+    std::string message; // its text
+};
+
+// Creates a new, empty file in the user's temporary folder, exclusively and readable and
+// writable by the user only (0600). The name is the first three characters of `prefix`, a
+// hexadecimal number and ".TMP", so other programs' files are never reused.
+TempFileResult CreateTempFile(const std::string& prefix);
 
 } // namespace qs

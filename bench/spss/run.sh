@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Job engine: the cost of AddJob on the submitting thread, and how long a sleeping worker
+# takes to start a job after the push.
+set -euo pipefail
+build=${1:-build}
+"$build/bin/qs_bench_jobs"

@@ -1,0 +1,202 @@
+#include "spss/SPSSBaseJobs.h"
+
+#include "platform/shell/Shell.h"
+
+#include <cstdio>
+#include <fstream>
+#include <utility>
+
+namespace qs {
+
+using automation::EAutomationError;
+using automation::ISpssApp;
+
+void TSPSSJob::Run(std::unique_ptr<ISpssApp>& App) {
+    try {
+        Execute(App);
+    } catch (const EAutomationError& e) {
+        ErrorMessage = e.what();
+        Finished = false;
+    } catch (const ESPSSJobError& e) {
+        ErrorMessage = e.what();
+        Finished = false;
+    }
+}
+
+namespace {
+
+bool IsBlank(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) > 32) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every line ends in CR LF, the last one too; a final line break adds no empty line.
+std::string ToCrLfLines(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string::npos) {
+            out.append(text, i, std::string::npos);
+            out += "\r\n";
+            break;
+        }
+        out.append(text, i, end - i);
+        out += "\r\n";
+        i = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return out;
+}
+
+// The engine reads the name between double quotes, where a quote is written twice.
+std::string QuoteFileName(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out;
+}
+
+// Removes the include file however the run ends: nobody else would.
+class TFileRemover {
+public:
+    explicit TFileRemover(std::string path) : m_Path(std::move(path)) {}
+    ~TFileRemover() {
+        if (!m_Path.empty()) {
+            std::remove(m_Path.c_str());
+        }
+    }
+    TFileRemover(const TFileRemover&) = delete;
+    TFileRemover& operator=(const TFileRemover&) = delete;
+
+private:
+    std::string m_Path;
+};
+
+} // namespace
+
+TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText) : SyntaxText(std::move(syntaxText)) {}
+
+std::string TSPSSSyntaxJob::MakeTempFileName(const std::string& Prefix) {
+    TempFileResult made = CreateTempFile(Prefix);
+    if (made.path.empty()) {
+        char text[512];
+        std::snprintf(text, sizeof text, "Win32 Error %d: %s", made.error, made.message.c_str());
+        throw ESPSSJobError(text);
+    }
+    return made.path;
+}
+
+void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
+    if (!App) {
+        throw ESPSSJobError("This job can not be executed because SPSS is not loaded");
+    }
+    Finished = true;
+    if (IsBlank(SyntaxText)) {
+        return;
+    }
+    if (SyntaxText.size() <= kDirectLimit) {
+        App->ExecuteCommands(SyntaxText, true);
+        return;
+    }
+    const std::string name = MakeTempFileName("SPSSGBA");
+    TFileRemover remover(name);
+    {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        out << ToCrLfLines(SyntaxText);
+        out.close();
+        if (!out) {
+            throw ESPSSJobError("Cannot write the include file " + name);
+        }
+    }
+    App->ExecuteCommands("INCLUDE FILE=\"" + QuoteFileName(name) + "\".\r", true);
+}
+
+TSPSSShowHideDocument::TSPSSShowHideDocument(bool show, std::int32_t documentKind,
+                                             std::int32_t windowState, TSPSSUiHooks hooks)
+    : Show(show), DocumentKind(documentKind), WindowState(windowState),
+      m_Hooks(std::move(hooks)) {}
+
+void TSPSSShowHideDocument::Execute(std::unique_ptr<ISpssApp>& App) {
+    if (m_Hooks.SetBusyCursor) {
+        m_Hooks.SetBusyCursor();
+    }
+    struct TCursorGuard {
+        const std::function<void()>& Restore;
+        ~TCursorGuard() {
+            if (Restore) {
+                Restore();
+            }
+        }
+    } guard{m_Hooks.RestoreCursor};
+
+    if (!App) {
+        throw ESPSSJobError("This job can not be executed because SPSS is not loaded");
+    }
+    std::unique_ptr<automation::ISpssDocument> doc;
+    switch (DocumentKind) {
+    case 0:
+        if (auto docs = App->Documents()) {
+            doc = docs->GetDataDoc(0);
+        }
+        break;
+    case 1:
+        doc = App->GetOutputDoc();
+        break;
+    case 2:
+        doc = App->GetDesignerDoc();
+        break;
+    default:
+        break;
+    }
+    if (!doc) {
+        throw ESPSSJobError("No document of kind " + std::to_string(DocumentKind));
+    }
+    doc->SetVisible(Show);
+    if (Show) {
+        if (WindowState != -1) {
+            doc->SetWindowState(WindowState);
+        }
+        const std::string title = doc->GetBannerText();
+        if (m_Hooks.BringWindowToFront) {
+            m_Hooks.BringWindowToFront(title);
+        }
+    }
+    Finished = true;
+}
+
+TSPSSAttachJob::TSPSSAttachJob(TSPSSAppFactory factory) : m_Factory(std::move(factory)) {}
+
+void TSPSSAttachJob::Execute(std::unique_ptr<ISpssApp>& App) {
+    if (App) {
+        return;
+    }
+    try {
+        if (m_Factory.GetActive) {
+            App = m_Factory.GetActive();
+        }
+    } catch (...) {
+        // No engine running is the usual case at start; a new one is made below.
+        App.reset();
+    }
+    if (!App) {
+        if (!m_Factory.Create) {
+            throw EAutomationError(automation::kOperationUnavailable);
+        }
+        App = m_Factory.Create();
+        if (!App) {
+            throw EAutomationError(automation::kOperationUnavailable);
+        }
+    }
+    Finished = true;
+}
+
+} // namespace qs

@@ -1,0 +1,96 @@
+// The units of work the editor gives the statistics engine: running syntax, showing a
+// document window, attaching to the engine. They are built on the UI thread and run on
+// the job engine's worker, which passes each its one application reference.
+#pragma once
+
+#include "platform/automation/Automation.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace qs {
+
+// An error a job raises itself; Run records it like an automation error.
+class ESPSSJobError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TSPSSJob {
+public:
+    virtual ~TSPSSJob() = default;
+
+    // Runs Execute and records an automation or job error instead of passing it on;
+    // any other exception is the engine's business.
+    void Run(std::unique_ptr<automation::ISpssApp>& App);
+
+    bool Finished = false;
+    std::string ErrorMessage;
+
+protected:
+    // App is the engine's own reference, so a job may set it.
+    virtual void Execute(std::unique_ptr<automation::ISpssApp>& App) = 0;
+};
+
+class TSPSSSyntaxJob : public TSPSSJob {
+public:
+    explicit TSPSSSyntaxJob(std::string syntaxText);
+
+    // A new empty file private to the user in the temporary folder; raises ESPSSJobError
+    // "Win32 Error %d: %s" when none can be made.
+    static std::string MakeTempFileName(const std::string& Prefix);
+
+    const std::string SyntaxText;
+
+    // Longer texts go through an include file, as the engine takes only so much at once.
+    static constexpr std::size_t kDirectLimit = 768;
+
+protected:
+    void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
+};
+
+// What a show job must do on the UI thread; the UI posts these to its own thread.
+struct TSPSSUiHooks {
+    std::function<void()> SetBusyCursor;
+    std::function<void()> RestoreCursor;
+    std::function<void(const std::string& Title)> BringWindowToFront;
+};
+
+class TSPSSShowHideDocument : public TSPSSJob {
+public:
+    TSPSSShowHideDocument(bool show, std::int32_t documentKind, std::int32_t windowState,
+                          TSPSSUiHooks hooks = {});
+
+    const bool Show;
+    const std::int32_t DocumentKind; // 0 data, 1 output, 2 designer
+    const std::int32_t WindowState;  // -1 leaves it unchanged
+
+protected:
+    void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
+
+private:
+    TSPSSUiHooks m_Hooks;
+};
+
+// How the attach job reaches an engine. Until the automation client is linked into the
+// program, an unset member raises EAutomationError("Operation unavailable").
+struct TSPSSAppFactory {
+    std::function<std::unique_ptr<automation::ISpssApp>()> GetActive; // the running one
+    std::function<std::unique_ptr<automation::ISpssApp>()> Create;    // start a new one
+};
+
+class TSPSSAttachJob : public TSPSSJob {
+public:
+    explicit TSPSSAttachJob(TSPSSAppFactory factory = {});
+
+protected:
+    void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
+
+private:
+    TSPSSAppFactory m_Factory;
+};
+
+} // namespace qs

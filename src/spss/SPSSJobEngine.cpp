@@ -1,0 +1,164 @@
+#include "spss/SPSSJobEngine.h"
+
+#include <exception>
+
+namespace qs {
+
+TSPSSJobEngine::TSPSSJobEngine(bool CreateSuspended) {
+    if (!CreateSuspended) {
+        Start();
+    }
+}
+
+TSPSSJobEngine::~TSPSSJobEngine() {
+    Stop();
+    PendingJobs.Clear();
+    FailedJobs.Clear();
+}
+
+void TSPSSJobEngine::StartLocked() {
+    // Once stopped, the engine starts no worker that nobody would join.
+    if (!m_Started && !m_Stop) {
+        m_Started = true;
+        m_Worker = std::thread([this] { Execute(); });
+    }
+}
+
+void TSPSSJobEngine::Start() {
+    std::lock_guard lock(PendingJobs.m_Lock);
+    StartLocked();
+}
+
+void TSPSSJobEngine::Wake() {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        StartLocked();
+    }
+    m_Wake.notify_one();
+}
+
+bool TSPSSJobEngine::AddJob(std::unique_ptr<TSPSSJob> Job) {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        if (m_Ended || m_Stop) {
+            return false;
+        }
+    }
+    PendingJobs.Push(std::move(Job));
+    return true;
+}
+
+void TSPSSJobEngine::SetStopWhenIdle() {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        m_StopWhenIdle = true;
+    }
+    m_Wake.notify_one();
+}
+
+void TSPSSJobEngine::Wait() {
+    if (m_Worker.joinable() && m_Worker.get_id() != std::this_thread::get_id()) {
+        m_Worker.join();
+    }
+}
+
+void TSPSSJobEngine::Stop() {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        m_Stop = true;
+    }
+    m_Wake.notify_one();
+    Wait();
+}
+
+bool TSPSSJobEngine::Ended() const {
+    std::lock_guard lock(PendingJobs.m_Lock);
+    return m_Ended;
+}
+
+void TSPSSJobEngine::Execute() {
+    try {
+        for (;;) {
+            std::unique_ptr<TSPSSJob> job;
+            {
+                std::unique_lock lock(PendingJobs.m_Lock);
+                const auto runnable = [this] {
+                    return !PendingJobs.m_Clearing && !PendingJobs.m_Items.empty();
+                };
+                // Sleeps without using the processor until a push, a stop or an idle stop.
+                m_Wake.wait(lock, [&] { return m_Stop || m_StopWhenIdle || runnable(); });
+                if (m_Stop || !runnable()) {
+                    break;
+                }
+                job = std::move(PendingJobs.m_Items.front());
+                PendingJobs.m_Items.pop_front();
+            }
+            RunOne(std::move(job));
+        }
+    } catch (const std::exception& e) {
+        if (OnWorkerError) {
+            OnWorkerError(*this, e.what());
+        }
+    } catch (...) {
+        if (OnWorkerError) {
+            OnWorkerError(*this, "Unknown error");
+        }
+    }
+    std::lock_guard lock(PendingJobs.m_Lock);
+    m_Ended = true;
+}
+
+void TSPSSJobEngine::RunOne(std::unique_ptr<TSPSSJob> Job) {
+    bool finished = false;
+    try {
+        DoBeforeJob(Job);
+        if (Job) {
+            Job->Run(SpssApp);
+            finished = Job->Finished;
+        }
+    } catch (...) {
+        // The job is settled even when an event or the job let an error escape.
+        Settle(Job, finished);
+        throw;
+    }
+    Settle(Job, finished);
+}
+
+void TSPSSJobEngine::Settle(std::unique_ptr<TSPSSJob>& Job, bool Finished) {
+    if (Finished && Job) {
+        DoJobDone(Job);
+        Job.reset();
+    } else if (Job) {
+        DoJobUnfinished(Job);
+    }
+}
+
+void TSPSSJobEngine::DoBeforeJob(std::unique_ptr<TSPSSJob>& Job) {
+    if (OnBeforeJob) {
+        OnBeforeJob(*this, Job);
+    }
+}
+
+void TSPSSJobEngine::DoJobDone(std::unique_ptr<TSPSSJob>& Job) {
+    if (OnJobDone) {
+        OnJobDone(*this, Job);
+    }
+}
+
+void TSPSSJobEngine::DoJobUnfinished(std::unique_ptr<TSPSSJob>& Job) {
+    if (!OnJobUnfinished) {
+        FailedJobs.Push(std::move(Job));
+        return;
+    }
+    bool retry = false;
+    OnJobUnfinished(*this, Job, retry);
+    if (!retry) {
+        // A handler that keeps the job moves it out of Job; what it leaves is freed.
+        Job.reset();
+        return;
+    }
+    // Back to the tail under the queue's lock, so the worker cannot see it half put.
+    PendingJobs.Push(std::move(Job));
+}
+
+} // namespace qs

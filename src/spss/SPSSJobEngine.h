@@ -1,0 +1,80 @@
+// The job engine: one worker thread that runs submitted jobs strictly one at a time,
+// first in first out, against the single application reference that only it uses.
+#pragma once
+
+#include "spss/SPSSJobQueue.h"
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace qs {
+
+class TSPSSJobEngine {
+public:
+    using TJobEvent = std::function<void(TSPSSJobEngine& Sender, std::unique_ptr<TSPSSJob>& Job)>;
+    using TJobUnfinishedEvent = std::function<void(
+        TSPSSJobEngine& Sender, std::unique_ptr<TSPSSJob>& Job, bool& Retry)>;
+    using TErrorEvent = std::function<void(TSPSSJobEngine& Sender, const std::string& Message)>;
+
+    // A suspended engine starts its worker on the first push (or Start), so that events
+    // can be assigned before any job runs.
+    explicit TSPSSJobEngine(bool CreateSuspended = true);
+    // Ends in order: the job that is running completes, jobs still pending are freed
+    // without running, then both queues are cleared. A derived engine must call Stop in
+    // its own destructor, as the worker calls its overrides.
+    virtual ~TSPSSJobEngine();
+    TSPSSJobEngine(const TSPSSJobEngine&) = delete;
+    TSPSSJobEngine& operator=(const TSPSSJobEngine&) = delete;
+
+    // Takes the job over and wakes the worker; returns at once. After the worker has ended
+    // (stopped, or ended by an escaped error) the job is refused and freed: false.
+    bool AddJob(std::unique_ptr<TSPSSJob> Job);
+    void Start();
+    // Makes the worker leave its loop once nothing is runnable; Wait then joins it.
+    void SetStopWhenIdle();
+    void Wait();
+    // Lets the running job finish, drops the pending ones' turn and joins the worker.
+    void Stop();
+    bool Ended() const;
+
+    // Events run on the worker thread; assign them before the worker starts.
+    TJobEvent OnBeforeJob;
+    TJobUnfinishedEvent OnJobUnfinished;
+    TJobEvent OnJobDone;
+    // An error that escaped the job protocol (from an event or a job's destructor); the
+    // worker ends after it. The UI posts it to a message box on its own thread.
+    TErrorEvent OnWorkerError;
+
+    TSPSSJobQueue PendingJobs{this};
+    // Unfinished jobs when no OnJobUnfinished is assigned; touched by the worker only
+    // until it has ended.
+    TSPSSJobQueue FailedJobs;
+    // Set by the attach job; used by the worker alone.
+    std::unique_ptr<automation::ISpssApp> SpssApp;
+
+protected:
+    virtual void Execute();
+    virtual void DoBeforeJob(std::unique_ptr<TSPSSJob>& Job);
+    virtual void DoJobUnfinished(std::unique_ptr<TSPSSJob>& Job);
+    virtual void DoJobDone(std::unique_ptr<TSPSSJob>& Job);
+
+private:
+    friend class TSPSSJobQueue;
+    void Wake();
+    void StartLocked();
+    void RunOne(std::unique_ptr<TSPSSJob> Job);
+    void Settle(std::unique_ptr<TSPSSJob>& Job, bool Finished);
+
+    // The worker sleeps on PendingJobs' lock, which also guards the flags below.
+    std::condition_variable m_Wake;
+    bool m_Started = false;
+    bool m_Stop = false;
+    bool m_StopWhenIdle = false;
+    bool m_Ended = false;
+    std::thread m_Worker;
+};
+
+} // namespace qs

@@ -1,0 +1,300 @@
+// The jobs on their own: what each sends to the engine, and how failures are recorded.
+#include "spss/SPSSBaseJobs.h"
+
+#include "RecordingApp.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sys/stat.h>
+
+namespace qs {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TCallLog;
+using test::TRecordingApp;
+
+constexpr const char* kNotLoaded = "This job can not be executed because SPSS is not loaded";
+
+// Points the temporary folder at a private one for the test's life.
+class ScopedTmpDir {
+public:
+    explicit ScopedTmpDir(const fs::path& dir) {
+        if (const char* old = std::getenv("TMPDIR")) {
+            m_Old = old;
+            m_HadOld = true;
+        }
+        ::setenv("TMPDIR", dir.c_str(), 1);
+    }
+    ~ScopedTmpDir() {
+        if (m_HadOld) {
+            ::setenv("TMPDIR", m_Old.c_str(), 1);
+        } else {
+            ::unsetenv("TMPDIR");
+        }
+    }
+
+private:
+    std::string m_Old;
+    bool m_HadOld = false;
+};
+
+std::string UnquoteIncludeName(const std::string& command) {
+    static const std::regex include(R"re(^INCLUDE FILE="((?:[^"]|"")*)"\.\r$)re");
+    std::smatch m;
+    if (!std::regex_match(command, m, include)) {
+        return {};
+    }
+    return std::regex_replace(m[1].str(), std::regex("\"\""), "\"");
+}
+
+struct RouteRow {
+    const char* name;
+    std::string text;
+    bool sent;
+};
+
+class SyntaxRoute : public ::testing::TestWithParam<RouteRow> {};
+
+TEST_P(SyntaxRoute, SendsShortTextUnchangedAndBlankTextNotAtAll) {
+    const RouteRow& row = GetParam();
+    TCallLog log;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<TRecordingApp>(log);
+    TSPSSSyntaxJob job(row.text);
+    job.Run(app);
+    EXPECT_TRUE(job.Finished);
+    EXPECT_EQ(job.ErrorMessage, "");
+    if (row.sent) {
+        EXPECT_EQ(log.Calls, std::vector<std::string>{row.text});
+    } else {
+        EXPECT_TRUE(log.Calls.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, SyntaxRoute,
+    ::testing::Values(RouteRow{"Empty", "", false},
+                      RouteRow{"BlanksAndBreaks", " \t\r\n \n\r", false},
+                      RouteRow{"ControlCharacters", std::string("\x01\x1f \x0b", 4), false},
+                      RouteRow{"HighBytesAreNotBlank", "\xC3\xA9", true},
+                      RouteRow{"UntrimmedDirect", "  GET FILE='a.sav'.\n", true},
+                      RouteRow{"Exactly768", " " + std::string(766, 'x') + "\n", true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(SyntaxJob, LongTextGoesThroughPrivateIncludeFileThatIsRemoved) {
+    test::TempDir dir;
+    const fs::path tmp = dir / "odd\"name";
+    fs::create_directory(tmp);
+    ScopedTmpDir scoped(tmp);
+
+    TCallLog log;
+    auto recording = std::make_unique<TRecordingApp>(log);
+    std::string included;
+    std::string name;
+    mode_t mode = 0;
+    recording->OnExecute = [&](const std::string& command) {
+        name = UnquoteIncludeName(command);
+        included = test::ReadFileBytes(name);
+        struct stat st {};
+        if (::stat(name.c_str(), &st) == 0) {
+            mode = st.st_mode & 07777;
+        }
+    };
+    std::unique_ptr<automation::ISpssApp> app = std::move(recording);
+
+    const std::string pad(769, 'p');
+    TSPSSSyntaxJob job("A.\r\nB.\rC.\n" + pad + "\nD.");
+    job.Run(app);
+
+    ASSERT_TRUE(job.Finished) << job.ErrorMessage;
+    ASSERT_EQ(log.Calls.size(), 1u);
+    ASSERT_NE(name, "") << log.Calls[0];
+    EXPECT_EQ(fs::path(name).parent_path(), tmp);
+    EXPECT_TRUE(std::regex_match(fs::path(name).filename().string(),
+                                 std::regex("SPS[0-9A-F]+\\.TMP")));
+    EXPECT_EQ(included, "A.\r\nB.\r\nC.\r\n" + pad + "\r\nD.\r\n");
+    EXPECT_EQ(mode, 0600u);
+    EXPECT_FALSE(fs::exists(name));
+}
+
+TEST(SyntaxJob, Text769LongWithFinalBreakIncludesNoEmptyLine) {
+    test::TempDir dir;
+    ScopedTmpDir scoped(dir.path());
+    TCallLog log;
+    auto recording = std::make_unique<TRecordingApp>(log);
+    std::string included;
+    recording->OnExecute = [&](const std::string& command) {
+        included = test::ReadFileBytes(UnquoteIncludeName(command));
+    };
+    std::unique_ptr<automation::ISpssApp> app = std::move(recording);
+    TSPSSSyntaxJob job(std::string(768, 'x') + "\n");
+    job.Run(app);
+    EXPECT_EQ(included, std::string(768, 'x') + "\r\n");
+}
+
+TEST(SyntaxJob, RejectedCommandLeavesJobUnfinishedAndRemovesIncludeFile) {
+    test::TempDir dir;
+    ScopedTmpDir scoped(dir.path());
+    TCallLog log;
+    auto recording = std::make_unique<TRecordingApp>(log);
+    recording->FailWith = "Command rejected";
+    std::string name;
+    recording->OnExecute = [&](const std::string& command) { name = UnquoteIncludeName(command); };
+    std::unique_ptr<automation::ISpssApp> app = std::move(recording);
+
+    TSPSSSyntaxJob job(std::string(1000, 'x'));
+    job.Run(app);
+    EXPECT_FALSE(job.Finished);
+    EXPECT_EQ(job.ErrorMessage, "Command rejected");
+    ASSERT_NE(name, "");
+    EXPECT_FALSE(fs::exists(name));
+}
+
+TEST(SyntaxJob, WithoutEngineFailsWithoutSending) {
+    std::unique_ptr<automation::ISpssApp> app;
+    TSPSSSyntaxJob job("NEW FILE.");
+    job.Run(app);
+    EXPECT_FALSE(job.Finished);
+    EXPECT_EQ(job.ErrorMessage, kNotLoaded);
+}
+
+TEST(SyntaxJob, NoTemporaryFileGivesSystemErrorMessage) {
+    test::TempDir dir;
+    ScopedTmpDir scoped(dir / "missing");
+    TCallLog log;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<TRecordingApp>(log);
+    TSPSSSyntaxJob job(std::string(800, 'x'));
+    job.Run(app);
+    EXPECT_FALSE(job.Finished);
+    EXPECT_TRUE(std::regex_match(job.ErrorMessage, std::regex("Win32 Error [1-9][0-9]*: .+")))
+        << job.ErrorMessage;
+    EXPECT_TRUE(log.Calls.empty());
+}
+
+struct ShowRow {
+    const char* name;
+    bool show;
+    std::int32_t kind;
+    std::int32_t windowState;
+    std::vector<std::string> calls; // engine calls, then the UI hooks
+    bool finished;
+};
+
+class ShowHide : public ::testing::TestWithParam<ShowRow> {};
+
+TEST_P(ShowHide, DrivesDocumentAndAlwaysRestoresCursor) {
+    const ShowRow& row = GetParam();
+    TCallLog log;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<TRecordingApp>(log);
+    TSPSSUiHooks hooks{[&] { log.Calls.push_back("busy"); },
+                       [&] { log.Calls.push_back("restore"); },
+                       [&](const std::string& title) { log.Calls.push_back("front " + title); }};
+    TSPSSShowHideDocument job(row.show, row.kind, row.windowState, hooks);
+    job.Run(app);
+    EXPECT_EQ(log.Calls, row.calls);
+    EXPECT_EQ(job.Finished, row.finished);
+    EXPECT_EQ(job.ErrorMessage.empty(), row.finished);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, ShowHide,
+    ::testing::Values(
+        ShowRow{"DataShown", true, 0, 0,
+                {"busy", "data0.Visible=1", "data0.WindowState=0", "front data0 banner", "restore"},
+                true},
+        ShowRow{"OutputKeepsWindowState", true, 1, -1,
+                {"busy", "output.Visible=1", "front output banner", "restore"}, true},
+        ShowRow{"DesignerHidden", false, 2, 2, {"busy", "designer.Visible=0", "restore"}, true},
+        ShowRow{"UnknownKind", true, 3, 0, {"busy", "restore"}, false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ShowHide, WithoutEngineFailsAndRestoresCursor) {
+    std::vector<std::string> calls;
+    std::unique_ptr<automation::ISpssApp> app;
+    TSPSSShowHideDocument job(true, 0, 0,
+                              {[&] { calls.push_back("busy"); }, [&] { calls.push_back("restore"); },
+                               nullptr});
+    job.Run(app);
+    EXPECT_FALSE(job.Finished);
+    EXPECT_EQ(job.ErrorMessage, kNotLoaded);
+    EXPECT_EQ(calls, (std::vector<std::string>{"busy", "restore"}));
+}
+
+struct AttachRow {
+    const char* name;
+    bool active;     // an engine is running
+    bool creatable;  // a new one can be started
+    bool finished;
+    const char* use; // which one App ends up holding, "" for none
+    const char* error;
+};
+
+class Attach : public ::testing::TestWithParam<AttachRow> {};
+
+TEST_P(Attach, UsesRunningEngineElseStartsOne) {
+    const AttachRow& row = GetParam();
+    TCallLog activeLog;
+    TCallLog createdLog;
+    automation::ISpssApp* active = nullptr;
+    automation::ISpssApp* created = nullptr;
+    TSPSSAppFactory factory{[&]() -> std::unique_ptr<automation::ISpssApp> {
+                                if (!row.active) {
+                                    throw automation::EAutomationError("Not running");
+                                }
+                                auto app = std::make_unique<TRecordingApp>(activeLog);
+                                active = app.get();
+                                return app;
+                            },
+                            [&]() -> std::unique_ptr<automation::ISpssApp> {
+                                if (!row.creatable) {
+                                    throw automation::EAutomationError("Cannot start");
+                                }
+                                auto app = std::make_unique<TRecordingApp>(createdLog);
+                                created = app.get();
+                                return app;
+                            }};
+    std::unique_ptr<automation::ISpssApp> app;
+    TSPSSAttachJob job(factory);
+    job.Run(app);
+    EXPECT_EQ(job.Finished, row.finished);
+    EXPECT_EQ(job.ErrorMessage, row.error);
+    const std::string use = row.use;
+    EXPECT_EQ(app.get(), use == "active" ? active : use == "created" ? created : nullptr);
+    EXPECT_EQ(use == "", app == nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, Attach,
+    ::testing::Values(AttachRow{"Running", true, true, true, "active", ""},
+                      AttachRow{"Started", false, true, true, "created", ""},
+                      AttachRow{"Unreachable", false, false, false, "", "Cannot start"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Attach, SecondAttachChangesNothing) {
+    TCallLog log;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<TRecordingApp>(log);
+    automation::ISpssApp* const held = app.get();
+    int calls = 0;
+    TSPSSAttachJob job({[&]() -> std::unique_ptr<automation::ISpssApp> { ++calls; return nullptr; },
+                        [&]() -> std::unique_ptr<automation::ISpssApp> { ++calls; return nullptr; }});
+    job.Run(app);
+    EXPECT_EQ(app.get(), held);
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(job.Finished);
+}
+
+TEST(Attach, WithoutAutomationClientIsUnavailable) {
+    std::unique_ptr<automation::ISpssApp> app;
+    TSPSSAttachJob job;
+    job.Run(app);
+    EXPECT_FALSE(job.Finished);
+    EXPECT_EQ(job.ErrorMessage, automation::kOperationUnavailable);
+    EXPECT_EQ(app, nullptr);
+}
+
+} // namespace
+} // namespace qs
