@@ -1,26 +1,51 @@
-// The application object: one per process, it turns the window's requests into work for
-// the statistics engine. Until the engine connection exists the requests reach no engine;
-// the window's behaviour around them is complete.
+// The application object: one per process, it turns the window's requests into jobs for
+// the statistics engine, run in order by the program-wide job engine. Built without an
+// engine it does nothing, which is what the window tests use.
 #pragma once
 
+#include "spss/SPSSBaseJobs.h"
+
+#include <functional>
 #include <string>
 
 namespace qs {
 
+class TSPSSJobEngine;
+
 class TQuillstone {
 public:
+    TQuillstone() = default;
+    // Submits the attach job and the show job (Create).
+    TQuillstone(TSPSSJobEngine& engine, TSPSSAppFactory factory, TSPSSUiHooks uiHooks);
     virtual ~TQuillstone() = default;
+    TQuillstone(const TQuillstone&) = delete;
+    TQuillstone& operator=(const TQuillstone&) = delete;
 
     std::string FileName;
     std::string DataFileName;
     std::string RegistryKey;
+    // Shows a message box for the data-file query; set by the window.
+    std::function<void(const std::string&)> ShowMessage;
 
     // Sends syntax to the engine to be run in order.
-    virtual void RunSyntax(const std::string& /*syntax*/) {}
-    virtual void NewDataFile() {}
-    virtual void OpenDataFile(const std::string& /*path*/) {}
-    // The path of the engine's active data file ("" when none or no engine).
-    virtual std::string GetActiveDataFilePath() { return {}; }
+    virtual void RunSyntax(const std::string& syntax);
+    virtual void NewDataFile();
+    virtual void OpenDataFile(const std::string& path);
+    // The path of the engine's active data file (saved there first), "Untitled", or "";
+    // raises EAbort when no engine runs.
+    virtual std::string GetActiveDataFilePath();
+
+    // "GET FILE='path'." with every single quote of the path doubled, so that a quote in a
+    // file name neither breaks the command nor adds commands of its own.
+    static std::string GetFileCommand(const std::string& path);
+
+private:
+    void SubmitShowJob();
+
+    TSPSSJobEngine* m_engine = nullptr;
+    // The main thread's own connection for the data-file query.
+    std::function<std::unique_ptr<automation::ISpssApp>()> m_connect;
+    TSPSSUiHooks m_uiHooks;
 };
 
 } // namespace qs

@@ -161,4 +161,9 @@ void TSPSSJobEngine::DoJobUnfinished(std::unique_ptr<TSPSSJob>& Job) {
     PendingJobs.Push(std::move(Job));
 }
 
+TSPSSJobEngine& JobEngine() {
+    static TSPSSJobEngine engine(true);
+    return engine;
+}
+
 } // namespace qs

@@ -77,4 +77,8 @@ private:
     std::thread m_Worker;
 };
 
+// The program-wide engine, made suspended on first use; it ends with the process, letting
+// a running job finish and dropping the pending ones.
+TSPSSJobEngine& JobEngine();
+
 } // namespace qs

@@ -56,6 +56,9 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
         m_appObject = std::make_unique<TQuillstone>();
     }
     m_appObject->RegistryKey = kSettingsKey;
+    m_appObject->ShowMessage = [this](const std::string& message) {
+        ui::Dialogs().ShowMessage(this, QString::fromStdString(message));
+    };
     m_highlighter = std::make_unique<TSynSPSSHighlighter>();
     SPSSDatafile = std::make_unique<TSPSSDatafile>();
     m_highlighter->SymbolAttri().SetForeground(0x800000); // navy

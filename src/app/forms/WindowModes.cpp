@@ -1,11 +1,16 @@
 #include "app/forms/WindowModes.h"
 
 #include "app/SyntaxFile.h"
+#include "app/TQuillstone.h"
 #include "app/forms/TFMain.h"
+#include "platform/automation/Automation.h"
+#include "spss/SPSSJobEngine.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/Shell.h"
 #include "ui/TApplication.h"
 #include "ui/UserDialogs.h"
+
+#include <QPointer>
 
 #include <iostream>
 
@@ -13,8 +18,9 @@ namespace qs {
 
 std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
                                                 const std::vector<std::string>& arguments,
-                                                std::shared_ptr<RegistryBackend> registry) {
-    auto window = std::make_unique<TFMain>(std::move(registry), nullptr, arguments);
+                                                std::shared_ptr<RegistryBackend> registry,
+                                                std::unique_ptr<TQuillstone> appObject) {
+    auto window = std::make_unique<TFMain>(std::move(registry), std::move(appObject), arguments);
     switch (mode) {
     case TStartMode::Open: {
         const std::optional<QString> file = window->ExecuteOpenSyntaxDialog();
@@ -35,6 +41,30 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
     }
     window->UpdateCommandStates();
     return window;
+}
+
+void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window) {
+    engine.OnJobUnfinished = [window](TSPSSJobEngine& sender, std::unique_ptr<TSPSSJob>& job,
+                                      bool&) {
+        const bool syntax = dynamic_cast<TSPSSSyntaxJob*>(job.get()) != nullptr;
+        const QString text =
+            QString::fromUtf8(syntax ? "Syntax not executed: " : "Engine request failed: ") +
+            QString::fromStdString(job->ErrorMessage);
+        sender.FailedJobs.Push(std::move(job));
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, text] {
+                if (TFMain* w = window()) {
+                    w->SetStatus(text, 0);
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    engine.OnWorkerError = [window](TSPSSJobEngine&, const std::string& message) {
+        const QString text = QString::fromStdString(message);
+        QMetaObject::invokeMethod(
+            qApp, [window, text] { ui::Dialogs().Error(window(), text); }, Qt::QueuedConnection);
+    };
 }
 
 int QuillstoneMain(int argc, char** argv) {
@@ -62,8 +92,29 @@ int QuillstoneMain(int argc, char** argv) {
         return 0;
     }
     std::unique_ptr<TFMain> window;
+    static QPointer<TFMain> shown;
+    ConnectEngineToWindow(JobEngine(), [] { return shown.data(); });
+    // The show job's cursor changes reach the UI thread as posted calls. Bringing the
+    // engine's window forward is the engine's own part on this platform: it raises a
+    // document window when that is made visible.
+    TSPSSUiHooks uiHooks;
+    uiHooks.SetBusyCursor = [] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::setOverrideCursor(Qt::WaitCursor); }, Qt::QueuedConnection);
+    };
+    uiHooks.RestoreCursor = [] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::restoreOverrideCursor(); }, Qt::QueuedConnection);
+    };
     try {
-        window = CreateMainWindowForMode(mode, arguments, DefaultRegistryBackend());
+        auto appObject = std::make_unique<TQuillstone>(
+            JobEngine(),
+            TSPSSAppFactory{[] { return automation::GetActiveSpssApp(); },
+                            [] { return automation::CoSPSSApplication::Create(); }},
+            uiHooks);
+        window = CreateMainWindowForMode(mode, arguments, DefaultRegistryBackend(),
+                                         std::move(appObject));
+        shown = window.get();
     } catch (const std::exception& e) {
         ui::Dialogs().Error(nullptr, QString::fromUtf8(e.what()));
         return 1;

@@ -3,17 +3,26 @@
 
 #include "app/startup.h"
 
+#include <functional>
 #include <memory>
 
 namespace qs {
 
 class TFMain;
+class TQuillstone;
+class TSPSSJobEngine;
 
 // Creates the main window of a window mode and runs the mode's own step. Null when the
 // mode ends before any window is shown (Open, with the file dialog cancelled).
 std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
                                                 const std::vector<std::string>& arguments,
-                                                std::shared_ptr<RegistryBackend> registry);
+                                                std::shared_ptr<RegistryBackend> registry,
+                                                std::unique_ptr<TQuillstone> appObject = nullptr);
+
+// Lets the engine's worker reach the window: a job that fails is named in status panel 0
+// ("Syntax not executed: " and the engine's text) and kept among the failed jobs; an error
+// that ends the worker is shown in a box. Both are posted to the UI thread.
+void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window);
 
 // The whole program: registration modes without a window, window modes with one.
 int QuillstoneMain(int argc, char** argv);
