@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <iostream>
+#include <mutex>
 
 namespace qs {
 
@@ -43,6 +44,34 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
     return window;
 }
 
+namespace {
+
+// The worker may still finish a job after the UI has gone (the engine ends with the
+// process); what it posts then has nowhere to go.
+std::mutex g_uiMutex;
+bool g_uiGone = false;
+
+template <typename F> void PostToUi(F&& f) {
+    std::lock_guard lock(g_uiMutex);
+    if (!g_uiGone && qApp != nullptr) {
+        QMetaObject::invokeMethod(qApp, std::forward<F>(f), Qt::QueuedConnection);
+    }
+}
+
+// Marks the UI gone for the worker's posts once the scope holding the application ends.
+struct UiLifetime {
+    UiLifetime() {
+        std::lock_guard lock(g_uiMutex);
+        g_uiGone = false;
+    }
+    ~UiLifetime() {
+        std::lock_guard lock(g_uiMutex);
+        g_uiGone = true;
+    }
+};
+
+} // namespace
+
 void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window) {
     engine.OnJobUnfinished = [window](TSPSSJobEngine& sender, std::unique_ptr<TSPSSJob>& job,
                                       bool&) {
@@ -51,19 +80,15 @@ void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> wind
             QString::fromUtf8(syntax ? "Syntax not executed: " : "Engine request failed: ") +
             QString::fromStdString(job->ErrorMessage);
         sender.FailedJobs.Push(std::move(job));
-        QMetaObject::invokeMethod(
-            qApp,
-            [window, text] {
-                if (TFMain* w = window()) {
-                    w->SetStatus(text, 0);
-                }
-            },
-            Qt::QueuedConnection);
+        PostToUi([window, text] {
+            if (TFMain* w = window()) {
+                w->SetStatus(text, 0);
+            }
+        });
     };
     engine.OnWorkerError = [window](TSPSSJobEngine&, const std::string& message) {
         const QString text = QString::fromStdString(message);
-        QMetaObject::invokeMethod(
-            qApp, [window, text] { ui::Dialogs().Error(window(), text); }, Qt::QueuedConnection);
+        PostToUi([window, text] { ui::Dialogs().Error(window(), text); });
     };
 }
 
@@ -87,6 +112,7 @@ int QuillstoneMain(int argc, char** argv) {
     }
 
     ui::TApplication app(argc, argv);
+    const UiLifetime uiLifetime; // ends before app: the worker's posts stop first
     if (mode == TStartMode::NoArgument) {
         ui::Dialogs().ShowMessage(nullptr, kNoArgumentMessage);
         return 0;
@@ -99,13 +125,9 @@ int QuillstoneMain(int argc, char** argv) {
     // document window when that is made visible.
     TSPSSUiHooks uiHooks;
     uiHooks.SetBusyCursor = [] {
-        QMetaObject::invokeMethod(
-            qApp, [] { QApplication::setOverrideCursor(Qt::WaitCursor); }, Qt::QueuedConnection);
+        PostToUi([] { QApplication::setOverrideCursor(Qt::WaitCursor); });
     };
-    uiHooks.RestoreCursor = [] {
-        QMetaObject::invokeMethod(
-            qApp, [] { QApplication::restoreOverrideCursor(); }, Qt::QueuedConnection);
-    };
+    uiHooks.RestoreCursor = [] { PostToUi([] { QApplication::restoreOverrideCursor(); }); };
     try {
         auto appObject = std::make_unique<TQuillstone>(
             JobEngine(),
