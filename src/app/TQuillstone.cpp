@@ -50,14 +50,7 @@ std::string TQuillstone::GetActiveDataFilePath() {
 }
 
 std::string TQuillstone::GetFileCommand(const std::string& path) {
-    std::string command = "GET FILE='";
-    for (char c : path) {
-        command += c;
-        if (c == '\'') {
-            command += '\'';
-        }
-    }
-    return command + "'.";
+    return "GET FILE='" + DoubledQuotes(path, '\'') + "'.";
 }
 
 } // namespace qs

@@ -1,5 +1,6 @@
 #include "spss/SPSSBaseJobs.h"
 
+#include "app/SyntaxFile.h"
 #include "platform/shell/Shell.h"
 
 #include <cstdio>
@@ -34,37 +35,6 @@ bool IsBlank(const std::string& text) {
     return true;
 }
 
-// Every line ends in CR LF, the last one too; a final line break adds no empty line.
-std::string ToCrLfLines(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", i);
-        if (end == std::string::npos) {
-            out.append(text, i, std::string::npos);
-            out += "\r\n";
-            break;
-        }
-        out.append(text, i, end - i);
-        out += "\r\n";
-        i = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    return out;
-}
-
-// The engine reads the name between double quotes, where a quote is written twice.
-std::string QuoteFileName(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out;
-}
-
 // Removes the include file however the run ends: nobody else would.
 class TFileRemover {
 public:
@@ -82,6 +52,18 @@ private:
 };
 
 } // namespace
+
+std::string DoubledQuotes(const std::string& text, char quote) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (const char c : text) {
+        out += c;
+        if (c == quote) {
+            out += quote;
+        }
+    }
+    return out;
+}
 
 TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText) : SyntaxText(std::move(syntaxText)) {}
 
@@ -111,13 +93,13 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
     TFileRemover remover(name);
     {
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        out << ToCrLfLines(SyntaxText);
+        out << NormaliseLineEnds(SyntaxText);
         out.close();
         if (!out) {
             throw ESPSSJobError("Cannot write the include file " + name);
         }
     }
-    App->ExecuteCommands("INCLUDE FILE=\"" + QuoteFileName(name) + "\".\r", true);
+    App->ExecuteCommands("INCLUDE FILE=\"" + DoubledQuotes(name, '"') + "\".\r", true);
 }
 
 TSPSSShowHideDocument::TSPSSShowHideDocument(bool show, std::int32_t documentKind,

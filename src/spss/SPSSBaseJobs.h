@@ -13,6 +13,10 @@
 
 namespace qs {
 
+// The text with every `quote` written twice: how the engine reads a quote inside a text
+// between quotes, so that a file name can neither end the text nor add commands.
+std::string DoubledQuotes(const std::string& text, char quote);
+
 // An error a job raises itself; Run records it like an automation error.
 class ESPSSJobError : public std::runtime_error {
 public:

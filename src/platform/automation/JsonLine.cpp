@@ -1,30 +1,14 @@
 // Encoder and decoder of the protocol's one-line JSON objects.
 #include "platform/automation/JsonLine.h"
 
+#include "platform/Utf8.h"
+
 #include <charconv>
 
 namespace qs::automation {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 std::optional<std::uint32_t> Hex4(std::string_view s, std::size_t pos) {
     if (pos + 4 > s.size()) {
