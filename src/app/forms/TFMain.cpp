@@ -161,6 +161,7 @@ void TFMain::SetCaption(const QString& text) {
 void TFMain::SetStatus(const QString& text, int panel) {
     if (panel == 0 || panel == 1) {
         m_statusPanels[panel]->setText(text);
+        m_statusPanels[panel]->setToolTip(text); // the panel may be too narrow for it
     }
 }
 

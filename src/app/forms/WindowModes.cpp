@@ -76,6 +76,12 @@ void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> wind
     engine.OnJobUnfinished = [window](TSPSSJobEngine& sender, std::unique_ptr<TSPSSJob>& job,
                                       bool&) {
         const bool syntax = dynamic_cast<TSPSSSyntaxJob*>(job.get()) != nullptr;
+        const bool attach = dynamic_cast<TSPSSAttachJob*>(job.get()) != nullptr;
+        if (!syntax && !attach && !sender.SpssApp) {
+            // Without an engine a show job fails too; the attach job already said why.
+            sender.FailedJobs.Push(std::move(job));
+            return;
+        }
         const QString text =
             QString::fromUtf8(syntax ? "Syntax not executed: " : "Engine request failed: ") +
             QString::fromStdString(job->ErrorMessage);
