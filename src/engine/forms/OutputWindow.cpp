@@ -1,0 +1,294 @@
+// The engine's Output window: batched insertion of PSPP's output, find bar, Save As.
+#include "engine/forms/OutputWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace qs {
+
+namespace {
+
+// Long enough to gather a burst of small terminal reads into one insertion, short enough
+// that the first line of a command's output shows without a noticeable wait.
+constexpr int kBatchIntervalMs = 40;
+// One insertion of this many characters (about 1,700 table lines) takes well under 10 ms;
+// a larger backlog goes in over several turns of the event loop.
+constexpr qsizetype kMaxBatchChars = 128 * 1024;
+
+// The platform's bindings for `key`, with `habit` first when the platform lacks it.
+QList<QKeySequence> Shortcuts(QKeySequence::StandardKey key, const QKeySequence& habit) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (!habit.isEmpty() && !keys.contains(habit)) {
+        keys.prepend(habit);
+    }
+    return keys;
+}
+
+} // namespace
+
+OutputWindow::OutputWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(tr("Output - Quillstone Engine"));
+    CreateClientArea();
+    CreateActions();
+    statusBar();
+    resize(900, 600);
+
+    m_batchTimer.setSingleShot(true);
+    connect(&m_batchTimer, &QTimer::timeout, this, [this] {
+        InsertBatch(kMaxBatchChars);
+        if (m_pendingStart < m_pending.size()) {
+            // The rest goes in after the loop has had a turn.
+            m_batchTimer.start(0);
+        }
+    });
+}
+
+void OutputWindow::CreateClientArea() {
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    memOutput = new QPlainTextEdit(client);
+    memOutput->setReadOnly(true);
+    memOutput->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    memOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Nothing here is ever undone, and an undo stack would grow with every batch.
+    memOutput->setUndoRedoEnabled(false);
+    layout->addWidget(memOutput);
+
+    FindBar = new QWidget(client);
+    auto* barLayout = new QHBoxLayout(FindBar);
+    barLayout->setContentsMargins(6, 3, 6, 3);
+    auto* label = new QLabel(tr("Find:"), FindBar);
+    edtFind = new QLineEdit(FindBar);
+    edtFind->setClearButtonEnabled(true);
+    edtFind->setToolTip(tr("Enter: next, Shift+Enter: previous, Esc: close"));
+    label->setBuddy(edtFind);
+    edtFind->installEventFilter(this);
+    barLayout->addWidget(label);
+    barLayout->addWidget(edtFind, 1);
+    FindBar->hide();
+    layout->addWidget(FindBar);
+
+    setCentralWidget(client);
+}
+
+void OutputWindow::CreateActions() {
+    QMenu* mnuFile = menuBar()->addMenu(tr("&File"));
+    actSaveAs = mnuFile->addAction(tr("Save &As..."), this, &OutputWindow::actSaveAsExecute);
+    actSaveAs->setShortcuts(
+        Shortcuts(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    mnuFile->addSeparator();
+    actClose = mnuFile->addAction(tr("&Close"), this, &QWidget::close);
+    actClose->setShortcuts(Shortcuts(QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_W)));
+
+    QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    actCopy = mnuEdit->addAction(tr("&Copy"), memOutput, &QPlainTextEdit::copy);
+    actCopy->setShortcuts(QKeySequence::Copy);
+    actCopy->setEnabled(false);
+    connect(memOutput, &QPlainTextEdit::copyAvailable, actCopy, &QAction::setEnabled);
+    actSelectAll = mnuEdit->addAction(tr("Select &All"), memOutput, &QPlainTextEdit::selectAll);
+    actSelectAll->setShortcuts(QKeySequence::SelectAll);
+    mnuEdit->addSeparator();
+    actFind = mnuEdit->addAction(tr("&Find..."), this, &OutputWindow::actFindExecute);
+    actFind->setShortcuts(Shortcuts(QKeySequence::Find, QKeySequence(Qt::CTRL | Qt::Key_F)));
+    actFindNext = mnuEdit->addAction(tr("Find &Next"), this, [this] { FindFromBar(false); });
+    actFindNext->setShortcuts(Shortcuts(QKeySequence::FindNext, QKeySequence(Qt::Key_F3)));
+    actFindPrevious = mnuEdit->addAction(tr("Find &Previous"), this, [this] { FindFromBar(true); });
+    actFindPrevious->setShortcuts(
+        Shortcuts(QKeySequence::FindPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)));
+    mnuEdit->addSeparator();
+    actClear = mnuEdit->addAction(tr("C&lear"), this, &OutputWindow::actClearExecute);
+}
+
+void OutputWindow::AppendOutput(const QString& text) {
+    // A terminal ends lines with CR LF, and the pair may be split between two reads.
+    QString chunk = text;
+    if (m_pendingCr) {
+        if (!chunk.startsWith(u'\n')) {
+            chunk.prepend(u'\n');
+        }
+        m_pendingCr = false;
+    }
+    if (chunk.endsWith(u'\r')) {
+        chunk.chop(1);
+        m_pendingCr = true;
+    }
+    if (chunk.contains(u'\r')) {
+        chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        chunk.replace(u'\r', u'\n');
+    }
+    if (chunk.isEmpty()) {
+        return;
+    }
+    m_pending += chunk;
+    // Never restarted by a later chunk, so that a steady stream still shows.
+    if (!m_batchTimer.isActive()) {
+        m_batchTimer.start(kBatchIntervalMs);
+    }
+}
+
+void OutputWindow::FlushOutput() {
+    m_batchTimer.stop();
+    InsertBatch(m_pending.size());
+}
+
+void OutputWindow::InsertBatch(qsizetype limit) {
+    const qsizetype available = m_pending.size() - m_pendingStart;
+    if (available <= 0) {
+        return;
+    }
+    qsizetype count = available;
+    if (count > limit) {
+        const qsizetype lineEnd = m_pending.lastIndexOf(u'\n', m_pendingStart + limit - 1);
+        count = lineEnd >= m_pendingStart ? lineEnd + 1 - m_pendingStart : limit;
+        if (m_pending.at(m_pendingStart + count - 1).isHighSurrogate()) {
+            --count;
+        }
+    }
+
+    QScrollBar* bar = memOutput->verticalScrollBar();
+    const bool atBottom = bar->value() >= bar->maximum();
+    QTextCursor end(memOutput->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(m_pending.sliced(m_pendingStart, count));
+    if (atBottom) {
+        bar->setValue(bar->maximum());
+    }
+
+    m_pendingStart += count;
+    if (m_pendingStart == m_pending.size()) {
+        m_pending.clear();
+        m_pendingStart = 0;
+    } else if (m_pendingStart > m_pending.size() / 2) {
+        m_pending.remove(0, m_pendingStart);
+        m_pendingStart = 0;
+    }
+}
+
+QString OutputWindow::OutputText() {
+    FlushOutput();
+    // The raw text keeps no-break spaces that the plain-text export would turn into blanks.
+    QString text = memOutput->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+bool OutputWindow::SaveOutputTo(const QString& path, QString* error) {
+    const QByteArray bytes = OutputText().toUtf8();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        return true;
+    }
+    if (error) {
+        *error = tr("The output could not be saved to \"%1\": %2.")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    return false;
+}
+
+bool OutputWindow::FindText(const QString& text, bool backwards) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    // Search everything received, not only what the last batch showed.
+    FlushOutput();
+    const QTextDocument::FindFlags flags =
+        backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    const QTextDocument* document = memOutput->document();
+    QTextCursor found = document->find(text, memOutput->textCursor(), flags);
+    if (found.isNull()) {
+        found = document->find(text, backwards ? document->characterCount() : 0, flags);
+    }
+    if (found.isNull()) {
+        statusBar()->showMessage(tr("Not found: %1").arg(text));
+        return false;
+    }
+    memOutput->setTextCursor(found);
+    statusBar()->clearMessage();
+    return true;
+}
+
+void OutputWindow::FindFromBar(bool backwards) {
+    if (edtFind->text().isEmpty()) {
+        actFindExecute();
+        return;
+    }
+    FindText(edtFind->text(), backwards);
+}
+
+void OutputWindow::actFindExecute() {
+    FindBar->show();
+    edtFind->selectAll();
+    edtFind->setFocus();
+}
+
+void OutputWindow::actClearExecute() {
+    // What is still queued belongs to the output being cleared.
+    m_batchTimer.stop();
+    m_pending.clear();
+    m_pendingStart = 0;
+    m_pendingCr = false;
+    memOutput->clear();
+    statusBar()->clearMessage();
+}
+
+void OutputWindow::actSaveAsExecute() {
+    if (m_saveFolder.isEmpty()) {
+        m_saveFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    }
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Output As"),
+                                                      QDir(m_saveFolder).filePath(tr("output.txt")),
+                                                      tr("Text files (*.txt);;All files (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_saveFolder = QFileInfo(path).absolutePath();
+    QString error;
+    if (!SaveOutputTo(path, &error)) {
+        QMessageBox::warning(this, tr("Warning"), error);
+    }
+}
+
+bool OutputWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtFind && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            FindFromBar(key->modifiers().testFlag(Qt::ShiftModifier));
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            FindBar->hide();
+            memOutput->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void OutputWindow::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    emit closed();
+}
+
+} // namespace qs

@@ -1,0 +1,238 @@
+// The engine's Output window: batched output, following the end, find, Clear and saving.
+#include "engine/forms/OutputWindow.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace qs {
+namespace {
+
+// Runs the event loop until `done` holds; gives up after a generous while so that a
+// fault fails the test instead of hanging it.
+void RunUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    poll.start(2);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString Lines(int from, int count) {
+    QString text;
+    for (int i = from; i < from + count; ++i) {
+        text += QStringLiteral("│line %1│ 12.5%│\n").arg(i);
+    }
+    return text;
+}
+
+void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &press);
+}
+
+class OutputWindowTest : public ::testing::Test {
+protected:
+    OutputWindow window;
+};
+
+struct ChunkRow {
+    const char* name;
+    std::vector<const char*> chunks;
+    const char* expected;
+};
+
+class OutputChunks : public ::testing::TestWithParam<ChunkRow> {};
+
+TEST_P(OutputChunks, JoinIntoTheTextThatWasSent) {
+    OutputWindow window;
+    for (const char* chunk : GetParam().chunks) {
+        window.AppendOutput(QString::fromUtf8(chunk));
+    }
+    EXPECT_EQ(window.OutputText(), QString::fromUtf8(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputWindow, OutputChunks,
+                         ::testing::Values(ChunkRow{"EndingMidLine",
+                                                    {"first li", "ne\nsec", "ond line\nthi", "rd"},
+                                                    "first line\nsecond line\nthird"},
+                                           ChunkRow{"CrLfSplitBetweenChunks",
+                                                    {"a\r", "\nb\r\n", "c\r", "\r\n"},
+                                                    "a\nb\nc\n\n"},
+                                           ChunkRow{
+                                               "LoneCrEndsALine", {"a\rb", "\r", "c"}, "a\nb\nc"},
+                                           ChunkRow{"BoxDrawingAndNoBreakSpace",
+                                                    {"╭──┬──╮\n│ x│\xc2\xa0", "5│\n"},
+                                                    "╭──┬──╮\n│ x│\xc2\xa0"
+                                                    "5│\n"}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(OutputWindowTest, QueuedTextShowsByItselfAfterAShortWhile) {
+    window.AppendOutput("PSPP> ");
+    EXPECT_TRUE(window.memOutput->document()->isEmpty()); // buffered, not inserted at once
+    RunUntil([&] { return !window.memOutput->document()->isEmpty(); });
+    EXPECT_EQ(window.memOutput->toPlainText(), "PSPP> ");
+}
+
+TEST_F(OutputWindowTest, LargeBurstGoesInOverSeveralBatches) {
+    const int lines = 40000; // well over one batch
+    window.AppendOutput(Lines(0, lines));
+    QTextDocument* document = window.memOutput->document();
+    int firstBatchBlocks = 0;
+    QObject::connect(document, &QTextDocument::contentsChanged, &window, [&] {
+        if (firstBatchBlocks == 0) {
+            firstBatchBlocks = document->blockCount();
+        }
+    });
+    RunUntil([&] { return document->blockCount() == lines + 1; });
+    EXPECT_GT(firstBatchBlocks, 1);
+    EXPECT_LT(firstBatchBlocks, lines / 2);
+    EXPECT_EQ(document->blockCount(), lines + 1);
+    EXPECT_TRUE(window.memOutput->toPlainText().endsWith("line 39999│ 12.5%│\n"));
+}
+
+struct FollowRow {
+    const char* name;
+    bool scrolledUp;
+};
+
+class OutputFollow : public ::testing::TestWithParam<FollowRow> {};
+
+TEST_P(OutputFollow, ViewFollowsTheEndOnlyFromTheBottom) {
+    OutputWindow window;
+    window.show();
+    window.AppendOutput(Lines(0, 500));
+    window.FlushOutput();
+    QScrollBar* bar = window.memOutput->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 20);
+    ASSERT_EQ(bar->value(), bar->maximum()); // it started at the top, which was the bottom
+    if (GetParam().scrolledUp) {
+        bar->setValue(10);
+    }
+    const int before = bar->maximum();
+    window.AppendOutput(Lines(500, 500));
+    window.FlushOutput();
+    ASSERT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), GetParam().scrolledUp ? 10 : bar->maximum());
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputWindow, OutputFollow,
+                         ::testing::Values(FollowRow{"AtTheBottom", false},
+                                           FollowRow{"ScrolledUp", true}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+struct FindRow {
+    const char* name;
+    const char* needle;
+    bool backwards;
+    std::vector<int> starts; // selection start after each search from the top, -1: not found
+};
+
+class OutputFind : public ::testing::TestWithParam<FindRow> {};
+
+TEST_P(OutputFind, MovesTheSelectionAndWrapsAround) {
+    OutputWindow window;
+    window.AppendOutput("x two\ny Two\nz two\n");
+    window.FlushOutput();
+    const QString needle = GetParam().needle;
+    for (int expected : GetParam().starts) {
+        const bool found = window.FindText(needle, GetParam().backwards);
+        EXPECT_EQ(found, expected >= 0);
+        if (found) {
+            EXPECT_EQ(window.memOutput->textCursor().selectionStart(), expected);
+            EXPECT_EQ(window.memOutput->textCursor().selectedText().size(), needle.size());
+            EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+        } else {
+            EXPECT_EQ(window.statusBar()->currentMessage(), "Not found: " + needle);
+            EXPECT_FALSE(window.memOutput->textCursor().hasSelection());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputWindow, OutputFind,
+    ::testing::Values(FindRow{"ForwardWrapsToTheTop", "two", false, {2, 8, 14, 2}},
+                      FindRow{"BackwardWrapsToTheEnd", "two", true, {14, 8, 2, 14}},
+                      FindRow{"IgnoresCase", "TWO", false, {2}},
+                      FindRow{"AbsentTextSaysSo", "three", false, {-1}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(OutputWindowTest, FindBarEnterShiftEnterAndEscape) {
+    window.AppendOutput("x two\ny two\nz two\n");
+    window.actFind->trigger();
+    EXPECT_TRUE(window.FindBar->isVisibleTo(&window));
+    window.edtFind->setText("two");
+    PressKey(window.edtFind, Qt::Key_Return);
+    PressKey(window.edtFind, Qt::Key_Enter);
+    EXPECT_EQ(window.memOutput->textCursor().selectionStart(), 8);
+    PressKey(window.edtFind, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(window.memOutput->textCursor().selectionStart(), 2);
+    window.actFindPrevious->trigger();
+    EXPECT_EQ(window.memOutput->textCursor().selectionStart(), 14);
+    window.actFindNext->trigger();
+    EXPECT_EQ(window.memOutput->textCursor().selectionStart(), 2);
+    PressKey(window.edtFind, Qt::Key_Escape);
+    EXPECT_FALSE(window.FindBar->isVisibleTo(&window));
+}
+
+TEST_F(OutputWindowTest, ClearEmptiesShownAndQueuedOutput) {
+    window.AppendOutput("shown\n");
+    window.FlushOutput();
+    window.AppendOutput("queued\n");
+    window.actClear->trigger();
+    EXPECT_TRUE(window.OutputText().isEmpty());
+    window.AppendOutput("after\n");
+    EXPECT_EQ(window.OutputText(), "after\n");
+}
+
+TEST_F(OutputWindowTest, SaveWritesExactlyTheTextAsUtf8WithLf) {
+    test::TempDir dir;
+    const auto path = dir / "out.txt";
+    test::WriteFileBytes(path, "an older and much longer file that must be replaced\n");
+    window.AppendOutput("╭─╮\r\n│é│\r\n");
+    window.FlushOutput();
+    window.AppendOutput("queued");
+    QString error;
+    ASSERT_TRUE(window.SaveOutputTo(QString::fromStdString(path.string()), &error))
+        << error.toStdString();
+    EXPECT_EQ(test::ReadFileBytes(path), "╭─╮\n│é│\nqueued");
+}
+
+TEST_F(OutputWindowTest, SaveToAnUnwritablePathSaysWhyAndNamesTheFile) {
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "missing" / "out.txt").string());
+    window.AppendOutput("text\n");
+    QString error;
+    EXPECT_FALSE(window.SaveOutputTo(path, &error));
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(error.endsWith('.')) << error.toStdString();
+}
+
+TEST_F(OutputWindowTest, CloseHidesTheWindowAndSaysSo) {
+    window.show();
+    int closedCount = 0;
+    QObject::connect(&window, &OutputWindow::closed, [&] { ++closedCount; });
+    window.actClose->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(closedCount, 1);
+    EXPECT_EQ(window.windowTitle(), "Output - Quillstone Engine");
+}
+
+} // namespace
+} // namespace qs
