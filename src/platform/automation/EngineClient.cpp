@@ -230,6 +230,12 @@ public:
     std::unique_ptr<ISpssDocument> GetDesignerDoc() override {
         return std::make_unique<EngineDocument>(m_connection, 2);
     }
+    ReportedRun ExecuteReported(const std::string& commands) {
+        const JsonObject reply = m_connection->Call(
+            {{"op", "execute"}, {"text", commands}, {"wait", true}, {"report", true}});
+        return {JsonString(reply, "output").value_or(""), JsonInt(reply, "errors").value_or(0),
+                JsonInt(reply, "warnings").value_or(0)};
+    }
 
 private:
     ConnectionPtr m_connection;
@@ -336,6 +342,14 @@ std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands) {
+    auto* engine = dynamic_cast<EngineApp*>(&app);
+    if (!engine) {
+        throw EAutomationError("this engine does not report the output of a run");
+    }
+    return engine->ExecuteReported(commands);
 }
 
 std::unique_ptr<ISpssApp> GetActiveSpssApp() {

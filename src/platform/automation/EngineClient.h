@@ -31,6 +31,17 @@ SocketPathResult EngineSocketPath(bool createFolder);
 // and greets it. Raises EAutomationError(kOperationUnavailable) when nothing listens.
 std::unique_ptr<ISpssApp> ConnectEngine(const std::string& socketPath);
 
+// What one run printed, as quillstone-engine reports it when asked.
+struct ReportedRun {
+    std::string output;
+    std::int64_t errors = 0;
+    std::int64_t warnings = 0;
+};
+
+// Runs `commands` on an engine connection made by ConnectEngine or CreateEngine, waits
+// for it, and returns its output and message counts. Raises EAutomationError.
+ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands);
+
 // How CoSPSSApplication starts the engine; tests point it elsewhere.
 struct EngineLaunch {
     std::filesystem::path programFolder; // empty: the folder of this program's file

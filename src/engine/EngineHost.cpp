@@ -1,0 +1,309 @@
+// Serves the protocol's operations over one PSPP session and the two windows.
+#include "engine/EngineHost.h"
+
+#include "engine/EngineServer.h"
+#include "engine/SyntaxCommands.h"
+#include "engine/VariableTable.h"
+#include "engine/forms/DataWindow.h"
+#include "engine/forms/OutputWindow.h"
+#include "platform/automation/EngineClient.h"
+
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace qs::engine {
+namespace {
+
+// Included files are followed this deep when tracking the data document.
+constexpr int kMaxIncludeDepth = 8;
+
+std::string QuotedForSyntax(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out + "'";
+}
+
+// PSPP's own words for what went wrong in a batch.
+std::string ErrorText(const BatchResult& result) {
+    std::string text;
+    for (const auto& message : result.messages) {
+        if (message.severity == PsppMessage::Severity::Error) {
+            text += (text.empty() ? "" : "\n") + message.text;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow& output,
+                       DataWindow& data, QObject* parent)
+    : QObject(parent), m_server(server), m_session(session), m_output(output), m_data(data) {
+    connect(&server, &EngineServer::RequestArrived, this, &EngineHost::OnRequest);
+    connect(&server, &EngineServer::ClientGone, this, &EngineHost::OnClientGone);
+    connect(&session, &PsppSession::BatchFinished, this, &EngineHost::OnBatchFinished);
+    connect(&session, &PsppSession::SessionEnded, this, &EngineHost::OnSessionEnded);
+    connect(&session, &PsppSession::Output, this, [this](const QString& text) {
+        if (m_purpose == Purpose::User) {
+            m_output.AppendOutput(text);
+        }
+    });
+    const auto closed = [this] {
+        if (!m_output.isVisible() && !m_data.isVisible()) {
+            emit AllWindowsClosed();
+        }
+    };
+    connect(&output, &OutputWindow::closed, this, closed, Qt::QueuedConnection);
+    connect(&data, &DataWindow::closed, this, closed, Qt::QueuedConnection);
+    if (!session.Available()) {
+        m_output.AppendOutput(QString::fromStdString(session.UnavailableMessage()) + "\n");
+    }
+    ShowDataset();
+}
+
+void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
+    const ParsedRequest parsed = ParseEngineRequest(std::string_view(line.constData(), line.size()));
+    const bool greeted = m_greeted.count(client) != 0;
+    if (!greeted) {
+        if (!parsed.request || parsed.request->op != EngineOp::Hello) {
+            m_server.Reply(client, ErrorReply("the first request must be {\"op\":\"hello\",\"v\":1}"),
+                           true);
+        } else if (parsed.request->version != automation::kProtocolVersion) {
+            m_server.Reply(client,
+                           ErrorReply("protocol version " + std::to_string(parsed.request->version) +
+                                      " is not supported"),
+                           true);
+        } else {
+            m_greeted.insert(client);
+            m_server.Reply(client, HelloReply(automation::kProtocolVersion));
+        }
+        return;
+    }
+    if (!parsed.request) {
+        m_server.Reply(client, ErrorReply(parsed.error));
+        return;
+    }
+    if (parsed.request->op == EngineOp::Hello) {
+        m_server.Reply(client, HelloReply(automation::kProtocolVersion));
+        return;
+    }
+    m_tasks.push_back({client, *parsed.request});
+    Pump();
+}
+
+void EngineHost::OnClientGone(quint64 client) {
+    m_greeted.erase(client);
+    std::erase_if(m_tasks, [client](const Task& task) { return task.client == client; });
+}
+
+void EngineHost::Pump() {
+    while (!m_current && !m_session.Busy()) {
+        if (!m_tasks.empty()) {
+            Task task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            Run(std::move(task));
+            continue;
+        }
+        // Idle: bring the Data window's variables up to date while nobody waits.
+        if (m_variablesStale && m_data.isVisible() && m_session.Available()) {
+            m_variablesStale = false;
+            m_purpose = Purpose::Variables;
+            m_session.RunBatch(std::string(kVariableTableCommand));
+        }
+        return;
+    }
+}
+
+QWidget* EngineHost::Window(std::int64_t kind) const {
+    if (kind == 0) {
+        return &m_data;
+    }
+    return &m_output; // the output and the designer document share one window
+}
+
+void EngineHost::Run(Task task) {
+    const EngineRequest& request = task.request;
+    switch (request.op) {
+    case EngineOp::Execute:
+        if (!m_session.Available()) {
+            m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
+            return;
+        }
+        if (!request.wait && !request.report) {
+            m_server.Reply(task.client, OkReply());
+        }
+        m_current = std::move(task);
+        m_purpose = Purpose::User;
+        m_session.RunBatch(m_current->request.text);
+        return;
+    case EngineOp::SaveAs:
+        if (!m_session.Available()) {
+            m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
+            return;
+        }
+        if (request.path.find_first_of("\r\n") != std::string::npos) {
+            m_server.Reply(task.client, ErrorReply("the file name contains a line break"));
+            return;
+        }
+        m_current = std::move(task);
+        m_purpose = Purpose::SaveAs;
+        m_session.RunBatch("SAVE OUTFILE=" + QuotedForSyntax(m_current->request.path) + ".");
+        return;
+    case EngineOp::DocumentPath:
+        m_server.Reply(task.client, ValueReply(m_dataPath));
+        return;
+    case EngineOp::SetVisible: {
+        QWidget* window = Window(request.kind);
+        if (request.visible) {
+            window->show();
+            window->raise();
+            window->activateWindow();
+        } else {
+            window->hide();
+        }
+        m_server.Reply(task.client, OkReply());
+        return;
+    }
+    case EngineOp::SetWindowState: {
+        // 0 normal, 1 minimised, 2 maximised; other numbers leave the window as it is.
+        static constexpr Qt::WindowStates kStates[] = {Qt::WindowNoState, Qt::WindowMinimized,
+                                                       Qt::WindowMaximized};
+        if (request.state >= 0 && request.state <= 2) {
+            Window(request.kind)->setWindowState(kStates[request.state]);
+        }
+        m_server.Reply(task.client, OkReply());
+        return;
+    }
+    case EngineOp::BannerText:
+        m_server.Reply(task.client, ValueReply(Window(request.kind)->windowTitle().toStdString()));
+        return;
+    case EngineOp::Hello:
+        m_server.Reply(task.client, HelloReply(automation::kProtocolVersion));
+        return;
+    }
+}
+
+void EngineHost::OnBatchFinished(const BatchResult& result) {
+    const Purpose purpose = m_purpose;
+    m_purpose = Purpose::User;
+    if (purpose == Purpose::Variables) {
+        const auto variables = ParseVariableTable(result.output);
+        m_variables.clear();
+        m_variables.reserve(static_cast<qsizetype>(variables.size()));
+        for (const auto& variable : variables) {
+            m_variables.push_back({QString::fromStdString(variable.name),
+                                   QString::fromStdString(variable.label)});
+        }
+        m_data.SetDataset(QString::fromStdString(m_dataPath), m_variables);
+    } else if (m_current) {
+        const Task task = std::move(*m_current);
+        m_current.reset();
+        m_variablesStale = true;
+        if (purpose == Purpose::SaveAs) {
+            FinishSaveAs(task, result);
+        } else {
+            FinishUserBatch(task, result);
+        }
+    }
+    // Later tasks start from the event loop, not inside PSPP's reader.
+    QTimer::singleShot(0, this, &EngineHost::Pump);
+}
+
+void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
+    TrackDataset(task.request.text, result, 0);
+    ShowDataset();
+    if (!result.ok) {
+        m_server.Reply(task.client, ErrorReply(result.error));
+    } else if (task.request.report) {
+        m_server.Reply(task.client, ReportReply({result.output,
+                                                 static_cast<std::int64_t>(result.errors),
+                                                 static_cast<std::int64_t>(result.warnings)}));
+    } else if (task.request.wait) {
+        m_server.Reply(task.client, OkReply());
+    }
+}
+
+void EngineHost::FinishSaveAs(const Task& task, const BatchResult& result) {
+    if (!result.ok) {
+        m_server.Reply(task.client, ErrorReply(result.error));
+        return;
+    }
+    if (result.errors > 0) {
+        m_server.Reply(task.client, ErrorReply(ErrorText(result)));
+        return;
+    }
+    m_dataPath = Absolute(task.request.path);
+    ShowDataset();
+    m_server.Reply(task.client, OkReply());
+}
+
+void EngineHost::TrackDataset(const std::string& text, const BatchResult& result, int depth) {
+    for (const SyntaxCommand& command : SplitCommands(text)) {
+        const DatasetChange change = DatasetChangeOf(command.text);
+        switch (change.kind) {
+        case DatasetChange::Kind::None:
+            break;
+        case DatasetChange::Kind::Replaced:
+            m_dataPath.clear();
+            break;
+        case DatasetChange::Kind::Opened: {
+            // A GET that failed leaves the dataset as it was; PSPP names the file then.
+            const std::string path = Absolute(change.path);
+            std::error_code error;
+            const bool failed =
+                !std::filesystem::is_regular_file(path, error) ||
+                result.output.find("`" + change.path + "'") != std::string::npos ||
+                result.output.find("`" + path + "'") != std::string::npos;
+            if (!failed) {
+                m_dataPath = path;
+            }
+            break;
+        }
+        case DatasetChange::Kind::Included:
+            if (depth < kMaxIncludeDepth) {
+                std::ifstream file(Absolute(change.path), std::ios::binary);
+                std::stringstream content;
+                content << file.rdbuf();
+                TrackDataset(content.str(), result, depth + 1);
+            }
+            break;
+        }
+    }
+}
+
+std::string EngineHost::Absolute(const std::string& path) const {
+    std::filesystem::path p(path);
+    if (p.is_relative()) {
+        // Relative names mean what they mean to PSPP, in its working folder.
+        std::error_code error;
+        std::filesystem::path base =
+            std::filesystem::read_symlink("/proc/" + std::to_string(m_session.Pid()) + "/cwd", error);
+        if (error || m_session.Pid() <= 0) {
+            base = std::filesystem::current_path(error);
+        }
+        p = base / p;
+    }
+    return p.lexically_normal().string();
+}
+
+void EngineHost::ShowDataset() {
+    m_data.SetDataset(QString::fromStdString(m_dataPath), m_variables);
+    m_variablesStale = true;
+}
+
+void EngineHost::OnSessionEnded(const QString& message) {
+    m_output.AppendOutput("\n" + message + "\n");
+    m_dataPath.clear();
+    m_variables.clear();
+    ShowDataset();
+}
+
+} // namespace qs::engine

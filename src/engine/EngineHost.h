@@ -1,0 +1,74 @@
+// The engine's work: requests from the socket become PSPP batches and window changes,
+// one at a time in the order they arrived; the data document's file is tracked from the
+// commands that ran.
+#pragma once
+
+#include "engine/EngineProtocol.h"
+#include "engine/PsppSession.h"
+
+#include "engine/forms/DataWindow.h"
+
+#include <QList>
+#include <QObject>
+
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+
+class QWidget;
+
+namespace qs {
+class OutputWindow;
+} // namespace qs
+
+namespace qs::engine {
+
+class EngineServer;
+
+class EngineHost : public QObject {
+    Q_OBJECT
+public:
+    EngineHost(EngineServer& server, PsppSession& session, OutputWindow& output, DataWindow& data,
+               QObject* parent = nullptr);
+
+    const std::string& DataPath() const { return m_dataPath; }
+
+signals:
+    // Every window of the engine has been closed by the user.
+    void AllWindowsClosed();
+
+private:
+    enum class Purpose { User, SaveAs, Variables };
+    struct Task {
+        quint64 client = 0;
+        EngineRequest request;
+    };
+
+    void OnRequest(quint64 client, const QByteArray& line);
+    void OnClientGone(quint64 client);
+    void OnBatchFinished(const BatchResult& result);
+    void OnSessionEnded(const QString& message);
+    void Pump();
+    void Run(Task task);
+    void FinishUserBatch(const Task& task, const BatchResult& result);
+    void FinishSaveAs(const Task& task, const BatchResult& result);
+    void TrackDataset(const std::string& text, const BatchResult& result, int depth);
+    void ShowDataset();
+    QWidget* Window(std::int64_t kind) const;
+    std::string Absolute(const std::string& path) const;
+
+    EngineServer& m_server;
+    PsppSession& m_session;
+    OutputWindow& m_output;
+    DataWindow& m_data;
+    std::set<quint64> m_greeted;
+    std::deque<Task> m_tasks;
+    std::optional<Task> m_current;
+    Purpose m_purpose = Purpose::User;
+    std::string m_dataPath;
+    QList<DataWindowVariable> m_variables;
+    bool m_variablesStale = true;
+};
+
+} // namespace qs::engine

@@ -1,0 +1,143 @@
+// Request checking for quillstone-engine: every field an operation needs must be there
+// with its type, and documents are 0, 1 or 2.
+#include "engine/EngineProtocol.h"
+
+#include "platform/automation/JsonLine.h"
+
+#include <array>
+
+namespace qs::engine {
+namespace {
+
+using automation::JsonBool;
+using automation::JsonInt;
+using automation::JsonObject;
+using automation::JsonString;
+
+struct OpName {
+    std::string_view name;
+    EngineOp op;
+};
+constexpr std::array<OpName, 7> kOps{{
+    {"hello", EngineOp::Hello},
+    {"execute", EngineOp::Execute},
+    {"document_path", EngineOp::DocumentPath},
+    {"save_as", EngineOp::SaveAs},
+    {"set_visible", EngineOp::SetVisible},
+    {"set_window_state", EngineOp::SetWindowState},
+    {"banner_text", EngineOp::BannerText},
+}};
+
+std::string Missing(std::string_view op, std::string_view field, std::string_view type) {
+    return std::string(op) + " needs the " + std::string(type) + " field \"" +
+           std::string(field) + "\"";
+}
+
+} // namespace
+
+ParsedRequest ParseEngineRequest(std::string_view line) {
+    std::string error;
+    const auto object = automation::DecodeJsonLine(line, &error);
+    if (!object) {
+        return {std::nullopt, "malformed request: " + error};
+    }
+    const auto opName = JsonString(*object, "op");
+    if (!opName) {
+        return {std::nullopt, "the request names no operation (\"op\")"};
+    }
+    EngineRequest request;
+    bool known = false;
+    for (const auto& [name, op] : kOps) {
+        if (*opName == name) {
+            request.op = op;
+            known = true;
+        }
+    }
+    if (!known) {
+        return {std::nullopt, "unknown operation \"" + *opName + "\""};
+    }
+    const std::string& op = *opName;
+    switch (request.op) {
+    case EngineOp::Hello: {
+        const auto v = JsonInt(*object, "v");
+        if (!v) {
+            return {std::nullopt, Missing(op, "v", "integer")};
+        }
+        request.version = *v;
+        return {request, {}};
+    }
+    case EngineOp::Execute: {
+        const auto text = JsonString(*object, "text");
+        const auto wait = JsonBool(*object, "wait");
+        if (!text) {
+            return {std::nullopt, Missing(op, "text", "string")};
+        }
+        if (!wait) {
+            return {std::nullopt, Missing(op, "wait", "boolean")};
+        }
+        request.text = *text;
+        request.wait = *wait;
+        request.report = JsonBool(*object, "report").value_or(false);
+        return {request, {}};
+    }
+    default:
+        break;
+    }
+    const auto kind = JsonInt(*object, "kind");
+    if (!kind) {
+        return {std::nullopt, Missing(op, "kind", "integer")};
+    }
+    if (*kind < 0 || *kind > 2) {
+        return {std::nullopt, "there is no document of kind " + std::to_string(*kind)};
+    }
+    request.kind = *kind;
+    if ((request.op == EngineOp::DocumentPath || request.op == EngineOp::SaveAs) && *kind != 0) {
+        return {std::nullopt, op + " applies to the data document (kind 0) only"};
+    }
+    if (request.op == EngineOp::SaveAs) {
+        const auto path = JsonString(*object, "path");
+        if (!path || path->empty()) {
+            return {std::nullopt, Missing(op, "path", "non-empty string")};
+        }
+        request.path = *path;
+    } else if (request.op == EngineOp::SetVisible) {
+        const auto visible = JsonBool(*object, "visible");
+        if (!visible) {
+            return {std::nullopt, Missing(op, "visible", "boolean")};
+        }
+        request.visible = *visible;
+    } else if (request.op == EngineOp::SetWindowState) {
+        const auto state = JsonInt(*object, "state");
+        if (!state) {
+            return {std::nullopt, Missing(op, "state", "integer")};
+        }
+        request.state = *state;
+    }
+    return {request, {}};
+}
+
+std::string OkReply() {
+    return automation::EncodeJsonLine({{"ok", true}}) + '\n';
+}
+
+std::string ValueReply(const std::string& value) {
+    return automation::EncodeJsonLine({{"ok", true}, {"value", value}}) + '\n';
+}
+
+std::string ErrorReply(const std::string& error) {
+    return automation::EncodeJsonLine({{"ok", false}, {"error", error}}) + '\n';
+}
+
+std::string HelloReply(std::int64_t version) {
+    return automation::EncodeJsonLine({{"ok", true}, {"v", version}}) + '\n';
+}
+
+std::string ReportReply(const RunReport& report) {
+    return automation::EncodeJsonLine({{"ok", true},
+                                       {"output", report.output},
+                                       {"errors", report.errors},
+                                       {"warnings", report.warnings}}) +
+           '\n';
+}
+
+} // namespace qs::engine

@@ -1,0 +1,45 @@
+// The requests quillstone-engine understands (see PROTOCOL.md), checked field by field,
+// and the reply lines it sends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qs::engine {
+
+enum class EngineOp { Hello, Execute, DocumentPath, SaveAs, SetVisible, SetWindowState, BannerText };
+
+struct EngineRequest {
+    EngineOp op = EngineOp::Hello;
+    std::int64_t version = 0; // hello
+    std::string text;         // execute
+    bool wait = false;        // execute
+    bool report = false;      // execute: reply with the run's output and message counts
+    std::int64_t kind = 0;    // document operations
+    std::string path;         // save_as
+    bool visible = false;     // set_visible
+    std::int64_t state = 0;   // set_window_state
+};
+
+// `request` when the line is a well-formed request, else `error` says what is wrong.
+struct ParsedRequest {
+    std::optional<EngineRequest> request;
+    std::string error;
+};
+ParsedRequest ParseEngineRequest(std::string_view line);
+
+// Reply lines, each ended by LF.
+std::string OkReply();
+std::string ValueReply(const std::string& value);
+std::string ErrorReply(const std::string& error);
+std::string HelloReply(std::int64_t version);
+struct RunReport {
+    std::string output;
+    std::int64_t errors = 0;
+    std::int64_t warnings = 0;
+};
+std::string ReportReply(const RunReport& report);
+
+} // namespace qs::engine

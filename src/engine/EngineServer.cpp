@@ -1,0 +1,213 @@
+// Non-blocking AF_UNIX serving on the Qt event loop; requests are handed on whole.
+#include "engine/EngineServer.h"
+
+#include "platform/automation/EngineClient.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace qs::engine {
+
+EngineServer::EngineServer(QObject* parent) : QObject(parent) {}
+
+EngineServer::~EngineServer() {
+    Shutdown();
+}
+
+EngineServer::Claim EngineServer::Listen(const std::string& socketPath, std::string* error) {
+    const auto fail = [&](const std::string& why) {
+        *error = why;
+        return Claim::Failed;
+    };
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof address.sun_path) {
+        return fail("the socket path is too long: " + socketPath);
+    }
+    // The lock, not the socket file, says whether an engine serves: a crash releases it.
+    const std::string lockPath =
+        std::filesystem::path(socketPath).parent_path().string() + "/engine.lock";
+    m_lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd < 0) {
+        return fail("cannot open " + lockPath + ": " + std::strerror(errno));
+    }
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        if (err == EWOULDBLOCK) {
+            return Claim::OtherEngineRuns;
+        }
+        return fail("cannot lock " + lockPath + ": " + std::strerror(err));
+    }
+    ::unlink(socketPath.c_str());
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listenFd < 0) {
+        return fail(std::string("cannot create a socket: ") + std::strerror(errno));
+    }
+    // The folder is the user's alone; the mode of the file is a second fence.
+    if (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(socketPath.c_str(), 0600) != 0 || ::listen(m_listenFd, SOMAXCONN) != 0) {
+        return fail("cannot listen on " + socketPath + ": " + std::strerror(errno));
+    }
+    m_socketPath = socketPath;
+    m_acceptor = std::make_unique<QSocketNotifier>(m_listenFd, QSocketNotifier::Read);
+    connect(m_acceptor.get(), &QSocketNotifier::activated, this, &EngineServer::Accept);
+    return Claim::Serving;
+}
+
+void EngineServer::Shutdown() {
+    m_acceptor.reset();
+    while (!m_clients.empty()) {
+        Drop(m_clients.begin()->first, false);
+    }
+    if (m_listenFd >= 0) {
+        ::close(m_listenFd);
+        m_listenFd = -1;
+        ::unlink(m_socketPath.c_str());
+    }
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
+}
+
+void EngineServer::Accept() {
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            return; // EAGAIN, or a connection that went away before we took it
+        }
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid()) {
+            ::close(fd);
+            continue;
+        }
+        const std::uint64_t id = m_nextId++;
+        auto client = std::make_unique<Client>();
+        client->fd = fd;
+        client->reader = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(client->reader.get(), &QSocketNotifier::activated, this, [this, id] { Read(id); });
+        m_clients.emplace(id, std::move(client));
+    }
+}
+
+void EngineServer::Read(std::uint64_t id) {
+    const auto it = m_clients.find(id);
+    if (it == m_clients.end()) {
+        return;
+    }
+    Client& client = *it->second;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::recv(client.fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == EAGAIN) {
+            break;
+        }
+        if (n <= 0) {
+            Drop(id, true);
+            return;
+        }
+        client.in.append(buffer, static_cast<std::size_t>(n));
+        std::size_t start = 0;
+        for (std::size_t nl; (nl = client.in.find('\n', start)) != std::string::npos;
+             start = nl + 1) {
+            emit RequestArrived(id, QByteArray(client.in.data() + start,
+                                               static_cast<qsizetype>(nl - start)));
+            if (!m_clients.count(id)) {
+                return; // the request ended the connection
+            }
+        }
+        client.in.erase(0, start);
+        if (client.in.size() >= automation::kMaxLineBytes) {
+            client.in.clear();
+            client.reader->setEnabled(false);
+            Reply(id, "{\"ok\":false,\"error\":\"request too large\"}\n", true);
+            return;
+        }
+    }
+}
+
+void EngineServer::Reply(std::uint64_t client, const std::string& line, bool thenClose) {
+    const auto it = m_clients.find(client);
+    if (it == m_clients.end()) {
+        return; // it went away while its request ran
+    }
+    it->second->out += line;
+    it->second->closeAfterWrite = it->second->closeAfterWrite || thenClose;
+    Write(client);
+}
+
+void EngineServer::Close(std::uint64_t client) {
+    Drop(client, false);
+}
+
+void EngineServer::Write(std::uint64_t id) {
+    const auto it = m_clients.find(id);
+    if (it == m_clients.end()) {
+        return;
+    }
+    Client& client = *it->second;
+    while (!client.out.empty()) {
+        const ssize_t n = ::send(client.fd, client.out.data(), client.out.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            client.out.erase(0, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == EAGAIN) {
+            if (!client.writer) {
+                client.writer = std::make_unique<QSocketNotifier>(client.fd, QSocketNotifier::Write);
+                connect(client.writer.get(), &QSocketNotifier::activated, this,
+                        [this, id] { Write(id); });
+            }
+            client.writer->setEnabled(true);
+            return;
+        }
+        Drop(id, true);
+        return;
+    }
+    if (client.writer) {
+        client.writer->setEnabled(false);
+    }
+    if (client.closeAfterWrite) {
+        Drop(id, true);
+    }
+}
+
+void EngineServer::Drop(std::uint64_t id, bool announce) {
+    const auto it = m_clients.find(id);
+    if (it == m_clients.end()) {
+        return;
+    }
+    std::unique_ptr<Client> client = std::move(it->second);
+    m_clients.erase(it);
+    // The notifiers may be the ones whose signal runs now: let the loop delete them.
+    for (auto* notifier : {client->reader.release(), client->writer.release()}) {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+    }
+    ::close(client->fd);
+    if (announce) {
+        emit ClientGone(id);
+    }
+}
+
+} // namespace qs::engine

@@ -1,0 +1,59 @@
+// The engine's end of the user's socket: one engine per user (a lock in the private
+// folder decides), only the user's own processes get in, requests arrive as lines.
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace qs::engine {
+
+class EngineServer : public QObject {
+    Q_OBJECT
+public:
+    enum class Claim { Serving, OtherEngineRuns, Failed };
+
+    explicit EngineServer(QObject* parent = nullptr);
+    ~EngineServer() override;
+
+    // Takes the user's engine lock and listens on `socketPath` (its folder already
+    // checked); a socket file left by an engine that crashed is replaced.
+    Claim Listen(const std::string& socketPath, std::string* error);
+    // Sends one reply line (LF included); with `thenClose` the connection ends after it.
+    void Reply(std::uint64_t client, const std::string& line, bool thenClose = false);
+    void Close(std::uint64_t client);
+    // Stops listening and removes the socket file.
+    void Shutdown();
+
+signals:
+    void RequestArrived(quint64 client, const QByteArray& line);
+    void ClientGone(quint64 client);
+
+private:
+    struct Client {
+        int fd = -1;
+        std::string in;
+        std::string out;
+        bool closeAfterWrite = false;
+        std::unique_ptr<QSocketNotifier> reader;
+        std::unique_ptr<QSocketNotifier> writer;
+    };
+
+    void Accept();
+    void Read(std::uint64_t id);
+    void Write(std::uint64_t id);
+    void Drop(std::uint64_t id, bool announce);
+
+    int m_listenFd = -1;
+    int m_lockFd = -1;
+    std::string m_socketPath;
+    std::unique_ptr<QSocketNotifier> m_acceptor;
+    std::map<std::uint64_t, std::unique_ptr<Client>> m_clients;
+    std::uint64_t m_nextId = 1;
+};
+
+} // namespace qs::engine

@@ -1,0 +1,309 @@
+// PSPP on a pseudo-terminal: started with a plain terminal type and no readline
+// configuration of the user's, so that what it prints stays predictable.
+#include "engine/PsppSession.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace qs::engine {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Wide enough that neither the typed lines nor the tables wrap.
+constexpr unsigned short kTerminalColumns = 1000;
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out + "'";
+}
+
+// The batch file holds LF lines whatever the editor sent (it sends CR LF).
+std::string WithLfLines(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out += text[i];
+        }
+    }
+    if (!out.empty() && out.back() != '\n') {
+        out += '\n';
+    }
+    return out;
+}
+
+std::string Describe(int status) {
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        return "PSPP ended unexpectedly (killed by signal " + std::to_string(sig) + ", " +
+               strsignal(sig) + ")";
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+        return "PSPP ended unexpectedly with exit status " + std::to_string(WEXITSTATUS(status));
+    }
+    return "PSPP ended (the syntax ran FINISH)";
+}
+
+bool WaitFor(pid_t pid, int& status, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    for (;;) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid || (r < 0 && errno != EINTR)) {
+            return true;
+        }
+        if (Clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+PsppSession::PsppSession(std::string program, std::string workFolder, QObject* parent)
+    : QObject(parent), m_program(std::move(program)), m_workFolder(std::move(workFolder)) {
+    m_batchFile = m_workFolder + "/batch-" + std::to_string(::getpid()) + ".sps";
+    m_trace = std::getenv("QUILLSTONE_ENGINE_TRACE") != nullptr;
+    m_nonce = std::random_device{}();
+    m_nonce = (m_nonce << 32) ^ std::random_device{}();
+}
+
+PsppSession::~PsppSession() {
+    Stop();
+}
+
+std::string PsppSession::UnavailableMessage() const {
+    if (m_program.empty()) {
+        return "GNU PSPP is not installed: no program named pspp was found on the search path, "
+               "so syntax cannot run (install the package pspp).";
+    }
+    return m_gaveUpWhy;
+}
+
+void PsppSession::Start() {
+    if (!Available() || m_pid > 0) {
+        return;
+    }
+    winsize size{};
+    size.ws_col = kTerminalColumns;
+    size.ws_row = 50;
+    int master = -1;
+    const pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
+    if (pid < 0) {
+        m_gaveUp = true;
+        m_gaveUpWhy = std::string("PSPP cannot be started: ") + std::strerror(errno) + ".";
+        emit SessionEnded(QString::fromStdString(m_gaveUpWhy));
+        return;
+    }
+    if (pid == 0) {
+        ::setenv("TERM", "dumb", 1);
+        ::setenv("INPUTRC", "/dev/null", 1);
+        ::unsetenv("COLUMNS");
+        ::unsetenv("LINES");
+        ::closefrom(3);
+        const char* argv[] = {"pspp", nullptr};
+        ::execv(m_program.c_str(), const_cast<char**>(argv));
+        ::_exit(127);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    m_pid = pid;
+    m_master = master;
+    m_ready = false;
+    m_transcript = PsppTranscript();
+    m_startedAt = Clock::now();
+    m_notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PsppSession::OnReadable);
+}
+
+void PsppSession::Stop() {
+    m_notifier.reset();
+    if (m_pid > 0) {
+        int status = 0;
+        if (m_ready) {
+            WriteAll("FINISH.\n");
+        }
+        if (!WaitFor(m_pid, status, std::chrono::milliseconds(m_ready ? 2000 : 0))) {
+            ::kill(m_pid, SIGTERM);
+            if (!WaitFor(m_pid, status, std::chrono::milliseconds(1000))) {
+                ::kill(m_pid, SIGKILL);
+                WaitFor(m_pid, status, std::chrono::milliseconds(1000));
+            }
+        }
+        m_pid = -1;
+    }
+    if (m_master >= 0) {
+        ::close(m_master);
+        m_master = -1;
+    }
+    ::unlink(m_batchFile.c_str());
+}
+
+void PsppSession::RunBatch(const std::string& syntax) {
+    m_running = true;
+    m_sent = false;
+    m_pending = syntax;
+    m_output.clear();
+    if (!Available()) {
+        Finish({false, UnavailableMessage(), {}, {}, 0, 0});
+        return;
+    }
+    if (m_pid < 0) {
+        Start();
+    }
+    if (m_ready) {
+        SendBatch();
+    }
+}
+
+void PsppSession::SendBatch() {
+    m_sent = true;
+    {
+        std::ofstream file(m_batchFile, std::ios::binary | std::ios::trunc);
+        file << WithLfLines(m_pending);
+        if (!file.flush()) {
+            Finish({false, "cannot write the batch file " + m_batchFile + ": " + std::strerror(errno),
+                    {}, {}, 0, 0});
+            return;
+        }
+    }
+    ::chmod(m_batchFile.c_str(), 0600);
+    char marker[48];
+    std::snprintf(marker, sizeof marker, "QS-%016llx-%llu", static_cast<unsigned long long>(m_nonce),
+                  static_cast<unsigned long long>(++m_batchNo));
+    const std::string insert = "INSERT FILE=" + Quoted(m_batchFile) +
+                               " SYNTAX=INTERACTIVE ERROR=CONTINUE CD=NO ENCODING='UTF-8'.";
+    const std::string echo = "ECHO '" + std::string(marker) + "'.";
+    m_transcript.BeginBatch({insert, echo}, marker, m_batchFile);
+    m_ready = false;
+    if (m_trace) {
+        std::fprintf(stderr, "typed> %s | %s\n", insert.c_str(), echo.c_str());
+    }
+    if (!WriteAll(insert + "\n" + echo + "\n")) {
+        Finish({false, std::string("cannot send the syntax to PSPP: ") + std::strerror(errno), {},
+                {}, 0, 0});
+    }
+}
+
+bool PsppSession::WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void PsppSession::OnReadable() {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0) {
+            if (m_trace) {
+                std::fprintf(stderr, "pspp> %s\n",
+                             QByteArray(buffer, static_cast<qsizetype>(n)).toPercentEncoding(" ").constData());
+            }
+            const std::string text = m_transcript.Feed({buffer, static_cast<std::size_t>(n)});
+            if (m_running && m_sent && !text.empty()) {
+                m_output += text;
+                emit Output(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == EAGAIN) {
+            break;
+        }
+        OnEnded(); // EIO or end of file: the terminal's other side is gone
+        return;
+    }
+    if (m_running && m_sent && m_transcript.BatchDone()) {
+        m_ready = true;
+        BatchResult result{true, {}, std::move(m_output), m_transcript.Messages(),
+                           m_transcript.ErrorCount(), m_transcript.WarningCount()};
+        Finish(std::move(result));
+    } else if (!m_ready && !m_sent && m_transcript.AtPrompt()) {
+        m_ready = true;
+        if (m_running) {
+            SendBatch();
+        }
+    }
+}
+
+void PsppSession::OnEnded() {
+    // Called from the notifier's own signal: it must outlive this call.
+    m_notifier->setEnabled(false);
+    m_notifier.release()->deleteLater();
+    ::close(m_master);
+    m_master = -1;
+    int status = 0;
+    if (!WaitFor(m_pid, status, std::chrono::milliseconds(1000))) {
+        ::kill(m_pid, SIGKILL);
+        WaitFor(m_pid, status, std::chrono::milliseconds(1000));
+    }
+    m_pid = -1;
+    m_ready = false;
+    const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::string why = Describe(status);
+
+    m_quickDeaths = Clock::now() - m_startedAt < std::chrono::seconds(3) ? m_quickDeaths + 1 : 0;
+    if (m_quickDeaths >= 3) {
+        m_gaveUp = true;
+        m_gaveUpWhy = why + " three times right after starting; syntax cannot run until "
+                            "quillstone-engine is started again.";
+    }
+    const std::string message =
+        m_gaveUp ? m_gaveUpWhy
+                 : why + "; a new PSPP session has been started, and the data it held are gone.";
+    emit SessionEnded(QString::fromStdString(message));
+    if (m_running) {
+        BatchResult result{finished, finished ? std::string() : message, std::move(m_output),
+                           m_transcript.Messages(), m_transcript.ErrorCount(),
+                           m_transcript.WarningCount()};
+        Finish(std::move(result));
+    }
+    if (!m_gaveUp) {
+        Start();
+    }
+}
+
+void PsppSession::Finish(BatchResult result) {
+    m_running = false;
+    m_sent = false;
+    m_pending.clear();
+    emit BatchFinished(result);
+}
+
+} // namespace qs::engine

@@ -1,0 +1,84 @@
+// One PSPP process on a pseudo-terminal. It runs batches of syntax one at a time: each
+// batch is written to a file that PSPP inserts, followed by a marker command; PSPP
+// prints a command's output only when the next command starts, so the prompt after
+// the marker says that everything the batch printed has arrived.
+#pragma once
+
+#include "engine/PsppTranscript.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace qs::engine {
+
+struct BatchResult {
+    bool ok = true;        // false: the batch could not run to its end
+    std::string error;     // why, for the user
+    std::string output;    // what PSPP printed for it (LF line ends)
+    std::vector<PsppMessage> messages;
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+};
+
+class PsppSession : public QObject {
+    Q_OBJECT
+public:
+    // `program`: the PSPP executable, empty when none was found (then every batch fails
+    // with MissingMessage()); `workFolder`: a private folder for the batch files.
+    PsppSession(std::string program, std::string workFolder, QObject* parent = nullptr);
+    ~PsppSession() override;
+
+    // Starts PSPP; batches given before it is ready wait for its first prompt.
+    void Start();
+    // Ends PSPP: FINISH, then signals if it does not go.
+    void Stop();
+
+    // Runs `syntax`; BatchFinished follows exactly once. Only one batch at a time.
+    void RunBatch(const std::string& syntax);
+    bool Busy() const { return m_running; }
+    bool Available() const { return !m_program.empty() && !m_gaveUp; }
+    pid_t Pid() const { return m_pid; }
+    // The one sentence that says PSPP cannot run here.
+    std::string UnavailableMessage() const;
+
+signals:
+    // Output of the running batch as it arrives.
+    void Output(const QString& text);
+    void BatchFinished(const qs::engine::BatchResult& result);
+    // PSPP ended and a new session was started (or could not be): a sentence for the user.
+    void SessionEnded(const QString& message);
+
+private:
+    void OnReadable();
+    void OnEnded();
+    void SendBatch();
+    void Finish(BatchResult result);
+    bool WriteAll(std::string_view bytes);
+
+    std::string m_program;
+    std::string m_workFolder;
+    std::string m_batchFile;
+    pid_t m_pid = -1;
+    int m_master = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    PsppTranscript m_transcript;
+    bool m_ready = false;   // PSPP waits at its prompt
+    bool m_running = false; // a batch is out
+    bool m_sent = false;    // its lines were typed
+    std::string m_pending;  // the running batch's syntax
+    std::string m_output;
+    std::uint64_t m_nonce = 0;
+    std::uint64_t m_batchNo = 0;
+    int m_quickDeaths = 0;
+    bool m_trace = false; // QUILLSTONE_ENGINE_TRACE: the terminal's traffic on stderr
+    bool m_gaveUp = false;
+    std::string m_gaveUpWhy;
+    std::chrono::steady_clock::time_point m_startedAt;
+};
+
+} // namespace qs::engine

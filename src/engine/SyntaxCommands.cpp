@@ -1,0 +1,264 @@
+// Command boundaries and dataset effects of typed syntax.
+#include "engine/SyntaxCommands.h"
+
+#include <array>
+#include <cctype>
+#include <optional>
+
+namespace qs::engine {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
+
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string_view TrimRight(std::string_view s) {
+    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string_view TrimLeft(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    return s;
+}
+
+// A line ends its command when its last non-blank character, before a closing
+// "/* ... */" comment, is a period.
+bool EndsCommand(std::string_view line) {
+    line = TrimRight(line);
+    if (const auto open = line.rfind("/*"); open != std::string_view::npos) {
+        const std::string_view rest = line.substr(open);
+        if (rest.find("*/") == std::string_view::npos || rest.ends_with("*/")) {
+            line = TrimRight(line.substr(0, open));
+        }
+    }
+    return !line.empty() && line.back() == '.';
+}
+
+// Reads the command's words left to right: names, then what follows them.
+class Words {
+public:
+    explicit Words(std::string_view text) : m_rest(text) {}
+
+    // The next word in capitals, or "" when the next thing is not a word.
+    std::string Next() {
+        m_rest = TrimLeft(SkipLineEnds(m_rest));
+        std::string word;
+        while (!m_rest.empty()) {
+            const auto c = static_cast<unsigned char>(m_rest.front());
+            if (!(std::isalnum(c) || c == '_' || c == '$' || c == '#' || c == '@' || c >= 0x80)) {
+                break;
+            }
+            word += Upper(m_rest.front());
+            m_rest.remove_prefix(1);
+        }
+        return word;
+    }
+    // Consumes `c` when it comes next.
+    bool Take(char c) {
+        m_rest = TrimLeft(SkipLineEnds(m_rest));
+        if (!m_rest.empty() && m_rest.front() == c) {
+            m_rest.remove_prefix(1);
+            return true;
+        }
+        return false;
+    }
+    // A quoted string next, either quote, a doubled quote standing for one.
+    std::optional<std::string> Quoted() {
+        m_rest = TrimLeft(SkipLineEnds(m_rest));
+        if (m_rest.empty() || (m_rest.front() != '\'' && m_rest.front() != '"')) {
+            return std::nullopt;
+        }
+        const char quote = m_rest.front();
+        std::string value;
+        for (std::size_t i = 1; i < m_rest.size(); ++i) {
+            if (m_rest[i] == '\n' || m_rest[i] == '\r') {
+                break;
+            }
+            if (m_rest[i] != quote) {
+                value += m_rest[i];
+            } else if (i + 1 < m_rest.size() && m_rest[i + 1] == quote) {
+                value += quote;
+                ++i;
+            } else {
+                m_rest.remove_prefix(i + 1);
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+    std::string_view Rest() const { return m_rest; }
+
+private:
+    static std::string_view SkipLineEnds(std::string_view s) {
+        while (!s.empty() && (IsBlank(s.front()) || s.front() == '\n' || s.front() == '\r')) {
+            s.remove_prefix(1);
+        }
+        return s;
+    }
+
+    std::string_view m_rest;
+};
+
+// A command word may be shortened to its first three letters.
+bool Matches(const std::string& word, std::string_view keyword) {
+    if (word.size() > keyword.size() || word.empty()) {
+        return false;
+    }
+    if (word.size() < 3 && word.size() != keyword.size()) {
+        return false;
+    }
+    return keyword.substr(0, word.size()) == word;
+}
+
+// `[FILE [=]] 'path'`, the file part of GET FILE, INCLUDE and INSERT.
+std::optional<std::string> FileOperand(Words& words) {
+    if (auto path = words.Quoted()) {
+        return path;
+    }
+    if (!Matches(words.Next(), "FILE")) {
+        return std::nullopt;
+    }
+    words.Take('=');
+    return words.Quoted();
+}
+
+bool ContainsWord(std::string_view text, std::string_view upperWord) {
+    std::string upper;
+    upper.reserve(text.size());
+    for (const char c : text) {
+        upper += Upper(c);
+    }
+    return upper.find(upperWord) != std::string::npos;
+}
+
+} // namespace
+
+std::vector<SyntaxCommand> SplitCommands(std::string_view text) {
+    std::vector<SyntaxCommand> commands;
+    SyntaxCommand current;
+    bool open = false;
+    bool inData = false;
+    const auto close = [&] {
+        if (open) {
+            commands.push_back(std::move(current));
+        }
+        current = {};
+        open = false;
+    };
+    std::size_t lineNo = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end;
+        if (pos < text.size()) {
+            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+        }
+        ++lineNo;
+
+        const bool blank = TrimLeft(TrimRight(line)).empty();
+        if (inData) {
+            current.text += '\n';
+            current.text += line;
+            current.lastLine = lineNo;
+            Words words(line);
+            if (words.Next() == "END" && words.Next() == "DATA") {
+                inData = false;
+                close();
+            }
+            continue;
+        }
+        if (blank) {
+            close();
+            continue;
+        }
+        if (!open) {
+            open = true;
+            current.firstLine = lineNo;
+        } else {
+            current.text += '\n';
+        }
+        current.text += line;
+        current.lastLine = lineNo;
+        if (EndsCommand(line)) {
+            Words words(current.text);
+            if (words.Next() == "BEGIN" && words.Next() == "DATA") {
+                inData = true;
+            } else {
+                close();
+            }
+        }
+    }
+    close();
+    return commands;
+}
+
+DatasetChange DatasetChangeOf(std::string_view command) {
+    using Kind = DatasetChange::Kind;
+    Words words(command);
+    const std::string first = words.Next();
+    if (first.empty()) {
+        return {};
+    }
+    if (Matches(first, "GET")) {
+        Words peek = words;
+        const std::string second = peek.Next();
+        if (second.empty() || Matches(second, "FILE")) {
+            if (auto path = FileOperand(words)) {
+                return {Kind::Opened, std::move(*path)};
+            }
+        }
+        // GET DATA, GET SAS, a file handle name...: a dataset no file we know stands for.
+        return {Kind::Replaced, {}};
+    }
+    if (Matches(first, "INCLUDE") || Matches(first, "INSERT")) {
+        if (auto path = FileOperand(words)) {
+            return {Kind::Included, std::move(*path)};
+        }
+        return {};
+    }
+    if (Matches(first, "IMPORT")) {
+        return {Kind::Replaced, {}};
+    }
+    if (Matches(first, "AGGREGATE")) {
+        // Only OUTFILE=* without added variables puts the aggregate in the place of the data.
+        std::string rest(command);
+        std::erase_if(rest, [](char c) { return IsBlank(c) || c == '\n' || c == '\r'; });
+        if (ContainsWord(rest, "OUTFILE=*") && !ContainsWord(rest, "ADDVARIABLES")) {
+            return {Kind::Replaced, {}};
+        }
+        return {};
+    }
+    static constexpr std::array<std::array<std::string_view, 2>, 9> kTwoWords{{
+        {"NEW", "FILE"},
+        {"DATA", "LIST"},
+        {"INPUT", "PROGRAM"},
+        {"MATRIX", "DATA"},
+        {"ADD", "FILES"},
+        {"MATCH", "FILES"},
+        {"FILE", "TYPE"},
+        {"DATASET", "ACTIVATE"},
+        {"UPDATE", ""},
+    }};
+    const std::string second = words.Next();
+    for (const auto& [a, b] : kTwoWords) {
+        if (Matches(first, a) && (b.empty() || Matches(second, b))) {
+            return {Kind::Replaced, {}};
+        }
+    }
+    return {};
+}
+
+} // namespace qs::engine

@@ -1,0 +1,154 @@
+// quillstone-engine: runs syntax in PSPP for the editor (no arguments), or sends a file
+// to the running engine and prints what it printed ("run FILE.sps").
+#include "engine/EngineHost.h"
+#include "engine/EngineServer.h"
+#include "engine/PsppSession.h"
+#include "engine/forms/DataWindow.h"
+#include "engine/forms/OutputWindow.h"
+#include "platform/automation/EngineClient.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace qs;
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the event loop, so that PSPP and the socket go too.
+void QuitOnSignals(QApplication& app) {
+    ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(sig, &action, nullptr);
+    }
+}
+
+// The PSPP program: QUILLSTONE_PSPP when set (tests point it elsewhere), else pspp on
+// the search path. Empty when there is none.
+std::string PsppProgram() {
+    if (const char* chosen = std::getenv("QUILLSTONE_PSPP"); chosen && *chosen) {
+        return ::access(chosen, X_OK) == 0 ? std::string(chosen) : std::string();
+    }
+    return QStandardPaths::findExecutable("pspp").toStdString();
+}
+
+int Serve(int argc, char** argv) {
+    const automation::SocketPathResult where = automation::EngineSocketPath(true);
+    if (!where.error.empty()) {
+        std::fprintf(stderr, "quillstone-engine: refusing the engine socket: %s\n",
+                     where.error.c_str());
+        return 1;
+    }
+    QApplication app(argc, argv);
+    app.setApplicationName("quillstone-engine");
+    app.setQuitOnLastWindowClosed(false);
+
+    engine::EngineServer server;
+    std::string error;
+    switch (server.Listen(where.path, &error)) {
+    case engine::EngineServer::Claim::Serving:
+        break;
+    case engine::EngineServer::Claim::OtherEngineRuns:
+        std::fprintf(stderr, "quillstone-engine: an engine already runs for this user; "
+                             "the editor uses that one.\n");
+        return 0;
+    case engine::EngineServer::Claim::Failed:
+        std::fprintf(stderr, "quillstone-engine: %s\n", error.c_str());
+        return 1;
+    }
+    QuitOnSignals(app);
+    // The engine outlives whoever started it: it must not hold their output open (a
+    // caller reading "$(quillstone-engine run x)" would wait for the engine to end).
+    if (const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC); null >= 0) {
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        if (!std::getenv("QUILLSTONE_ENGINE_TRACE")) {
+            ::dup2(null, STDERR_FILENO);
+        }
+        ::close(null);
+    }
+    // Long output grows one text buffer by doubling; mapped growth of it stalls the window.
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+
+    const std::string folder = std::filesystem::path(where.path).parent_path().string();
+    engine::PsppSession session(PsppProgram(), folder);
+    OutputWindow output;
+    DataWindow data;
+    engine::EngineHost host(server, session, output, data);
+    QObject::connect(&host, &engine::EngineHost::AllWindowsClosed, &app, &QApplication::quit);
+    output.show();
+    session.Start();
+    const int status = app.exec();
+    server.Shutdown();
+    session.Stop();
+    return status;
+}
+
+int RunFile(const char* file) {
+    std::stringstream text;
+    {
+        // Closed before an engine may be started, which would inherit it.
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "quillstone-engine: cannot read %s: %s\n", file,
+                         std::strerror(errno));
+            return 1;
+        }
+        text << in.rdbuf();
+    }
+    try {
+        std::unique_ptr<automation::ISpssApp> app;
+        try {
+            app = automation::GetActiveSpssApp();
+        } catch (const automation::EAutomationError& e) {
+            if (std::string(e.what()) != automation::kOperationUnavailable) {
+                throw;
+            }
+            app = automation::CreateEngine({});
+        }
+        const automation::ReportedRun run = automation::ExecuteReported(*app, text.str());
+        std::fwrite(run.output.data(), 1, run.output.size(), stdout);
+        return run.errors == 0 ? 0 : 1;
+    } catch (const automation::EAutomationError& e) {
+        std::fprintf(stderr, "quillstone-engine: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "run") == 0) {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: quillstone-engine run FILE.sps\n");
+            return 2;
+        }
+        return RunFile(argv[2]);
+    }
+    return Serve(argc, argv);
+}

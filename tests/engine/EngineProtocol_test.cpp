@@ -1,0 +1,58 @@
+#include "engine/EngineProtocol.h"
+
+#include <gtest/gtest.h>
+
+namespace qs::engine {
+namespace {
+
+struct BadCase {
+    const char* name;
+    const char* line;
+    const char* error; // a part of the error
+};
+
+class BadRequestTest : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadRequestTest, NamesTheProblem) {
+    const ParsedRequest parsed = ParseEngineRequest(GetParam().line);
+    EXPECT_FALSE(parsed.request);
+    EXPECT_NE(parsed.error.find(GetParam().error), std::string::npos) << parsed.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, BadRequestTest,
+    testing::Values(BadCase{"NotJson", "execute x", "malformed request"},
+                    BadCase{"Nested", R"({"op":{"a":1}})", "malformed request"},
+                    BadCase{"NoOp", R"({"text":"x"})", "no operation"},
+                    BadCase{"UnknownOp", R"({"op":"format_disk"})", "unknown operation"},
+                    BadCase{"ExecuteWithoutWait", R"({"op":"execute","text":"x."})", "\"wait\""},
+                    BadCase{"ExecuteTextNotString", R"({"op":"execute","text":1,"wait":true})",
+                            "\"text\""},
+                    BadCase{"KindMissing", R"({"op":"banner_text"})", "\"kind\""},
+                    BadCase{"KindOutOfRange", R"({"op":"banner_text","kind":7})", "kind 7"},
+                    BadCase{"PathOfOutput", R"({"op":"document_path","kind":1})", "kind 0"},
+                    BadCase{"SaveAsEmptyPath", R"({"op":"save_as","kind":0,"path":""})", "\"path\""},
+                    BadCase{"VisibleNotBool", R"({"op":"set_visible","kind":1,"visible":1})",
+                            "\"visible\""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(EngineProtocol, ReadsEveryFieldOfAGoodRequest) {
+    const auto execute =
+        ParseEngineRequest(R"({"op":"execute","text":"LIST.\r","wait":false,"report":true,"new":1})");
+    ASSERT_TRUE(execute.request) << execute.error;
+    EXPECT_EQ(execute.request->op, EngineOp::Execute);
+    EXPECT_EQ(execute.request->text, "LIST.\r");
+    EXPECT_FALSE(execute.request->wait);
+    EXPECT_TRUE(execute.request->report);
+
+    const auto save = ParseEngineRequest(R"({"op":"save_as","kind":0,"path":"/a b.sav"})");
+    ASSERT_TRUE(save.request);
+    EXPECT_EQ(save.request->path, "/a b.sav");
+    const auto state = ParseEngineRequest(R"({"op":"set_window_state","kind":2,"state":-1})");
+    ASSERT_TRUE(state.request);
+    EXPECT_EQ(state.request->kind, 2);
+    EXPECT_EQ(state.request->state, -1);
+}
+
+} // namespace
+} // namespace qs::engine
