@@ -48,6 +48,11 @@ EngineServer::Claim EngineServer::Listen(const std::string& socketPath, std::str
         }
         return fail("cannot lock " + lockPath + ": " + std::strerror(err));
     }
+    // Who serves, for the user's own tools.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(m_lockFd, 0) != 0 || ::pwrite(m_lockFd, pid.data(), pid.size(), 0) < 0) {
+        return fail("cannot write " + lockPath + ": " + std::strerror(errno));
+    }
     ::unlink(socketPath.c_str());
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

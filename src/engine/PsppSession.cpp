@@ -91,6 +91,8 @@ PsppSession::PsppSession(std::string program, std::string workFolder, QObject* p
     m_trace = std::getenv("QUILLSTONE_ENGINE_TRACE") != nullptr;
     m_nonce = std::random_device{}();
     m_nonce = (m_nonce << 32) ^ std::random_device{}();
+    m_watch.setInterval(200);
+    connect(&m_watch, &QTimer::timeout, this, &PsppSession::CheckAlive);
 }
 
 PsppSession::~PsppSession() {
@@ -139,9 +141,22 @@ void PsppSession::Start() {
     m_startedAt = Clock::now();
     m_notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PsppSession::OnReadable);
+    m_watch.start();
+}
+
+void PsppSession::CheckAlive() {
+    // A child of PSPP's (HOST) may keep the terminal open after PSPP died, so the end
+    // of the terminal alone does not tell.
+    int status = 0;
+    if (m_pid > 0 && ::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_reaped = true;
+        m_reapedStatus = status;
+        OnEnded();
+    }
 }
 
 void PsppSession::Stop() {
+    m_watch.stop();
     m_notifier.reset();
     if (m_pid > 0) {
         int status = 0;
@@ -264,16 +279,18 @@ void PsppSession::OnReadable() {
 
 void PsppSession::OnEnded() {
     // Called from the notifier's own signal: it must outlive this call.
+    m_watch.stop();
     m_notifier->setEnabled(false);
     m_notifier.release()->deleteLater();
     ::close(m_master);
     m_master = -1;
-    int status = 0;
-    if (!WaitFor(m_pid, status, std::chrono::milliseconds(1000))) {
+    int status = m_reapedStatus;
+    if (!m_reaped && !WaitFor(m_pid, status, std::chrono::milliseconds(1000))) {
         ::kill(m_pid, SIGKILL);
         WaitFor(m_pid, status, std::chrono::milliseconds(1000));
     }
     m_pid = -1;
+    m_reaped = false;
     m_ready = false;
     const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     std::string why = Describe(status);

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <chrono>
 #include <memory>
@@ -56,6 +57,7 @@ signals:
 private:
     void OnReadable();
     void OnEnded();
+    void CheckAlive();
     void SendBatch();
     void Finish(BatchResult result);
     bool WriteAll(std::string_view bytes);
@@ -74,6 +76,9 @@ private:
     std::string m_output;
     std::uint64_t m_nonce = 0;
     std::uint64_t m_batchNo = 0;
+    QTimer m_watch;
+    bool m_reaped = false;
+    int m_reapedStatus = 0;
     int m_quickDeaths = 0;
     bool m_trace = false; // QUILLSTONE_ENGINE_TRACE: the terminal's traffic on stderr
     bool m_gaveUp = false;

@@ -1,0 +1,347 @@
+// The engine host in this process against a real PSPP: output, faults of PSPP and of
+// clients, many clients, bad requests, the data document and who may connect.
+#include "engine/EngineHost.h"
+#include "engine/EngineServer.h"
+#include "engine/PsppSession.h"
+#include "engine/forms/DataWindow.h"
+#include "engine/forms/OutputWindow.h"
+#include "platform/automation/EngineClient.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <future>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qs::engine {
+namespace {
+
+using automation::EAutomationError;
+
+// Runs `work` on another thread while this one serves the engine's event loop.
+template <typename F>
+auto OffThread(F work) -> decltype(work()) {
+    auto future = std::async(std::launch::async, std::move(work));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (future.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the engine did not answer within 60 s";
+            std::abort(); // the future's thread cannot be left behind
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return future.get();
+}
+
+// A protocol client that speaks raw lines, for requests the editor would never send.
+class RawClient {
+public:
+    explicit RawClient(const std::string& path) {
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { ::close(m_fd); }
+    bool Connected() const { return m_connected; }
+    void Send(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0) {
+                return; // the engine closed; the next read says so
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    // The next line, or "<closed>" when the engine ended the connection.
+    std::string ReadLine() {
+        for (;;) {
+            if (const auto nl = m_in.find('\n'); nl != std::string::npos) {
+                std::string line = m_in.substr(0, nl);
+                m_in.erase(0, nl + 1);
+                return line;
+            }
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                return "<closed>";
+            }
+            m_in.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+    std::string m_in;
+};
+
+class EngineHostTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
+        const auto where = automation::EngineSocketPath(true);
+        ASSERT_TRUE(where.error.empty()) << where.error;
+        m_socket = where.path;
+        std::string error;
+        ASSERT_EQ(m_server.Listen(m_socket, &error), EngineServer::Claim::Serving) << error;
+    }
+
+    void StartHost(const std::string& program) {
+        m_session = std::make_unique<PsppSession>(
+            program, std::filesystem::path(m_socket).parent_path().string());
+        m_host = std::make_unique<EngineHost>(m_server, *m_session, m_output, m_data);
+        m_data.show();
+        m_session->Start();
+    }
+    void StartHost() {
+        const std::string pspp = QStandardPaths::findExecutable("pspp").toStdString();
+        ASSERT_FALSE(pspp.empty()) << "pspp is needed (make deps installs it)";
+        StartHost(pspp);
+    }
+
+    automation::ReportedRun Run(const std::string& syntax) {
+        return OffThread([&] {
+            auto app = automation::ConnectEngine(m_socket);
+            return automation::ExecuteReported(*app, syntax);
+        });
+    }
+    // The error text of `call` on a fresh connection, "" when it succeeds.
+    std::string ErrorOf(std::function<void(automation::ISpssApp&)> call) {
+        return OffThread([&]() -> std::string {
+            try {
+                auto app = automation::ConnectEngine(m_socket);
+                call(*app);
+                return {};
+            } catch (const EAutomationError& e) {
+                return e.what();
+            }
+        });
+    }
+
+    test::TempDir m_runtime;
+    test::TempDir m_files;
+    std::string m_socket;
+    EngineServer m_server;
+    OutputWindow m_output;
+    DataWindow m_data;
+    std::unique_ptr<PsppSession> m_session;
+    std::unique_ptr<EngineHost> m_host;
+};
+
+TEST_F(EngineHostTest, SyntaxErrorsReachTheOutputWindowAndServingGoesOn) {
+    StartHost();
+    const auto bad = Run("DATA LIST FREE /x.\nBEGIN DATA\n1\nEND DATA.\nFREQUENCIES z.\n");
+    EXPECT_EQ(bad.errors, 1);
+    EXPECT_NE(bad.output.find("5: error: FREQUENCIES"), std::string::npos) << bad.output;
+    EXPECT_TRUE(m_output.OutputText().contains("5: error: FREQUENCIES"));
+
+    const auto good = Run("ECHO 'still here'.");
+    EXPECT_EQ(good.errors, 0);
+    EXPECT_EQ(good.output, "\nstill here\n");
+}
+
+TEST_F(EngineHostTest, KilledPsppFailsTheRunningRequestAndIsRestarted) {
+    StartHost();
+    Run("DATA LIST FREE /x.\nBEGIN DATA\n1\nEND DATA.");
+    auto running = std::async(std::launch::async, [&]() -> std::string {
+        try {
+            automation::ConnectEngine(m_socket)->ExecuteCommands("HOST COMMAND=['sleep 30'].", true);
+            return "no error";
+        } catch (const EAutomationError& e) {
+            return e.what();
+        }
+    });
+    const pid_t first = OffThread([&] {
+        while (!m_session->Busy()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return m_session->Pid();
+    });
+    ASSERT_GT(first, 0);
+    ::kill(first, SIGKILL);
+    const std::string error = OffThread([&] { return running.get(); });
+    EXPECT_NE(error.find("PSPP ended unexpectedly (killed by signal 9"), std::string::npos) << error;
+    EXPECT_TRUE(m_output.OutputText().contains("a new PSPP session has been started"));
+
+    const auto next = Run("ECHO 'again'.");
+    EXPECT_EQ(next.output, "\nagain\n");
+    EXPECT_NE(m_session->Pid(), first);
+}
+
+TEST_F(EngineHostTest, ClientLeavingMidRequestDisturbsNobody) {
+    StartHost();
+    OffThread([&] {
+        RawClient leaver(m_socket);
+        leaver.Send("{\"op\":\"hello\",\"v\":1}\n");
+        leaver.ReadLine();
+        leaver.Send("{\"op\":\"execute\",\"text\":\"HOST COMMAND=['sleep 1'].\",\"wait\":true}\n"
+                    "{\"op\":\"execute\",\"text\":\"ECHO 'never'.\",\"wait\":true}\n");
+        return 0; // closes with both requests open
+    });
+    const auto next = Run("ECHO 'next client'.");
+    EXPECT_EQ(next.output, "\nnext client\n");
+    EXPECT_FALSE(m_output.OutputText().contains("never"));
+}
+
+TEST_F(EngineHostTest, FiftyClientsAreServedInArrivalOrder) {
+    StartHost();
+    constexpr int kClients = 50;
+    const auto replies = OffThread([&] {
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < kClients; ++i) {
+            clients.push_back(std::make_unique<RawClient>(m_socket));
+            clients.back()->Send("{\"op\":\"hello\",\"v\":1}\n");
+        }
+        for (auto& client : clients) {
+            client->ReadLine();
+        }
+        for (int i = 0; i < kClients; ++i) {
+            clients[i]->Send("{\"op\":\"execute\",\"report\":true,\"wait\":true,\"text\":\"ECHO 'client " +
+                             std::to_string(i) + "'.\"}\n");
+        }
+        std::vector<std::string> lines;
+        for (auto& client : clients) {
+            lines.push_back(client->ReadLine());
+        }
+        return lines;
+    });
+    const QStringList shown = m_output.OutputText().split('\n');
+    qsizetype previous = -1;
+    for (int i = 0; i < kClients; ++i) {
+        const std::string mine = "client " + std::to_string(i);
+        EXPECT_NE(replies[i].find(mine + "\\n"), std::string::npos) << replies[i];
+        const qsizetype at = shown.indexOf(QString::fromStdString(mine));
+        EXPECT_GT(at, previous) << mine;
+        previous = at;
+    }
+}
+
+TEST_F(EngineHostTest, BadRequestsGetErrorRepliesNeverACrash) {
+    StartHost();
+    const auto lines = OffThread([&] {
+        std::vector<std::string> got;
+        RawClient early(m_socket);
+        early.Send("{\"op\":\"execute\",\"text\":\"x\",\"wait\":true}\n");
+        got.push_back(early.ReadLine());
+        got.push_back(early.ReadLine());
+        RawClient future(m_socket);
+        future.Send("{\"op\":\"hello\",\"v\":2}\n");
+        got.push_back(future.ReadLine());
+        RawClient client(m_socket);
+        client.Send("{\"op\":\"hello\",\"v\":1}\n");
+        client.ReadLine();
+        client.Send("{not json\n{\"op\":\"banner_text\",\"kind\":1}\n");
+        got.push_back(client.ReadLine());
+        got.push_back(client.ReadLine());
+        client.Send(std::string(automation::kMaxLineBytes + 10, 'x'));
+        got.push_back(client.ReadLine());
+        got.push_back(client.ReadLine());
+        return got;
+    });
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_NE(lines[0].find("the first request must be"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "<closed>");
+    EXPECT_NE(lines[2].find("protocol version 2 is not supported"), std::string::npos);
+    EXPECT_NE(lines[3].find("malformed request"), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[4], "{\"ok\":true,\"value\":\"Output - Quillstone Engine\"}");
+    EXPECT_EQ(lines[5], "{\"ok\":false,\"error\":\"request too large\"}");
+    EXPECT_EQ(lines[6], "<closed>");
+    EXPECT_EQ(Run("ECHO 'served'.").output, "\nserved\n");
+}
+
+TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
+    StartHost();
+    const std::string saved = (m_files / "it's data.sav").string();
+    const std::string made = (m_files / "made.sav").string();
+    const auto document = [&](std::function<std::string(automation::ISpssDocument&)> call) {
+        return OffThread([&] {
+            auto app = automation::ConnectEngine(m_socket);
+            return call(*app->Documents()->GetDataDoc(0));
+        });
+    };
+    const auto path = [&] { return document([](auto& doc) { return doc.GetDocumentPath(); }); };
+
+    EXPECT_NE(ErrorOf([&](auto& app) { app.Documents()->GetDataDoc(0)->SaveAs(made); }).find("SAVE"),
+              std::string::npos);
+    Run("DATA LIST FREE /age income.\nBEGIN DATA\n1 2\nEND DATA.\n"
+        "VARIABLE LABELS income 'Yearly income'.");
+    EXPECT_EQ(path(), "");
+    document([&](auto& doc) {
+        doc.SaveAs(made);
+        return std::string();
+    });
+    EXPECT_EQ(path(), made);
+    EXPECT_TRUE(std::filesystem::exists(made));
+
+    Run("NEW FILE.");
+    EXPECT_EQ(path(), "");
+    std::filesystem::copy_file(made, saved);
+    Run("get\n  '" + (m_files / "it''s data.sav").string() + "'.");
+    EXPECT_EQ(path(), saved);
+    Run("GET FILE='" + (m_files / "missing.sav").string() + "'.");
+    EXPECT_EQ(path(), saved);
+
+    // The Data window shows the file and, once the engine is idle, its variables.
+    EXPECT_EQ(m_data.windowTitle(), "it's data.sav - Data - Quillstone Engine");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (m_data.grdVariables->model()->rowCount() != 2 &&
+           std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const auto* model = m_data.grdVariables->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(1, 0).data().toString(), "income");
+    EXPECT_EQ(model->index(1, 1).data().toString(), "Yearly income");
+}
+
+TEST_F(EngineHostTest, MissingPsppIsOneClearSentenceEverywhere) {
+    StartHost("");
+    const std::string error = ErrorOf([](auto& app) { app.ExecuteCommands("LIST.", true); });
+    EXPECT_EQ(error, "GNU PSPP is not installed: no program named pspp was found on the search "
+                     "path, so syntax cannot run (install the package pspp).");
+    EXPECT_TRUE(m_output.OutputText().contains(QString::fromStdString(error)));
+    EXPECT_EQ(ErrorOf([](auto& app) { app.GetOutputDoc()->SetVisible(true); }), "");
+}
+
+TEST_F(EngineHostTest, OnlyTheUserGetsIn) {
+    struct stat folder {}, socket {};
+    ASSERT_EQ(::stat(std::filesystem::path(m_socket).parent_path().c_str(), &folder), 0);
+    ASSERT_EQ(::stat(m_socket.c_str(), &socket), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_EQ(socket.st_mode & 0777, 0600u);
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "trying another user's connection needs root to change the user";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(2);
+        }
+        RawClient other(m_socket);
+        ::_exit(other.Connected() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another user connected";
+}
+
+} // namespace
+} // namespace qs::engine
