@@ -6,3 +6,4 @@ set -euo pipefail
 build=${1:-build}
 "$build/bin/qs_bench_output" 100000
 MALLOC_MMAP_THRESHOLD_=1048576 "$build/bin/qs_bench_output" 100000
+"$build/bin/qs_bench_engine" "$build/bin"

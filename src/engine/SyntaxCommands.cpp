@@ -192,13 +192,12 @@ std::vector<SyntaxCommand> SplitCommands(std::string_view text) {
         }
         current.text += line;
         current.lastLine = lineNo;
-        if (EndsCommand(line)) {
-            Words words(current.text);
-            if (words.Next() == "BEGIN" && words.Next() == "DATA") {
-                inData = true;
-            } else {
-                close();
-            }
+        Words words(current.text);
+        if (words.Next() == "BEGIN" && words.Next() == "DATA") {
+            // With or without its period, the lines after BEGIN DATA are data.
+            inData = true;
+        } else if (EndsCommand(line)) {
+            close();
         }
     }
     close();

@@ -34,6 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"InlineDataIsOneCommand",
                   "DATA LIST LIST /x.\nBEGIN DATA.\n1.\n\n2\nEND DATA.\nLIST.\n",
                   {{1, 1}, {2, 6}, {7, 7}}},
+        SplitCase{"BeginDataWithoutPeriod",
+                  "DATA LIST FREE /a.\nBEGIN DATA\n1\nEND DATA.\nCOMPUTE b = a.\nLIST.\n",
+                  {{1, 1}, {2, 4}, {5, 5}, {6, 6}}},
         SplitCase{"CrLfAndLoneCr", "FREQ x.\r\nLIST\r  y.\r", {{1, 1}, {2, 3}}},
         SplitCase{"UnendedLastCommand", "FREQ x", {{1, 1}}}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -1,0 +1,136 @@
+// Round trips through quillstone-engine: a one-line command from submission until its
+// output is back, and a 1 MB syntax file, beside `pspp FILE` alone on the same file.
+#include "platform/automation/EngineClient.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// A long analysis script: a small dataset, then transformations, labels and now and then
+// a procedure, as people write them. (Megabytes of inline data would time PSPP's data
+// reader, which is slow on them with or without the engine.)
+std::string MegabyteOfSyntax() {
+    std::string text = "DATA LIST FREE /a b.\nBEGIN DATA\n";
+    for (int i = 0; i < 200; ++i) {
+        text += std::to_string(i % 17) + " " + std::to_string(i % 5) + "\n";
+    }
+    text += "END DATA.\n";
+    for (int i = 0; text.size() < 1000000; ++i) {
+        const std::string n = std::to_string(i);
+        text += "COMPUTE t" + n + " = a * " + std::to_string(i % 9) + " + b.\n" + "RECODE t" + n +
+                " (LO THRU 10=1) (ELSE=2) INTO r" + n + ".\n" + "VARIABLE LABELS t" + n +
+                " 'Transformed score number " + n + " for the benchmark'.\n" + "VALUE LABELS r" +
+                n + " 1 'low' 2 'high'.\n";
+        if (i % 50 == 49) {
+            text += "DESCRIPTIVES t" + n + " r" + n + ".\n";
+        }
+    }
+    return text;
+}
+
+double PsppAlone(const fs::path& file) {
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execlp("pspp", "pspp", file.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return Ms(Clock::now() - start);
+}
+
+void Report(const char* what, std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-34s median %8.2f ms   min %8.2f ms   max %8.2f ms   (%zu runs)\n", what,
+                ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const fs::path bin = fs::absolute(argc > 1 ? argv[1] : "build/bin");
+    char folder[] = "/tmp/qs-bench-engine-XXXXXX";
+    if (!::mkdtemp(folder)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    ::setenv("XDG_RUNTIME_DIR", folder, 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int status = 0;
+    try {
+        auto app = qs::automation::CreateEngine({bin});
+        for (int i = 0; i < 20; ++i) { // warm up PSPP and the caches
+            qs::automation::ExecuteReported(*app, "ECHO 'warm'.");
+        }
+        std::vector<double> oneLine;
+        for (int i = 0; i < 300; ++i) {
+            const auto start = Clock::now();
+            const auto run = qs::automation::ExecuteReported(*app, "SHOW N.");
+            oneLine.push_back(Ms(Clock::now() - start));
+            if (run.output.find("SHOW") == std::string::npos) {
+                std::fprintf(stderr, "unexpected output: %s\n", run.output.c_str());
+                status = 1;
+            }
+        }
+        Report("one-line command, round trip", oneLine);
+
+        const std::string big = MegabyteOfSyntax();
+        const fs::path file = fs::path(folder) / "big.sps";
+        std::ofstream(file, std::ios::binary) << big;
+        std::vector<double> engine, alone;
+        for (int i = 0; i < 5; ++i) {
+            const auto start = Clock::now();
+            const auto run = qs::automation::ExecuteReported(*app, big);
+            engine.push_back(Ms(Clock::now() - start));
+            if (run.errors != 0) {
+                std::fprintf(stderr, "the 1 MB file had errors:\n%s\n", run.output.c_str());
+                status = 1;
+            }
+            alone.push_back(PsppAlone(file));
+        }
+        std::printf("1 MB syntax file: %zu bytes\n", big.size());
+        Report("  through quillstone-engine", engine);
+        Report("  pspp FILE alone", alone);
+        std::sort(engine.begin(), engine.end());
+        std::sort(alone.begin(), alone.end());
+        std::printf("  ratio of medians: %.2f (target: at most 1.10)\n", engine[2] / alone[2]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
+        status = 1;
+    }
+    // End the engine this benchmark started.
+    std::ifstream lock(fs::path(folder) / "quillstone" / "engine.lock");
+    pid_t pid = 0;
+    if (lock >> pid && pid > 0) {
+        ::kill(pid, SIGTERM);
+        for (int i = 0; i < 100 && ::kill(pid, 0) == 0; ++i) {
+            ::usleep(20000);
+        }
+    }
+    fs::remove_all(folder);
+    return status;
+}
