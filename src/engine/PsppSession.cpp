@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -88,6 +89,8 @@ bool WaitFor(pid_t pid, int& status, std::chrono::milliseconds limit) {
 PsppSession::PsppSession(std::string program, std::string workFolder, QObject* parent)
     : QObject(parent), m_program(std::move(program)), m_workFolder(std::move(workFolder)) {
     m_batchFile = m_workFolder + "/batch-" + std::to_string(::getpid()) + ".sps";
+    std::error_code error;
+    m_startFolder = std::filesystem::current_path(error).string();
     m_trace = std::getenv("QUILLSTONE_ENGINE_TRACE") != nullptr;
     m_nonce = std::random_device{}();
     m_nonce = (m_nonce << 32) ^ std::random_device{}();
@@ -128,6 +131,10 @@ void PsppSession::Start() {
         ::unsetenv("COLUMNS");
         ::unsetenv("LINES");
         ::closefrom(3);
+        // PSPP starts a journal file in its folder at once: let that be our private one.
+        if (::chdir(m_workFolder.c_str()) != 0) {
+            ::_exit(126);
+        }
         const char* argv[] = {"pspp", nullptr};
         ::execv(m_program.c_str(), const_cast<char**>(argv));
         ::_exit(127);
@@ -137,6 +144,7 @@ void PsppSession::Start() {
     m_pid = pid;
     m_master = master;
     m_ready = false;
+    m_settingUp = false;
     m_transcript = PsppTranscript();
     m_startedAt = Clock::now();
     m_notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
@@ -177,6 +185,7 @@ void PsppSession::Stop() {
         m_master = -1;
     }
     ::unlink(m_batchFile.c_str());
+    ::unlink((m_workFolder + "/pspp.jnl").c_str());
 }
 
 void PsppSession::RunBatch(const std::string& syntax) {
@@ -193,6 +202,21 @@ void PsppSession::RunBatch(const std::string& syntax) {
     }
     if (m_ready) {
         SendBatch();
+    }
+}
+
+void PsppSession::SendSetup() {
+    // Back to the folder relative names mean, and no journal written anywhere. (A folder
+    // name with a line break cannot be typed; relative names then stay private.)
+    const bool typable = m_startFolder.find_first_of("\r\n") == std::string::npos;
+    const std::string cd = typable ? "CD " + Quoted(m_startFolder) + "." : "SHOW DIRECTORY.";
+    const std::string journal = "SET JOURNAL=OFF.";
+    const std::string echo = "ECHO 'QS-setup'.";
+    m_transcript.BeginBatch({cd, journal, echo}, "QS-setup", {});
+    m_settingUp = true;
+    if (!WriteAll(cd + "\n" + journal + "\n" + echo + "\n")) {
+        m_settingUp = false;
+        m_ready = true; // PSPP still runs, only in another folder
     }
 }
 
@@ -269,11 +293,14 @@ void PsppSession::OnReadable() {
         BatchResult result{true, {}, std::move(m_output), m_transcript.Messages(),
                            m_transcript.ErrorCount(), m_transcript.WarningCount()};
         Finish(std::move(result));
-    } else if (!m_ready && !m_sent && m_transcript.AtPrompt()) {
+    } else if (m_settingUp && m_transcript.BatchDone()) {
+        m_settingUp = false;
         m_ready = true;
         if (m_running) {
             SendBatch();
         }
+    } else if (!m_ready && !m_sent && !m_settingUp && m_transcript.AtPrompt()) {
+        SendSetup();
     }
 }
 

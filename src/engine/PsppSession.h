@@ -58,6 +58,7 @@ private:
     void OnReadable();
     void OnEnded();
     void CheckAlive();
+    void SendSetup();
     void SendBatch();
     void Finish(BatchResult result);
     bool WriteAll(std::string_view bytes);
@@ -65,6 +66,7 @@ private:
     std::string m_program;
     std::string m_workFolder;
     std::string m_batchFile;
+    std::string m_startFolder; // where relative file names point
     pid_t m_pid = -1;
     int m_master = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
@@ -72,6 +74,7 @@ private:
     bool m_ready = false;   // PSPP waits at its prompt
     bool m_running = false; // a batch is out
     bool m_sent = false;    // its lines were typed
+    bool m_settingUp = false;
     std::string m_pending;  // the running batch's syntax
     std::string m_output;
     std::uint64_t m_nonce = 0;

@@ -58,10 +58,10 @@ void GetActiveDataFilePath(std::string& path, const ActiveDataFileHooks& hooks) 
     try {
         const std::unique_ptr<automation::ISpssDocuments> documents = app->Documents();
         const std::unique_ptr<automation::ISpssDocument> document = documents->GetDataDoc(0);
-        path = document->GetDocumentPath().empty() ? "Untitled" : document->GetDocumentPath();
+        path = document->GetDocumentPath().empty() ? kUntitledDataFile : document->GetDocumentPath();
         // An empty path (the document forgot its file between the two asks) has nothing
         // to save to.
-        if (!path.empty() && path != "Untitled") {
+        if (!path.empty() && path != kUntitledDataFile) {
             hooks.clearAttributes(path);
             document->SaveAs(path);
         }

@@ -31,6 +31,9 @@ ActiveDataFileHooks DefaultActiveDataFileHooks(std::function<void(const std::str
 // data document never saved, or leaves it as it is. Raises EAbort when no engine runs.
 void GetActiveDataFilePath(std::string& path, const ActiveDataFileHooks& hooks);
 
+// What GetActiveDataFilePath gives for a data document that was never saved.
+inline constexpr const char* kUntitledDataFile = "Untitled";
+
 inline constexpr const char* kNoDataFileMessage =
     "Er is geen databestand geopend.\n\rOpen een SPSS databestand en probeer het nogmaals.";
 inline constexpr const char* kSystemErrorMessage =

@@ -1,5 +1,6 @@
 // The main window's data file and run commands.
 #include "app/forms/TFMain.h"
+#include "spss/SPSSConnection.h"
 #include "ui/TApplication.h"
 #include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
@@ -58,7 +59,10 @@ void TFMain::RefreshDataFileObjects() {
     try {
         const std::string path = m_appObject->GetActiveDataFilePath();
         m_appObject->DataFileName = path;
-        if (!path.empty()) {
+        // A data document never saved has no file to read: no objects, and no error.
+        if (path == kUntitledDataFile) {
+            LoadObjectTree(std::string());
+        } else if (!path.empty()) {
             LoadObjectTree(path);
         }
         SetStatus("Datafile opened", 0);

@@ -381,6 +381,19 @@ TEST_F(MainWindowDocument, RefreshWithoutAPathKeepsTheTreeAndEmptiesThePanel) {
     EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
 }
 
+TEST_F(MainWindowDocument, RefreshOfANeverSavedDataDocumentEmptiesTheTreeWithoutAnError) {
+    auto w = Make();
+    auto* group = new QTreeWidgetItem(QStringList{"Variables"});
+    group->addChild(new QTreeWidgetItem(QStringList{"age"}));
+    w->tlObjectTree->addTopLevelItem(group);
+    appObject->activePath = [] { return std::string("Untitled"); };
+    w->RefreshDataFileObjects();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    EXPECT_EQ(w->Status(1), "Untitled");
+    ASSERT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
+    EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 0);
+}
+
 TEST_F(MainWindowDocument, OurBoxesRefreshAsTheyCloseAndABoxOfARefreshStartsNoChain) {
     auto w = Make();
     int refreshes = 0;
