@@ -321,6 +321,32 @@ TEST_F(EngineHostTest, MissingPsppIsOneClearSentenceEverywhere) {
     EXPECT_EQ(ErrorOf([](auto& app) { app.GetOutputDoc()->SetVisible(true); }), "");
 }
 
+TEST_F(EngineHostTest, WindowsFollowTheDocumentsAndClosingBothEndsTheEngine) {
+    StartHost("");
+    bool ended = false;
+    QObject::connect(m_host.get(), &EngineHost::AllWindowsClosed, [&] { ended = true; });
+    const auto titles = OffThread([&] {
+        auto app = automation::ConnectEngine(m_socket);
+        app->GetDesignerDoc()->SetVisible(true); // shares the Output window
+        app->GetOutputDoc()->SetWindowState(2);
+        app->Documents()->GetDataDoc(0)->SetVisible(false);
+        return app->GetOutputDoc()->GetBannerText() + "|" +
+               app->Documents()->GetDataDoc(0)->GetBannerText();
+    });
+    EXPECT_EQ(titles, "Output - Quillstone Engine|Untitled - Data - Quillstone Engine");
+    EXPECT_TRUE(m_output.isVisible());
+    EXPECT_TRUE(m_output.windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(m_data.isVisible());
+
+    m_data.show();
+    m_data.close();
+    QApplication::processEvents();
+    EXPECT_FALSE(ended); // the Output window is still open
+    m_output.close();
+    QApplication::processEvents();
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(EngineHostTest, OnlyTheUserGetsIn) {
     struct stat folder {}, socket {};
     ASSERT_EQ(::stat(std::filesystem::path(m_socket).parent_path().c_str(), &folder), 0);
