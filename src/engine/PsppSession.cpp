@@ -241,7 +241,8 @@ void PsppSession::SendBatch() {
     m_transcript.BeginBatch({insert, echo}, marker, m_batchFile);
     m_ready = false;
     if (m_trace) {
-        std::fprintf(stderr, "typed> %s | %s\n", insert.c_str(), echo.c_str());
+        std::fprintf(stderr, "batch> %s\ntyped> %s | %s\n", m_pending.substr(0, 200).c_str(),
+                     insert.c_str(), echo.c_str());
     }
     if (!WriteAll(insert + "\n" + echo + "\n")) {
         Finish({false, std::string("cannot send the syntax to PSPP: ") + std::strerror(errno), {},

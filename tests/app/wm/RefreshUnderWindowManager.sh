@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The refresh of the data file objects as a window manager drives it (the offscreen
+# platform never activates a window): only the first activation refreshes, F5 does, and
+# a refresh whose error box is closed starts no further refresh. Refreshes are counted
+# as the saves the engine is asked for.
+# Usage: RefreshUnderWindowManager.sh BIN-FOLDER
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+for tool in xvfb-run openbox xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'kill $(cat "$work/run/quillstone/engine.lock" 2>/dev/null) 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -m 700 "$work/run" "$work/data"
+export XDG_RUNTIME_DIR=$work/run QUILLSTONE_REGISTRY=$work/reg.reg QUILLSTONE_ENGINE_TRACE=1
+echo "LIST." > "$work/a.sps"
+
+cat > "$work/inside.sh" <<INSIDE
+set -euo pipefail
+fail() { echo "FAIL: \$*"; exit 1; }
+saves() { grep -c '^batch> SAVE OUTFILE' "$work/engine.log" || true; }
+wait_for() { for _ in \$(seq 100); do eval "\$1" && return 0; sleep 0.1; done; fail "\$2"; }
+openbox >/dev/null 2>&1 &
+sleep 1
+"$bin/quillstone-engine" 2>"$work/engine.log" &
+wait_for '[ -S "$work/run/quillstone/engine.sock" ]' "the engine did not start"
+printf 'DATA LIST FREE /age income.\nBEGIN DATA\n1 2\nEND DATA.\nSAVE OUTFILE="$work/data/x.sav".\nGET FILE="$work/data/x.sav".\n' > "$work/make.sps"
+"$bin/quillstone-engine" run "$work/make.sps" >/dev/null
+
+"$bin/quillstone" "$work/a.sps" >/dev/null 2>&1 &
+wait_for 'xdotool search --name "^Quillstone - " >/dev/null' "the editor did not show"
+editor=\$(xdotool search --name "^Quillstone - " | head -1)
+output=\$(xdotool search --name "^Output - Quillstone Engine" | head -1)
+xdotool windowactivate --sync "\$editor"
+wait_for '[ "\$(saves)" -ge 1 ]' "the first activation did not refresh"
+sleep 1
+for _ in 1 2 3; do
+    xdotool windowactivate --sync "\$output"; sleep 0.3
+    xdotool windowactivate --sync "\$editor"; sleep 0.3
+done
+sleep 1
+[ "\$(saves)" -eq 1 ] || fail "later activations refreshed again: \$(saves) saves"
+xdotool key F5
+wait_for '[ "\$(saves)" -eq 2 ]' "F5 did not refresh"
+
+# The data file's folder goes away: the save fails, the editor shows why.
+rm -rf "$work/data"
+before=\$(xdotool search --name "." | wc -l)
+xdotool key F5
+wait_for '[ "\$(saves)" -eq 3 ]' "F5 did not refresh after the folder went"
+wait_for '[ "\$(xdotool search --name "." | wc -l)" -gt "\$before" ]' "no error box"
+sleep 0.5
+xdotool key Return
+sleep 3
+[ "\$(saves)" -eq 3 ] || fail "closing the error box started more refreshes: \$(saves) saves"
+echo "PASS"
+INSIDE
+xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/inside.sh"
