@@ -109,6 +109,7 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     m_clipboardHasText = mime != nullptr && mime->hasText();
     UpdateCommandStates();
+    UpdateManualActions();
 }
 
 void TFMain::CreateClientArea() {

@@ -3,6 +3,7 @@
 
 #include "app/SyntaxFile.h"
 #include "app/TQuillstone.h"
+#include "platform/help/HelpViewer.h"
 #include "platform/registry/RegistryBackend.h"
 
 #include <QMainWindow>
@@ -95,6 +96,26 @@ public:
     // The selected variable and set names, each followed by a blank.
     QString InsertionText() const;
 
+    // Printing and help.
+    void actPrintExecute();
+    void actQuillstoneHelpExecute();
+    void actSearchWordHelpExecute();
+    void actBaseExecute();
+    void actTableExecute();
+    void actTrendsExecute();
+    void actCategoriesExecute();
+    void actConjointExecute();
+    void actMapExecute();
+    void actMissingValueAnalysisExecute();
+    std::string GetSpssDirectory();
+    // Hides the manuals whose files are missing; all stay when no folder is registered.
+    void UpdateManualActions();
+    void OpenSpssManual(const std::string& fileName);
+    void ShowHelpKeyword(const std::string& keyword, const std::string& helpFile);
+    void SetHelpViewer(std::shared_ptr<HelpViewer> viewer) { m_help = std::move(viewer); }
+    // Prints into this PDF file instead of on the default printer (tests, previews).
+    void SetPrintFile(const QString& pdfFile) { m_printFile = pdfFile; }
+
     const QString& SyntaxDialogFolder() const { return m_syntaxFolder; }
     const QString& DataDialogFolder() const { return m_dataFolder; }
     bool AutoRefresh() const { return m_autoRefresh; }
@@ -115,6 +136,9 @@ public:
     QAction *actPaste = nullptr, *actDelete = nullptr, *actFind = nullptr, *actFindP = nullptr;
     QAction *actFindN = nullptr, *actReplace = nullptr, *actRun = nullptr;
     QAction *actRefreshDatafile = nullptr, *actStyle = nullptr, *actSearchWordHelp = nullptr;
+    QAction *actQuillstoneHelp = nullptr, *actBase = nullptr, *actTable = nullptr;
+    QAction *actTrends = nullptr, *actCategories = nullptr, *actConjoint = nullptr;
+    QAction *actMap = nullptr, *actMissingValueAnalysis = nullptr;
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
     QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
     QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
@@ -132,6 +156,10 @@ private:
     void CreateToolBar();
     void CreateClientArea();
     void CreateStatusBar();
+    // "Quillstone Help", a separator and the manuals, at the top of the Help menu.
+    void CreateHelpMenu();
+    // Tells the user when a help or document viewer could not be reached.
+    void ReportHelpResult(const HelpResult& result);
     void FormCreate(const std::vector<std::string>& arguments);
     void FormActivate();
     void StartProgram(const std::vector<std::string>& arguments);
@@ -169,6 +197,8 @@ private:
     // Refresh on our own boxes closing, never for a box that a refresh itself showed.
     bool m_refreshing = false;
     bool m_shownOnce = false;
+    std::shared_ptr<HelpViewer> m_help = CreateHelpViewer();
+    QString m_printFile;
 };
 
 } // namespace qs

@@ -48,8 +48,8 @@ void TFMain::CreateActions() {
          Icon("document-open", QStyle::SP_DialogOpenButton), [this] { actOpenExecute(); });
     make(actSave, "actSave", "Save", "Ctrl+S", "Save syntaxfile",
          Icon("document-save", QStyle::SP_DialogSaveButton), [this] { actSaveExecute(); });
-    // Printing comes with the print support; until then the command does nothing.
-    make(actPrint, "actPrint", "Print...", "Ctrl+P", "Print", Icon("document-print"), [] {});
+    make(actPrint, "actPrint", "Print...", "Ctrl+P", "Print", Icon("document-print"),
+         [this] { actPrintExecute(); });
     make(actUndo, "actUndo", "Undo", "", "Undo", Icon("edit-undo", QStyle::SP_ArrowBack),
          [this] { actUndoExecute(); });
     make(actRedo, "actRedo", "Redo", "", "Redo", Icon("edit-redo", QStyle::SP_ArrowForward),
@@ -74,10 +74,11 @@ void TFMain::CreateActions() {
     make(actRefreshDatafile, "actRefreshDatafile", "Refresh datafile objects", "F5",
          "Refresh datafile objects", Icon("view-refresh", QStyle::SP_BrowserReload),
          [this] { actRefreshDatafileExecute(); });
-    // The style dialog and the help commands come with their own windows.
+    // The style dialog comes with its own window.
     make(actStyle, "actStyle", "Style...", "", "Settings", QIcon(), [] {});
     actStyle->setEnabled(false);
-    make(actSearchWordHelp, "actSearchWordHelp", "SearchWordInHelp", "F1", "", QIcon(), [] {});
+    make(actSearchWordHelp, "actSearchWordHelp", "SearchWordInHelp", "F1", "", QIcon(),
+         [this] { actSearchWordHelpExecute(); });
     addAction(actSearchWordHelp);
 }
 
@@ -132,6 +133,7 @@ void TFMain::CreateMenus() {
     mnuLoadLanguageDef->setVisible(false);
 
     mnuHelp = menuBar()->addMenu("Help");
+    CreateHelpMenu();
     mnuHelp->addSeparator();
     item(mnuHelp, mnuAbout, "mnuAbout", "About", [] {});
     mnuAbout->setEnabled(false); // the about box comes with its own window

@@ -107,6 +107,77 @@ StartResult StartProgram(const std::string& program, const std::vector<std::stri
     return {true, {}};
 }
 
+std::string FindProgram(const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        return {};
+    }
+    const char* path = std::getenv("PATH");
+    std::string_view folders = path != nullptr ? path : "/usr/bin:/bin";
+    while (true) {
+        const std::size_t colon = folders.find(':');
+        const std::string_view folder = folders.substr(0, colon);
+        if (!folder.empty()) {
+            const std::string candidate = std::string(folder) + "/" + name;
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
+            }
+        }
+        if (colon == std::string_view::npos) {
+            return {};
+        }
+        folders.remove_prefix(colon + 1);
+    }
+}
+
+std::optional<std::string> ReadProgramOutput(const std::string& program,
+                                             const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        // Only what is safe between fork and exec in a program with threads.
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::signal(SIGPIPE, SIG_DFL);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    std::string output;
+    char buffer[4096];
+    while (true) {
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            output.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    return output;
+}
+
 std::string ProgramFilePath() {
     std::error_code ec;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);

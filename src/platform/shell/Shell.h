@@ -2,6 +2,7 @@
 // documents folder, the program's own file, private temporary files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,15 @@ struct StartResult {
 // Starts `program` with `arguments` as a process of its own that outlives this one. The
 // arguments go to the program one by one; no shell ever sees them.
 StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments);
+
+// The full path of the program `name` as the PATH finds it; empty when there is none.
+std::string FindProgram(const std::string& name);
+
+// Runs `program` with `arguments` (no shell), waits for it to end and gives what it wrote
+// to its standard output; nullopt when it could not be started or did not exit with 0.
+// Only for short queries: the caller waits.
+std::optional<std::string> ReadProgramOutput(const std::string& program,
+                                             const std::vector<std::string>& arguments);
 
 // The full path of the running program file.
 std::string ProgramFilePath();

@@ -47,6 +47,34 @@ TEST(StartProgram, MissingProgramIsReported) {
     EXPECT_FALSE(r.error.empty());
 }
 
+// An executable file with `script` as its text.
+void WriteScript(const std::filesystem::path& path, const std::string& script) {
+    test::WriteFileBytes(path, script);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+TEST(FindProgram, TakesTheFirstExecutableAlongThePath) {
+    test::TempDir a, b;
+    test::WriteFileBytes(a / "tool", "not executable");
+    WriteScript(b / "tool", "#!/bin/sh\n");
+    const std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (a.path().string() + "::" + b.path().string()).c_str(), 1);
+    const std::string found = FindProgram("tool");
+    const std::string missing = FindProgram("no-such-tool");
+    const std::string withFolder = FindProgram("b/tool");
+    setenv("PATH", saved.c_str(), 1);
+    EXPECT_EQ(found, (b / "tool").string());
+    EXPECT_EQ(missing, "");
+    EXPECT_EQ(withFolder, "");
+}
+
+TEST(ReadProgramOutput, GivesStandardOutputOfASuccessfulRunOnly) {
+    EXPECT_EQ(ReadProgramOutput("/bin/sh", {"-c", "printf 'a b\\n'; echo err >&2", "x"}),
+              std::optional<std::string>("a b\n"));
+    EXPECT_EQ(ReadProgramOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
+    EXPECT_EQ(ReadProgramOutput("/nonexistent/tool", {}), std::nullopt);
+}
+
 TEST(ProgramFilePath, NamesThisTestProgram) {
     EXPECT_EQ(std::filesystem::path(ProgramFilePath()).filename(), "shell_test");
 }

@@ -1,0 +1,133 @@
+// The main window's help: the editor's own help file, F1 in the statistics package's help,
+// and the package's PDF manuals in the Help menu.
+#include "app/HelpFiles.h"
+#include "app/forms/TFMain.h"
+#include "platform/help/HelpViewer.h"
+#include "platform/shell/Shell.h"
+#include "ui/TSyntaxEditor.h"
+#include "ui/UserDialogs.h"
+
+#include <QMenu>
+
+#include <filesystem>
+
+namespace qs {
+
+namespace {
+
+const TSpssManual& Manual(const char* action) {
+    for (const TSpssManual& manual : kSpssManuals) {
+        if (std::string_view(manual.action) == action) {
+            return manual;
+        }
+    }
+    throw std::logic_error(std::string("no manual for ") + action);
+}
+
+} // namespace
+
+void TFMain::CreateHelpMenu() {
+    actQuillstoneHelp = new QAction("Quillstone Help", this);
+    actQuillstoneHelp->setObjectName("actQuillstoneHelp");
+    actQuillstoneHelp->setIconText("Quillstone");
+    connect(actQuillstoneHelp, &QAction::triggered, this,
+            [this] { RunCommand([this] { actQuillstoneHelpExecute(); }); });
+    mnuHelp->addAction(actQuillstoneHelp);
+    mnuHelp->addSeparator();
+
+    const std::pair<QAction**, void (TFMain::*)()> manuals[] = {
+        {&actBase, &TFMain::actBaseExecute},
+        {&actTable, &TFMain::actTableExecute},
+        {&actTrends, &TFMain::actTrendsExecute},
+        {&actCategories, &TFMain::actCategoriesExecute},
+        {&actConjoint, &TFMain::actConjointExecute},
+        {&actMap, &TFMain::actMapExecute},
+        {&actMissingValueAnalysis, &TFMain::actMissingValueAnalysisExecute},
+    };
+    static_assert(std::size(manuals) == kSpssManuals.size());
+    for (std::size_t i = 0; i < kSpssManuals.size(); ++i) {
+        QAction*& action = *manuals[i].first;
+        const auto handler = manuals[i].second;
+        action = new QAction(kSpssManuals[i].caption, this);
+        action->setObjectName(kSpssManuals[i].action);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+        mnuHelp->addAction(action);
+    }
+}
+
+std::string TFMain::GetSpssDirectory() {
+    return qs::GetSpssDirectory(m_registry);
+}
+
+void TFMain::UpdateManualActions() {
+    // At start a missing registration is no reason for a box: the manuals stay listed,
+    // and choosing one reports the error.
+    std::string directory;
+    try {
+        directory = GetSpssDirectory();
+    } catch (const std::exception&) {
+        return;
+    }
+    for (const TSpssManual& manual : kSpssManuals) {
+        std::error_code ec;
+        const bool present = std::filesystem::exists(directory + manual.file, ec);
+        if (auto* action = findChild<QAction*>(manual.action); action != nullptr && !present) {
+            action->setVisible(false);
+        }
+    }
+}
+
+void TFMain::OpenSpssManual(const std::string& fileName) {
+    ReportHelpResult(m_help->OpenDocument(GetSpssDirectory() + fileName,
+                                          static_cast<std::uintptr_t>(winId())));
+}
+
+void TFMain::ShowHelpKeyword(const std::string& keyword, const std::string& helpFile) {
+    ReportHelpResult(m_help->ShowHelpKeyword(keyword, helpFile));
+}
+
+void TFMain::ReportHelpResult(const HelpResult& result) {
+    if (!result.ok) {
+        ui::Dialogs().Warning(this, QString::fromStdString(result.error));
+    }
+}
+
+void TFMain::actQuillstoneHelpExecute() {
+    ShowHelpKeyword("", ProgramHelpFile(ProgramFilePath()));
+}
+
+void TFMain::actSearchWordHelpExecute() {
+    const std::string word = SynEdit->WordAtCaret().toStdString();
+    ShowHelpKeyword(word, SpssHelpFile(GetSpssDirectory()));
+}
+
+void TFMain::actBaseExecute() {
+    OpenSpssManual(Manual("actBase").file);
+}
+
+void TFMain::actTableExecute() {
+    OpenSpssManual(Manual("actTable").file);
+}
+
+void TFMain::actTrendsExecute() {
+    OpenSpssManual(Manual("actTrends").file);
+}
+
+void TFMain::actCategoriesExecute() {
+    OpenSpssManual(Manual("actCategories").file);
+}
+
+void TFMain::actConjointExecute() {
+    OpenSpssManual(Manual("actConjoint").file);
+}
+
+void TFMain::actMapExecute() {
+    OpenSpssManual(Manual("actMap").file);
+}
+
+void TFMain::actMissingValueAnalysisExecute() {
+    OpenSpssManual(Manual("actMissingValueAnalysis").file);
+}
+
+} // namespace qs
