@@ -71,9 +71,29 @@ std::string FormatPrintTime(const std::tm& when) {
 
 namespace {
 
+// Keeps each left item of one line clear of the items that follow it on that line.
+void ClipLeftItems(const std::vector<THeaderFooterItem>& items,
+                   const std::vector<TTextExtent>& extents, double gap,
+                   std::vector<TPlacedItem>::iterator first,
+                   std::vector<TPlacedItem>::iterator last) {
+    for (auto item = first; item != last; ++item) {
+        if (items[item->index].alignment != THFAlignment::Left) {
+            continue;
+        }
+        const double width = extents[static_cast<std::size_t>(item - first)].width;
+        for (auto other = first; other != last; ++other) {
+            if (other != item && items[other->index].alignment != THFAlignment::Left &&
+                item->x + width > other->x - gap) {
+                const double room = std::max(0.0, other->x - gap - item->x);
+                item->maxWidth = item->maxWidth < 0 ? room : std::min(item->maxWidth, room);
+            }
+        }
+    }
+}
+
 // Stacks a band's lines from `top` downwards; returns the band's bottom.
 double PlaceBand(const std::vector<THeaderFooterItem>& items, bool footer, double top,
-                 double left, double right,
+                 double left, double right, double gap,
                  const std::function<TTextExtent(bool, std::size_t)>& extent,
                  std::vector<TPlacedItem>& placed) {
     std::map<int, std::vector<std::size_t>> lines; // ordered by line number
@@ -104,8 +124,10 @@ double PlaceBand(const std::vector<THeaderFooterItem>& items, bool footer, doubl
                 x = right - width;
                 break;
             }
-            placed.push_back({indexes[k], x, baseline});
+            placed.push_back({indexes[k], x, baseline, -1});
         }
+        ClipLeftItems(items, extents, gap, placed.end() - static_cast<long>(indexes.size()),
+                      placed.end());
         y = baseline + descent;
     }
     return y;
@@ -120,19 +142,20 @@ TPageGeometry LayOutPage(double paperWidth, double paperHeight, double unitsPerM
     TPageGeometry page;
     page.body = {m.left * unitsPerMm, m.top * unitsPerMm, paperWidth - m.right * unitsPerMm,
                  paperHeight - m.bottom * unitsPerMm};
-    const double textLeft = page.body.left + m.textIndent * unitsPerMm;
-    const double textRight = page.body.right - m.textIndent * unitsPerMm;
+    const double indent = m.textIndent * unitsPerMm;
+    const double textLeft = page.body.left + indent;
+    const double textRight = page.body.right - indent;
     const double gap = m.internalMargin * unitsPerMm;
 
     if (!setup.header.empty()) {
         const double bottom = PlaceBand(setup.header, false, m.header * unitsPerMm, textLeft,
-                                        textRight, extent, page.header);
+                                        textRight, indent, extent, page.header);
         page.body.top = std::max(page.body.top, bottom + gap);
     }
     if (!setup.footer.empty()) {
         // Laid out from the top first, then moved so that its last line ends at the margin.
         const double height =
-            PlaceBand(setup.footer, true, 0, textLeft, textRight, extent, page.footer);
+            PlaceBand(setup.footer, true, 0, textLeft, textRight, indent, extent, page.footer);
         const double top = paperHeight - m.footer * unitsPerMm - height;
         for (TPlacedItem& item : page.footer) {
             item.baseline += top;

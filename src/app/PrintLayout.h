@@ -80,6 +80,7 @@ struct TPlacedItem {
     std::size_t index = 0; // into the band's items
     double x = 0;          // left end of the text
     double baseline = 0;
+    double maxWidth = -1;  // when not negative, the text is shortened to this width
 };
 
 struct TPageGeometry {
@@ -91,7 +92,9 @@ struct TPageGeometry {
 // Places the header and footer items and gives the body what is left between them.
 // `extent` measures one item's expanded text in its font; `unitsPerMm` converts the
 // margins. Items on one line share the line's baseline; a line is as high as its
-// highest item. The body never overlaps a header or footer that outgrows its margin.
+// highest item. A left item that would run into a later item on its line (a long path)
+// gets a maxWidth that ends one text indent before it. The body never overlaps a header
+// or footer that outgrows its margin.
 TPageGeometry LayOutPage(double paperWidth, double paperHeight, double unitsPerMm,
                          const TPageSetup& setup,
                          const std::function<TTextExtent(bool footer, std::size_t index)>& extent);

@@ -65,9 +65,15 @@ void TSyntaxPrinter::formatPage(QPainter& painter, bool drawing, QRect& area, in
                           const std::vector<TPlacedItem>& placed) {
         for (const TPlacedItem& p : placed) {
             const THeaderFooterItem& item = items[p.index];
-            painter.setFont(PrintFont(item.font));
-            painter.drawText(QPointF(p.x, p.baseline),
-                             QString::fromStdString(ExpandPrintMacros(item.text, macros)));
+            const QFont font = PrintFont(item.font);
+            QString text = QString::fromStdString(ExpandPrintMacros(item.text, macros));
+            if (p.maxWidth >= 0) {
+                // A long path keeps its beginning and its file name.
+                text = QFontMetricsF(font, painter.device())
+                           .elidedText(text, Qt::ElideMiddle, p.maxWidth);
+            }
+            painter.setFont(font);
+            painter.drawText(QPointF(p.x, p.baseline), text);
         }
     };
     draw(m_setup.header, page.header);

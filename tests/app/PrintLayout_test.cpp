@@ -145,6 +145,29 @@ TEST(PageGeometry, BodyGivesWayToAHeaderOrFooterThatOutgrowsItsMargin) {
     EXPECT_DOUBLE_EQ(centred.x, (27 + 193 - 10) / 2.0);
 }
 
+TEST(PageGeometry, ALongLeftItemStopsBeforeTheItemsBesideIt) {
+    const TPageSetup setup = SyntaxPageSetup("x");
+    // Left items 160 wide from 27; right items as wide as their point size, ending at 193.
+    const TPageGeometry page = LayOutPage(210, 297, 1, setup, [&](bool footer, std::size_t i) {
+        const THeaderFooterItem& item = (footer ? setup.footer : setup.header)[i];
+        const double width = item.alignment == THFAlignment::Left ? 160 : item.font.pointSize;
+        return TTextExtent{width, 4, 1};
+    });
+    const auto limits = [](const std::vector<TPlacedItem>& placed) {
+        std::vector<double> out(placed.size());
+        for (const TPlacedItem& p : placed) {
+            out[p.index] = p.maxWidth;
+        }
+        return out;
+    };
+    // Each stops one indent (2) before the right item: 183 - 2 - 27 and 187 - 2 - 27.
+    EXPECT_EQ(limits(page.header), (std::vector<double>{154, -1, 158, -1}));
+    EXPECT_EQ(limits(page.footer), (std::vector<double>{-1, 154}));
+    // Short items keep their whole text.
+    const TPageGeometry normal = LayOut(setup);
+    EXPECT_EQ(limits(normal.header), (std::vector<double>{-1, -1, -1, -1}));
+}
+
 TEST(PageGeometry, WithoutHeaderOrFooterTheBodyKeepsItsMargins) {
     TPageSetup setup;
     const TPageGeometry page = LayOut(setup);

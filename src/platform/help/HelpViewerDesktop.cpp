@@ -31,9 +31,9 @@ private:
     static HelpResult Open(const std::string& path) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec)) {
-            return {false, "The file " + path + " does not exist."};
+            return {false, "This file does not exist:\n" + path};
         }
-        const std::string noViewer = "There is no program on this system to show " + path + ".";
+        const std::string noViewer = "There is no program on this system to show this file:\n" + path;
         const std::string opener = FindProgram("xdg-open");
         const std::string mime = FindProgram("xdg-mime");
         if (opener.empty() || mime.empty()) {

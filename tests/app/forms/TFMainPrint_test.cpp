@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 namespace qs {
@@ -145,6 +146,21 @@ TEST_F(MainWindowPrint, AnUntitledDocumentPrintsTheFilenameCaptionAlone) {
     ASSERT_EQ(pages.size(), 1u);
     ExpectHeadersAndFooters(pages, "");
     EXPECT_TRUE(std::regex_search(pages[0], std::regex("Filename: *\n")));
+}
+
+TEST_F(MainWindowPrint, ALongPathIsShortenedInTheMiddleAndLeavesThePageNumberClear) {
+    const std::string folder = std::string(70, 'a') + "/" + std::string(70, 'b');
+    std::filesystem::create_directories(files / folder);
+    const std::string path = (files / folder / "final name.sps").string();
+    test::WriteFileBytes(path, "LIST.\r\n");
+    ASSERT_TRUE(window->OpenSyntaxFile(path));
+    const std::vector<std::string> pages = Print("long.pdf");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Count(pages[0], path), 0);
+    EXPECT_EQ(Count(pages[0], "Filename: " + files.path().string().substr(0, 4)), 1);
+    EXPECT_EQ(Count(pages[0], "\u2026bbbb"), 2); // the file name and the title
+    EXPECT_EQ(Count(pages[0], "final name.sps"), 2);
+    EXPECT_EQ(Count(pages[0], "Page: 1 of 1"), 1);
 }
 
 TEST_F(MainWindowPrint, AnEmptyDocumentPrintsOnePageWithHeaderAndFooter) {

@@ -22,7 +22,7 @@ protected:
         std::filesystem::permissions(tools / name, std::filesystem::perms::owner_all);
     }
     std::string NoViewer() const {
-        return "There is no program on this system to show " + document + ".";
+        return "There is no program on this system to show this file:\n" + document;
     }
 
     test::TempDir tools;
@@ -36,7 +36,7 @@ TEST_F(DesktopViewer, AMissingFileIsReported) {
     const std::string missing = (files / "gone.chm").string();
     const HelpResult r = viewer->ShowHelpKeyword("FREQUENCIES", missing);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "The file " + missing + " does not exist.");
+    EXPECT_EQ(r.error, "This file does not exist:\n" + missing);
 }
 
 TEST_F(DesktopViewer, WithoutTheDesktopsOpenerThereIsNoViewer) {
