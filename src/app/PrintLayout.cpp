@@ -1,6 +1,7 @@
 #include "app/PrintLayout.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <map>
 
@@ -92,8 +93,8 @@ void ClipLeftItems(const std::vector<THeaderFooterItem>& items,
 }
 
 // Stacks a band's lines from `top` downwards; returns the band's bottom.
-double PlaceBand(const std::vector<THeaderFooterItem>& items, bool footer, double top,
-                 double left, double right, double gap,
+double PlaceBand(const std::vector<THeaderFooterItem>& items, bool footer, double top, double left,
+                 double right, double gap,
                  const std::function<TTextExtent(bool, std::size_t)>& extent,
                  std::vector<TPlacedItem>& placed) {
     std::map<int, std::vector<std::size_t>> lines; // ordered by line number
@@ -126,8 +127,8 @@ double PlaceBand(const std::vector<THeaderFooterItem>& items, bool footer, doubl
             }
             placed.push_back({indexes[k], x, baseline, -1});
         }
-        ClipLeftItems(items, extents, gap, placed.end() - static_cast<long>(indexes.size()),
-                      placed.end());
+        ClipLeftItems(items, extents, gap,
+                      placed.end() - static_cast<std::ptrdiff_t>(indexes.size()), placed.end());
         y = baseline + descent;
     }
     return y;

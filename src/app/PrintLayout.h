@@ -29,9 +29,9 @@ struct THeaderFooterItem {
 // Millimetres.
 struct TPrintMargins {
     double left = 25, right = 15, top = 25, bottom = 25;
-    double header = 15, footer = 15;    // paper edge to the header's top, the footer's bottom
-    double textIndent = 2;              // header and footer text inside the body's left/right
-    double internalMargin = 0.5;        // between header or footer and the body
+    double header = 15, footer = 15; // paper edge to the header's top, the footer's bottom
+    double textIndent = 2;           // header and footer text inside the body's left/right
+    double internalMargin = 0.5;     // between header or footer and the body
 };
 
 struct TPageSetup {
@@ -80,7 +80,7 @@ struct TPlacedItem {
     std::size_t index = 0; // into the band's items
     double x = 0;          // left end of the text
     double baseline = 0;
-    double maxWidth = -1;  // when not negative, the text is shortened to this width
+    double maxWidth = -1; // when not negative, the text is shortened to this width
 };
 
 struct TPageGeometry {

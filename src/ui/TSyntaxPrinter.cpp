@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <ctime>
 
 namespace qs {
@@ -29,7 +30,11 @@ TSyntaxPrinter::TSyntaxPrinter(TPageSetup setup)
     // One date and time for every page of the print.
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     m_macros.title = m_setup.title;
     m_macros.date = FormatPrintDate(local);
     m_macros.time = FormatPrintTime(local);
@@ -50,9 +55,10 @@ TPageGeometry TSyntaxPrinter::Geometry(QPainter& painter, int pagenr) const {
 
 void TSyntaxPrinter::formatPage(QPainter& painter, bool drawing, QRect& area, int pagenr) {
     const TPageGeometry page = Geometry(painter, pagenr);
-    area = QRectF(QPointF(page.body.left, page.body.top), QPointF(page.body.right, page.body.bottom))
-               .toAlignedRect()
-               .intersected(area);
+    area =
+        QRectF(QPointF(page.body.left, page.body.top), QPointF(page.body.right, page.body.bottom))
+            .toAlignedRect()
+            .intersected(area);
     if (!drawing) {
         return;
     }

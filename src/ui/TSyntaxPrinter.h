@@ -20,8 +20,7 @@ public:
 
     // Sizes every page first and then draws them, so that $PAGECOUNT$ is known on the
     // first page. An empty text prints one page with its header and footer.
-    int printRange(QsciScintillaBase* qsb, QPainter& painter, int from = -1,
-                   int to = -1) override;
+    int printRange(QsciScintillaBase* qsb, QPainter& painter, int from = -1, int to = -1) override;
     using QsciPrinter::printRange;
     void formatPage(QPainter& painter, bool drawing, QRect& area, int pagenr) override;
 

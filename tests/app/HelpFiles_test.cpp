@@ -63,7 +63,8 @@ TEST(SpssDirectory, CreatesTheKeysItLooksIn) {
     EXPECT_TRUE(reg.store->KeyExists(RootKey::CurrentUser, kVersions));
     reg.store->CreateKey(RootKey::CurrentUser, std::string(kVersions) + "\\10.0");
     GetSpssDirectory(reg.store);
-    EXPECT_TRUE(reg.store->KeyExists(RootKey::CurrentUser, std::string(kVersions) + "\\10.0\\Setup"));
+    EXPECT_TRUE(
+        reg.store->KeyExists(RootKey::CurrentUser, std::string(kVersions) + "\\10.0\\Setup"));
 }
 
 TEST(HelpFiles, PackageHelpAndOwnHelpPaths) {

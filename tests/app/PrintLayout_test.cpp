@@ -26,17 +26,17 @@ TEST_P(PrintMacros, Expand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PrintMacros,
-    ::testing::Values(
-        MacroCase{"PageOfCount", "Page: $PAGENUM$ of $PAGECOUNT$", "Page: 3 of 12"},
-        MacroCase{"Fraction", "$PAGENUM$/$PAGECOUNT$", "3/12"},
-        MacroCase{"TitleIsNotExpandedAgain", "$TITLE$", "/home/ann/job $DATE$.sps"},
-        MacroCase{"DateAndTime", "Print Date: $DATE$. Time: $TIME$",
-                  "Print Date: 2026-12-09. Time: 04:05"},
-        MacroCase{"Repeated", "$PAGENUM$$PAGENUM$", "33"},
-        MacroCase{"UnknownAndLoneDollarsStay", "$ $PAGE$ $pagenum$ 5$", "$ $PAGE$ $pagenum$ 5$"},
-        MacroCase{"UnclosedMacroStays", "x $PAGENUM", "x $PAGENUM"},
-        MacroCase{"Empty", "", ""},
-        MacroCase{"NoMacro", "Printed by Quillstone", "Printed by Quillstone"}),
+    ::testing::Values(MacroCase{"PageOfCount", "Page: $PAGENUM$ of $PAGECOUNT$", "Page: 3 of 12"},
+                      MacroCase{"Fraction", "$PAGENUM$/$PAGECOUNT$", "3/12"},
+                      MacroCase{"TitleIsNotExpandedAgain", "$TITLE$", "/home/ann/job $DATE$.sps"},
+                      MacroCase{"DateAndTime", "Print Date: $DATE$. Time: $TIME$",
+                                "Print Date: 2026-12-09. Time: 04:05"},
+                      MacroCase{"Repeated", "$PAGENUM$$PAGENUM$", "33"},
+                      MacroCase{"UnknownAndLoneDollarsStay", "$ $PAGE$ $pagenum$ 5$",
+                                "$ $PAGE$ $pagenum$ 5$"},
+                      MacroCase{"UnclosedMacroStays", "x $PAGENUM", "x $PAGENUM"},
+                      MacroCase{"Empty", "", ""},
+                      MacroCase{"NoMacro", "Printed by Quillstone", "Printed by Quillstone"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PrintDateTime, ArePaddedAndFixed) {
@@ -112,7 +112,7 @@ TEST(PageGeometry, ItemsSitOnTheirLinesInsideTheIndentedMargins) {
         ADD_FAILURE() << "item " << index << " not placed";
         return TPlacedItem{};
     };
-    EXPECT_DOUBLE_EQ(at(page.header, 0).x, 27);      // left margin + indent
+    EXPECT_DOUBLE_EQ(at(page.header, 0).x, 27); // left margin + indent
     EXPECT_DOUBLE_EQ(at(page.header, 0).baseline, 19);
     EXPECT_DOUBLE_EQ(at(page.header, 1).x, 193 - 10); // right edge - indent - width
     EXPECT_DOUBLE_EQ(at(page.header, 1).baseline, 19);

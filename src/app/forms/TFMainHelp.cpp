@@ -10,6 +10,8 @@
 #include <QMenu>
 
 #include <filesystem>
+#include <stdexcept>
+#include <string_view>
 
 namespace qs {
 
@@ -79,8 +81,8 @@ void TFMain::UpdateManualActions() {
 }
 
 void TFMain::OpenSpssManual(const std::string& fileName) {
-    ReportHelpResult(m_help->OpenDocument(GetSpssDirectory() + fileName,
-                                          static_cast<std::uintptr_t>(winId())));
+    ReportHelpResult(
+        m_help->OpenDocument(GetSpssDirectory() + fileName, static_cast<std::uintptr_t>(winId())));
 }
 
 void TFMain::ShowHelpKeyword(const std::string& keyword, const std::string& helpFile) {

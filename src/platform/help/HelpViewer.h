@@ -19,8 +19,7 @@ public:
     // Looks `keyword` up in `helpFile`; an empty keyword opens the file at its index.
     // Where the system has no HTML Help, the file opens in the desktop's viewer for it
     // and the keyword is not looked up.
-    virtual HelpResult ShowHelpKeyword(const std::string& keyword,
-                                       const std::string& helpFile) = 0;
+    virtual HelpResult ShowHelpKeyword(const std::string& keyword, const std::string& helpFile) = 0;
     // Opens `path` as the shell's "open" does; `owner` is the window asking (0 for none).
     virtual HelpResult OpenDocument(const std::string& path, std::uintptr_t owner) = 0;
 };

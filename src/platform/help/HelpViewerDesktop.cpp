@@ -23,9 +23,7 @@ public:
     HelpResult ShowHelpKeyword(const std::string&, const std::string& helpFile) override {
         return Open(helpFile);
     }
-    HelpResult OpenDocument(const std::string& path, std::uintptr_t) override {
-        return Open(path);
-    }
+    HelpResult OpenDocument(const std::string& path, std::uintptr_t) override { return Open(path); }
 
 private:
     static HelpResult Open(const std::string& path) {
@@ -33,7 +31,8 @@ private:
         if (!std::filesystem::is_regular_file(path, ec)) {
             return {false, "This file does not exist:\n" + path};
         }
-        const std::string noViewer = "There is no program on this system to show this file:\n" + path;
+        const std::string noViewer =
+            "There is no program on this system to show this file:\n" + path;
         const std::string opener = FindProgram("xdg-open");
         const std::string mime = FindProgram("xdg-mime");
         if (opener.empty() || mime.empty()) {

@@ -3,8 +3,8 @@
 
 #include "platform/help/HelpViewer.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace qs {
 
@@ -54,14 +54,14 @@ public:
         link.pszMsgTitle = "Keyword search";
         link.pszWindow = nullptr;
         link.fIndexOnFail = -1;
-        m_htmlHelp(nullptr, helpFile.c_str(), kHhKeywordLookup,
-                   reinterpret_cast<DWORD_PTR>(&link));
+        m_htmlHelp(nullptr, helpFile.c_str(), kHhKeywordLookup, reinterpret_cast<DWORD_PTR>(&link));
         return {};
     }
 
     HelpResult OpenDocument(const std::string& path, std::uintptr_t owner) override {
         const std::size_t cut = path.find_last_of('\\');
-        const std::string folder = cut == std::string::npos ? std::string{} : path.substr(0, cut + 1);
+        const std::string folder =
+            cut == std::string::npos ? std::string{} : path.substr(0, cut + 1);
         // The shell shows its own message for a missing file or viewer.
         ::ShellExecuteA(reinterpret_cast<HWND>(owner), "open", path.c_str(), nullptr,
                         folder.c_str(), SW_SHOWNORMAL);

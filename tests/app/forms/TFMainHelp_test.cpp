@@ -45,10 +45,9 @@ TEST_F(MainWindowHelp, MenuHoldsOwnHelpThenTheManualsInOrderThenAbout) {
     for (const QAction* action : w->mnuHelp->actions()) {
         entries << (action->isSeparator() ? QString("-") : action->text());
     }
-    EXPECT_EQ(entries, (QStringList{"Quillstone Help", "-",
-                                    "base, regression and advanced models", "Table", "Trends",
-                                    "Categories", "Conjoint", "Map", "Missing Value Analysis",
-                                    "-", "About"}));
+    EXPECT_EQ(entries, (QStringList{"Quillstone Help", "-", "base, regression and advanced models",
+                                    "Table", "Trends", "Categories", "Conjoint", "Map",
+                                    "Missing Value Analysis", "-", "About"}));
     EXPECT_EQ(w->actQuillstoneHelp->iconText(), "Quillstone");
     EXPECT_EQ(w->actSearchWordHelp->shortcut(), QKeySequence("F1"));
 }
@@ -68,8 +67,8 @@ TEST_F(MainWindowHelp, OnlyManualsWhoseFilesExistAreShown) {
     Register("11.0", spss.path().string());
     auto w = Make();
     for (const TSpssManual& manual : kSpssManuals) {
-        const bool expected = std::string(manual.file) == "spssbase.pdf" ||
-                              std::string(manual.file) == "spssmva.pdf";
+        const bool expected =
+            std::string(manual.file) == "spssbase.pdf" || std::string(manual.file) == "spssmva.pdf";
         EXPECT_EQ(Manual(*w, manual.action)->isVisible(), expected) << manual.action;
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -84,8 +83,7 @@ TEST_F(MainWindowHelp, EachManualOpensItsFileFromTheLastHandledVersion) {
     for (const TSpssManual& manual : kSpssManuals) {
         viewer->calls.clear();
         Manual(*w, manual.action)->trigger();
-        EXPECT_EQ(viewer->calls,
-                  std::vector<std::string>{"open " + (spss / manual.file).string()});
+        EXPECT_EQ(viewer->calls, std::vector<std::string>{"open " + (spss / manual.file).string()});
     }
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
