@@ -85,8 +85,9 @@ void TfrmAbout::BuildControls() {
     lblTitle->setFont(titleFont);
     lblTitle->setPalette(titlePalette);
 
-    lblTagline = new QLabel("Syntax editing for statistics, by Marrowgate");
+    lblTagline = new QLabel("Marrowgate \u00B7 tools for statistical syntax");
     lblTagline->setObjectName("lblTagline");
+    lblTagline->setWordWrap(true);
     QFont taglineFont = titleFont;
     taglineFont.setBold(false);
     taglineFont.setPointSize(11);
