@@ -1,6 +1,6 @@
-// Reads strings from a program file's version information. On Windows that is the file's
-// version resource; elsewhere it is the version record that every Quillstone executable
-// carries (cmake/VersionRecord.cpp.in), asked the same version-resource questions.
+// Reads strings from a program file's version information: the version record that every
+// Quillstone executable carries (cmake/VersionRecord.cpp.in), asked the questions a
+// Windows version resource answers. Reading real version resources is not built yet.
 #pragma once
 
 #include <cstdint>

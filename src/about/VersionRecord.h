@@ -1,4 +1,4 @@
-// The version record in a Linux program file: finding it in the file's bytes and
+// The version record in a program file: finding it in the file's bytes and
 // answering version-resource queries ("\VarFileInfo\Translation",
 // "\StringFileInfo\040904e4\FileVersion") from it.
 #pragma once
