@@ -2,7 +2,6 @@
 # each executable carries a small record (a marker, then "query=value" strings) that
 # TDocumentInfo finds by reading the file. The strings follow the version resource's
 # query paths, so the reader asks the same questions on every platform.
-set(QS_VERSION_RECORD_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/VersionRecord.cpp.in)
 
 # qs_add_version_record(TARGET DESCRIPTION): links a generated record into TARGET.
 function(qs_add_version_record target description)
@@ -13,6 +12,6 @@ function(qs_add_version_record target description)
     set(QS_RECORD_DESCRIPTION ${description})
     set(QS_RECORD_VERSION ${PROJECT_VERSION})
     set(output ${CMAKE_BINARY_DIR}/version/${target}_VersionRecord.cpp)
-    configure_file(${QS_VERSION_RECORD_TEMPLATE} ${output} @ONLY)
+    configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/VersionRecord.cpp.in ${output} @ONLY)
     target_sources(${target} PRIVATE ${output})
 endfunction()

@@ -30,6 +30,11 @@ TEST(About, ShowsTheVersionOfTheProgramFile) {
     EXPECT_EQ(box.lblVersion->text(), "Version " QS_PROJECT_VERSION);
 }
 
+TEST(About, WithoutAFileShowsTheRunningProgramsVersion) {
+    TfrmAbout box;
+    EXPECT_EQ(box.lblVersion->text(), "Version " QS_PROJECT_VERSION);
+}
+
 TEST(About, AProgramFileWithoutVersionShowsVersionAndNothingElse) {
     test::TempDir dir;
     test::WriteFileBytes(dir / "program", "no version information");
