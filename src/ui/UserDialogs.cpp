@@ -54,6 +54,9 @@ public:
     bool WarningYesNo(QWidget* parent, const QString& text) override {
         return AskYesNo(parent, QMessageBox::Warning, "Warning", text);
     }
+    void Information(QWidget* parent, const QString& text) override {
+        QMessageBox::information(parent, "Information", text);
+    }
     bool InformationOkCancel(QWidget* parent, const QString& text) override {
         return Ask(parent, QMessageBox::Information, "Information", text,
                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;

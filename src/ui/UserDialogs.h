@@ -23,6 +23,8 @@ public:
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // Captioned "Warning", Yes and No; true for Yes.
     virtual bool WarningYesNo(QWidget* parent, const QString& text) = 0;
+    // Captioned "Information", OK button.
+    virtual void Information(QWidget* parent, const QString& text) = 0;
     // Captioned "Information"; true for OK (or Yes).
     virtual bool InformationOkCancel(QWidget* parent, const QString& text) = 0;
     virtual bool InformationYesNo(QWidget* parent, const QString& text) = 0;

@@ -29,6 +29,7 @@ public:
     bool WarningYesNo(QWidget*, const QString& text) override {
         return Reply("warning: " + text);
     }
+    void Information(QWidget*, const QString& text) override { Show("information: " + text); }
     bool InformationOkCancel(QWidget*, const QString& text) override {
         return Reply("information: " + text);
     }

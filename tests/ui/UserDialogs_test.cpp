@@ -72,5 +72,26 @@ INSTANTIATE_TEST_SUITE_P(
                     [] { return ui::Dialogs().InformationOkCancel(nullptr, "Replace?"); }, true}),
     [](const testing::TestParamInfo<QuestionRow>& row) { return std::string(row.param.name); });
 
+TEST(RealMessage, InformationHasTheInformationCaptionIconAndOnlyOk) {
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QMessageBox::StandardButton> buttons;
+    QObject guard;
+    QTimer::singleShot(0, &guard, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        icon = box->icon();
+        for (QAbstractButton* button : box->buttons()) {
+            buttons << box->standardButton(button);
+        }
+        box->done(QMessageBox::Ok);
+    });
+    ui::Dialogs().Information(nullptr, "Imported.");
+    EXPECT_EQ(caption, "Information");
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+}
+
 } // namespace
 } // namespace qs

@@ -1,7 +1,9 @@
 // The main window's commands: actions with their captions, keys and hints, the menus in
 // their order, and the toolbar.
+#include "about/forms/About.h"
 #include "app/find/FindReplace.h"
 #include "app/forms/TFMain.h"
+#include "highlight/forms/ImportLangDef.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -129,14 +131,18 @@ void TFMain::CreateMenus() {
     item(mnuSettings, mnuEnvironment, "mnuEnvironment", "Environment...",
          [this] { mnuEnvironmentClick(); });
     item(mnuSettings, mnuLoadLanguageDef, "mnuLoadLanguageDef", "Import language definition...",
-         [] {});
-    mnuLoadLanguageDef->setVisible(false);
+         [this] {
+             TfrmImportLanguageDef dialog(this);
+             dialog.exec();
+         });
 
     mnuHelp = menuBar()->addMenu("Help");
     CreateHelpMenu();
     mnuHelp->addSeparator();
-    item(mnuHelp, mnuAbout, "mnuAbout", "About", [] {});
-    mnuAbout->setEnabled(false); // the about box comes with its own window
+    item(mnuHelp, mnuAbout, "mnuAbout", "About", [this] {
+        TfrmAbout dialog(this);
+        dialog.exec();
+    });
 
     // At creation, as the window's resources have them.
     actSave->setEnabled(false);

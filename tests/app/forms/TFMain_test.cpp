@@ -5,7 +5,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempRegistry.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +144,31 @@ TEST(MainWindow, EnvironmentCommandReloadsTheSettings) {
     window.LoadSettings();
     EXPECT_FALSE(window.AutoRefresh());
     EXPECT_EQ(window.DataDialogFolder(), "/d");
+}
+
+// The object name of the modal dialog that `command` opens, closed as soon as it shows.
+QString ModalDialogOf(QAction* command) {
+    QString name;
+    QObject guard; // cancels the close when no dialog ran
+    QTimer::singleShot(0, &guard, [&name] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            name = modal->objectName();
+            modal->close();
+        }
+    });
+    command->trigger();
+    return name;
+}
+
+TEST(MainWindow, AboutAndLanguageImportOpenTheirDialogs) {
+    test::TempRegistry reg;
+    test::ScriptedDialogs dialogs;
+    TFMain window(reg.store);
+    EXPECT_TRUE(window.mnuAbout->isEnabled());
+    EXPECT_TRUE(window.mnuLoadLanguageDef->isVisible());
+    EXPECT_EQ(ModalDialogOf(window.mnuAbout), "frmAbout");
+    EXPECT_EQ(ModalDialogOf(window.mnuLoadLanguageDef), "frmImportLanguageDef");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,117 @@
+// The about box and its web link label, on the offscreen platform.
+#include "about/forms/About.h"
+#include "about/forms/Weblink.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace qs {
+namespace {
+
+void ClickOn(QWidget* widget, QPoint at) {
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+TEST(About, ShowsTheVersionOfTheProgramFile) {
+    TfrmAbout box(nullptr, QString(QS_BIN_DIR) + "/quillstone-dict");
+    EXPECT_EQ(box.lblVersion->text(), "Version " QS_PROJECT_VERSION);
+}
+
+TEST(About, WithoutAFileShowsTheRunningProgramsVersion) {
+    TfrmAbout box;
+    EXPECT_EQ(box.lblVersion->text(), "Version " QS_PROJECT_VERSION);
+}
+
+TEST(About, AProgramFileWithoutVersionShowsVersionAndNothingElse) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "program", "no version information");
+    TfrmAbout box(nullptr, QString::fromStdString((dir / "program").string()));
+    EXPECT_EQ(box.lblVersion->text(), "Version ");
+}
+
+TEST(About, CaptionSizeAndControls) {
+    TfrmAbout box;
+    EXPECT_EQ(box.windowTitle(), "About Quillstone");
+    EXPECT_EQ(box.size(), QSize(512, 258));
+    EXPECT_EQ(box.minimumSize(), box.maximumSize()); // fixed border
+    EXPECT_EQ(box.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(box.lblTitle->text(), "Quillstone");
+    EXPECT_TRUE(box.lblTitle->font().bold());
+    EXPECT_EQ(box.lblTitle->palette().color(QPalette::WindowText), QColor(12, 52, 108));
+    EXPECT_TRUE(box.lblVersion->alignment().testFlag(Qt::AlignRight));
+    EXPECT_FALSE(box.imgSplash->pixmap().isNull());
+    EXPECT_EQ(box.btnOK->text(), "&OK");
+    EXPECT_EQ(box.lblWeblink->Url, "https://quillstone.example.org/");
+    EXPECT_EQ(box.lblWeblink->BrowserState, gwMaximized);
+    EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+}
+
+TEST(About, OkClosesTheBox) {
+    TfrmAbout box;
+    box.show();
+    box.btnOK->click();
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+    EXPECT_FALSE(box.isVisible());
+}
+
+TEST(Weblink, LooksLikeALink) {
+    TWeblink link;
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_TRUE(link.font().underline());
+    EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(Weblink, AClickOpensTheUrlInTheChosenState) {
+    test::ScriptedDialogs dialogs;
+    TWeblink link;
+    link.resize(200, 20);
+    link.Url = "https://quillstone.example.org/";
+    link.BrowserState = gwNormal;
+    QStringList opened;
+    TBrowserState state = gwMaximized;
+    link.SetUrlOpener([&](const QString& url, TBrowserState s) {
+        opened << url;
+        state = s;
+        return true;
+    });
+    ClickOn(&link, {10, 10});
+    EXPECT_EQ(opened, QStringList{"https://quillstone.example.org/"});
+    EXPECT_EQ(state, gwNormal);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(Weblink, ABrowserThatDoesNotStartIsReportedAndTheBoxStaysOpen) {
+    test::ScriptedDialogs dialogs;
+    TfrmAbout box;
+    box.show();
+    box.lblWeblink->SetUrlOpener([](const QString&, TBrowserState) { return false; });
+    ClickOn(box.lblWeblink, box.lblWeblink->rect().center());
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"error: Weblink error\rFailed to launch the internet browser"});
+    EXPECT_TRUE(box.isVisible());
+}
+
+TEST(Weblink, AReleaseOutsideTheLabelOpensNothing) {
+    TWeblink link;
+    link.resize(200, 20);
+    int opened = 0;
+    link.SetUrlOpener([&](const QString&, TBrowserState) { return ++opened, true; });
+    ClickOn(&link, {300, 10});
+    EXPECT_EQ(opened, 0);
+}
+
+} // namespace
+} // namespace qs
