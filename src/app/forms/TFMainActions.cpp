@@ -74,9 +74,8 @@ void TFMain::CreateActions() {
     make(actRefreshDatafile, "actRefreshDatafile", "Refresh datafile objects", "F5",
          "Refresh datafile objects", Icon("view-refresh", QStyle::SP_BrowserReload),
          [this] { actRefreshDatafileExecute(); });
-    // The style dialog and the help commands come with their own windows.
-    make(actStyle, "actStyle", "Style...", "", "Settings", QIcon(), [] {});
-    actStyle->setEnabled(false);
+    make(actStyle, "actStyle", "Style...", "", "Settings", QIcon(), [this] { actStyleExecute(); });
+    // The help commands come with their own windows.
     make(actSearchWordHelp, "actSearchWordHelp", "SearchWordInHelp", "F1", "", QIcon(), [] {});
     addAction(actSearchWordHelp);
 }
