@@ -17,13 +17,15 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qs {
 
 TSyntaxColorDlg::TSyntaxColorDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint) {
     BuildControls();
 }
 
@@ -41,19 +43,30 @@ void TSyntaxColorDlg::BuildControls() {
     lbCategory = new QListWidget;
     lbCategory->setObjectName("lbCategory");
     lbCategory->setSelectionMode(QAbstractItemView::SingleSelection);
+    int widest = 0;
     for (const TStyleCategory& category : StyleCategories()) {
         lbCategory->addItem(category.caption);
+        widest = std::max(widest, lbCategory->fontMetrics().horizontalAdvance(category.caption));
     }
-    (new QVBoxLayout(categoryGroup))->addWidget(lbCategory);
+    // Every caption whole and every category in sight, without scroll bars.
+    lbCategory->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lbCategory->setFixedWidth(widest + 2 * lbCategory->frameWidth() + 12);
+    const auto groupLayout = [](QGroupBox* group) {
+        auto* layout = new QVBoxLayout(group);
+        layout->setContentsMargins(6, 4, 6, 6);
+        return layout;
+    };
+    groupLayout(categoryGroup)->addWidget(lbCategory);
 
     auto* colorGroup = new QGroupBox("Color");
     SyntaxColorGrid = new TColorGrid;
     SyntaxColorGrid->setObjectName("SyntaxColorGrid");
     SyntaxColorGrid->setToolTip("Left button: foreground colour; right button: background");
-    (new QVBoxLayout(colorGroup))->addWidget(SyntaxColorGrid);
+    groupLayout(colorGroup)->addWidget(SyntaxColorGrid);
 
     auto* attributesGroup = new QGroupBox("Text Attributes");
-    auto* attributes = new QVBoxLayout(attributesGroup);
+    QVBoxLayout* attributes = groupLayout(attributesGroup);
+    attributes->setSpacing(2);
     const auto makeBox = [](QCheckBox*& box, const char* caption, const char* name,
                             void (QFont::*setFontStyle)(bool)) {
         box = new QCheckBox(caption);
@@ -97,10 +110,13 @@ void TSyntaxColorDlg::BuildControls() {
     buttons->addWidget(btnCancel);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(categoryGroup, 5);
-    top->addWidget(colorGroup, 4);
-    top->addWidget(attributesGroup, 4);
+    top->setSpacing(6);
+    top->addWidget(categoryGroup);
+    top->addWidget(colorGroup, 1);
+    top->addWidget(attributesGroup);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(4);
     layout->addLayout(top);
     layout->addWidget(sampleLabel);
     layout->addWidget(edtSample, 1);
