@@ -187,7 +187,7 @@ void TSyntaxColorDlg::lbCategoryClick() {
     SyntaxColorGrid->SetBackgroundColor(attribute->Background());
 }
 
-void TSyntaxColorDlg::StyleBoxClicked(QCheckBox* box, std::uint8_t bit) {
+void TSyntaxColorDlg::StyleBoxClicked(QCheckBox* box, TFontStyles bit) {
     if (TSynHighlighterAttributes* attribute = SelectedAttribute()) {
         SetStyleBit(*attribute, bit, box->isChecked());
     }

@@ -2,9 +2,9 @@
 // a sample editor that shows every change to the highlighter it edits at once.
 #pragma once
 
-#include <QDialog>
+#include "highlight/SynHighlighterAttributes.h"
 
-#include <cstdint>
+#include <QDialog>
 
 class QCheckBox;
 class QListWidget;
@@ -13,7 +13,6 @@ class QPushButton;
 namespace qs {
 
 class TColorGrid;
-class TSynHighlighterAttributes;
 class TSynSPSSHighlighter;
 class TSyntaxEditor;
 
@@ -54,7 +53,7 @@ protected:
 
 private:
     void BuildControls();
-    void StyleBoxClicked(QCheckBox* box, std::uint8_t bit);
+    void StyleBoxClicked(QCheckBox* box, TFontStyles bit);
     void DetachHighlighter();
 
     TSynSPSSHighlighter* m_highlighter = nullptr;
