@@ -75,6 +75,14 @@ QFont TSpssLexer::defaultFont(int style) const {
     return font;
 }
 
+void TSpssLexer::ReloadStyles() {
+    for (int style = 0; style < kTokenKindCount; ++style) {
+        setColor(defaultColor(style), style);
+        setPaper(defaultPaper(style), style);
+        setFont(defaultFont(style), style);
+    }
+}
+
 void TSpssLexer::styleText(int start, int end) {
     QsciScintilla* ed = editor();
     if (ed == nullptr || end <= start) {

@@ -19,6 +19,9 @@ public:
     QColor defaultPaper(int style) const override;
     QFont defaultFont(int style) const override;
     void styleText(int start, int end) override;
+    // Takes the highlighter's current colours and styles: the control's lexer base keeps
+    // the ones it asked for first and would not ask again.
+    void ReloadStyles();
 
     // The editor font all styles share (the attributes only add bold, italic, underline).
     static QFont EditorFont();

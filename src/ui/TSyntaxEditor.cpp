@@ -152,6 +152,10 @@ void TSyntaxEditor::FlushChanges() {
 }
 
 void TSyntaxEditor::FitLineNumbers() {
+    if (!m_gutter) {
+        SendScintilla(SCI_SETMARGINWIDTHN, 0, 0L);
+        return;
+    }
     int digits = 4; // room for the usual file without resizing while typing
     for (long lines = SendScintilla(SCI_GETLINECOUNT); lines >= 10000; lines /= 10) {
         ++digits;
@@ -179,8 +183,17 @@ void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
     FitLineNumbers();
 }
 
+void TSyntaxEditor::SetSampleView() {
+    m_gutter = false;
+    FitLineNumbers();
+    setMarginWidth(kBookmarkMargin, 0);
+    SendScintilla(SCI_SETHSCROLLBAR, 0L);
+    setReadOnly(true);
+}
+
 void TSyntaxEditor::RefreshStyles() {
     if (m_lexer) {
+        m_lexer->ReloadStyles();
         setLexer(nullptr);
         setLexer(m_lexer.get());
         SendScintilla(SCI_CLEARALLCMDKEYS);
@@ -202,6 +215,9 @@ void TSyntaxEditor::LoadText(std::string_view utf8) {
 
 void TSyntaxEditor::BeginLoad(std::uint64_t sizeHint) {
     m_loading = true;
+    // The program's own text goes into a read-only view too.
+    m_readOnlyAfterLoad = isReadOnly();
+    setReadOnly(false);
     // No undo record of the loaded text, and room for all of it and for the edits to come:
     // growing the buffer later would hold a second copy of a huge file for a moment.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
@@ -222,6 +238,7 @@ void TSyntaxEditor::EndLoad() {
     m_editedLine = -1;
     m_changePending = false;
     m_loading = false;
+    setReadOnly(m_readOnlyAfterLoad);
     FitLineNumbers();
 }
 

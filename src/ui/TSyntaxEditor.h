@@ -25,6 +25,8 @@ public:
     ~TSyntaxEditor() override;
 
     void SetHighlighter(TSynSPSSHighlighter* highlighter);
+    // Makes this a read-only view of sample text: no gutter, no horizontal scroll bar.
+    void SetSampleView();
     // Redraws with the highlighter's current colours and styles.
     void RefreshStyles();
     // Styles the text afresh (as far as it is shown), after the highlighter's words changed.
@@ -105,8 +107,10 @@ private:
 
     std::unique_ptr<TSpssLexer> m_lexer;
     bool m_loading = false;
+    bool m_readOnlyAfterLoad = false;
     bool m_programEdit = false; // an edit the program makes on its own, not the user's
     int m_numberDigits = 0;     // digits the line-number gutter is sized for
+    bool m_gutter = true;       // line numbers and bookmarks shown
     bool m_changePending = false;
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
     long m_caret = -1;      // the caret position UpdateUi saw last

@@ -6,6 +6,7 @@
 #include "datafile/TSPSSVL.h"
 #include "highlight/HighlighterStyles.h"
 #include "highlight/SynHighlighterSPSS.h"
+#include "highlight/forms/SPSSHighlighterStyleDialog.h"
 #include "platform/shell/Shell.h"
 #include "settings/Environment.h"
 #include "ui/TApplication.h"
@@ -62,6 +63,8 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     m_highlighter = std::make_unique<TSynSPSSHighlighter>();
     SPSSDatafile = std::make_unique<TSPSSDatafile>();
     m_highlighter->SymbolAttri().SetForeground(0x800000); // navy
+    SPSSHighlighterStyleDialog = new TSPSSHighlighterStyleDialog(this);
+    SPSSHighlighterStyleDialog->SetHighlighter(m_highlighter.get());
     m_highlighter->SetVariables({"a", "inv", ""});
 
     CreateActions();

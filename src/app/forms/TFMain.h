@@ -26,6 +26,7 @@ namespace qs {
 class RecentFilesMenu;
 class TSPSSDatafile;
 class TFindReplace;
+class TSPSSHighlighterStyleDialog;
 class TSynSPSSHighlighter;
 class TSyntaxEditor;
 
@@ -87,6 +88,7 @@ public:
     void mnuNewDataClick();
     void mnuOpenDataClick();
     void mnuEnvironmentClick();
+    void actStyleExecute();
     void SynEditChange();
     void SynEditEnter();
     void tlObjectTreeDblClick();
@@ -130,6 +132,8 @@ public:
     TSyntaxEditor* SynEdit = nullptr;
     QTreeWidget* tlObjectTree = nullptr;
     QSplitter* Splitter = nullptr;
+    // Runs the style dialog on SynSPSSHighlighter; a child of the window.
+    TSPSSHighlighterStyleDialog* SPSSHighlighterStyleDialog = nullptr;
     QToolBar* ToolBar = nullptr;
     QAction *actNew = nullptr, *actOpen = nullptr, *actSave = nullptr, *actPrint = nullptr;
     QAction *actUndo = nullptr, *actRedo = nullptr, *actCut = nullptr, *actCopy = nullptr;

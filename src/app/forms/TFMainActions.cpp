@@ -76,9 +76,7 @@ void TFMain::CreateActions() {
     make(actRefreshDatafile, "actRefreshDatafile", "Refresh datafile objects", "F5",
          "Refresh datafile objects", Icon("view-refresh", QStyle::SP_BrowserReload),
          [this] { actRefreshDatafileExecute(); });
-    // The style dialog comes with its own window.
-    make(actStyle, "actStyle", "Style...", "", "Settings", QIcon(), [] {});
-    actStyle->setEnabled(false);
+    make(actStyle, "actStyle", "Style...", "", "Settings", QIcon(), [this] { actStyleExecute(); });
     make(actSearchWordHelp, "actSearchWordHelp", "SearchWordInHelp", "F1", "", QIcon(),
          [this] { actSearchWordHelpExecute(); });
     addAction(actSearchWordHelp);

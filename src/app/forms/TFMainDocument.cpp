@@ -2,6 +2,9 @@
 // the editing commands.
 #include "app/forms/RecentFilesMenu.h"
 #include "app/forms/TFMain.h"
+#include "highlight/HighlighterStyles.h"
+#include "highlight/SynHighlighterSPSS.h"
+#include "highlight/forms/SPSSHighlighterStyleDialog.h"
 #include "settings/forms/TfrmEnvironment.h"
 #include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
@@ -227,6 +230,14 @@ void TFMain::mnuEnvironmentClick() {
         dialog.exec();
     }
     LoadSettings();
+}
+
+void TFMain::actStyleExecute() {
+    SPSSHighlighterStyleDialog->ShowDialog();
+    // Stored after Cancel too, so that the store always holds every attribute.
+    SaveStyles(*m_highlighter, RootKey::CurrentUser, m_appObject->RegistryKey + "Style",
+               m_registry);
+    SynEdit->RefreshStyles();
 }
 
 void TFMain::SynEditChange() {

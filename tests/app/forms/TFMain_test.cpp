@@ -2,12 +2,17 @@
 #include "app/forms/RecentFilesMenu.h"
 #include "app/forms/TFMain.h"
 #include "app/forms/WindowModes.h"
+#include "highlight/SynHighlighterSPSS.h"
+#include "highlight/forms/FSPSSHighlighterStyledialog.h"
+#include "highlight/forms/SPSSHighlighterStyleDialog.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempRegistry.h"
+#include "ui/TSyntaxEditor.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +174,77 @@ TEST(MainWindow, AboutAndLanguageImportOpenTheirDialogs) {
     EXPECT_EQ(ModalDialogOf(window.mnuAbout), "frmAbout");
     EXPECT_EQ(ModalDialogOf(window.mnuLoadLanguageDef), "frmImportLanguageDef");
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+const std::string kStyleKey = "Software\\Marrowgate\\Quillstone\\Style";
+
+TEST(MainWindowStyles, FreshUserGetsTheDefaultsWithNavySymbols) {
+    test::TempRegistry reg;
+    test::ScriptedDialogs dialogs;
+    TFMain window(reg.store);
+    EXPECT_EQ(window.SynSPSSHighlighter().SymbolAttri().Foreground(), 0x800000u);
+    EXPECT_EQ(window.SynSPSSHighlighter().CommentAttri().Foreground(), 0xFF0000u);
+    EXPECT_FALSE(reg.store->KeyExists(RootKey::CurrentUser, kStyleKey)); // nothing written
+    EXPECT_TRUE(window.actStyle->isEnabled());
+}
+
+TEST(MainWindowStyles, StoredStylesAreLoadedAtCreation) {
+    test::TempRegistry reg;
+    reg.Put(kStyleKey + "\\Comment", "Foreground", RegistryValue::FromInteger(0x008080));
+    reg.Put(kStyleKey + "\\Comment", "Style", RegistryValue::FromInteger(fsUnderline));
+    test::ScriptedDialogs dialogs;
+    TFMain window(reg.store);
+    EXPECT_EQ(window.SynSPSSHighlighter().CommentAttri().Foreground(), 0x008080u);
+    EXPECT_EQ(window.SynSPSSHighlighter().CommentAttri().Style(), fsUnderline);
+    const auto comment = static_cast<unsigned long>(TokenKind::Comment);
+    // The editor shows them from the start.
+    EXPECT_EQ(window.SynEdit->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, comment),
+              0x008080);
+    EXPECT_EQ(window.SynEdit->SendScintilla(QsciScintillaBase::SCI_STYLEGETITALIC, comment), 0);
+    EXPECT_EQ(window.SynEdit->SendScintilla(QsciScintillaBase::SCI_STYLEGETUNDERLINE, comment), 1);
+    // The store stops at the missing "Number": the rest keep their defaults.
+    EXPECT_EQ(window.SynSPSSHighlighter().SymbolAttri().Foreground(), 0x800000u);
+}
+
+// "Style..." with the dialog answered by a script: defaults, a comment colour, then the
+// given button.
+void UseStyleDialog(TFMain& window, bool confirm) {
+    window.SPSSHighlighterStyleDialog->SetDialogRunner([confirm](TSyntaxColorDlg& dialog) {
+        dialog.btnSetDefault->click();
+        dialog.Highlighter()->CommentAttri().SetForeground(0x000080);
+        (confirm ? dialog.btnOk : dialog.btnCancel)->click();
+        return dialog.result();
+    });
+    window.actStyle->trigger();
+}
+
+TEST(MainWindowStyles, CancelChangesNothingButStoresAllFourteen) {
+    test::TempRegistry reg;
+    test::ScriptedDialogs dialogs;
+    TFMain window(reg.store);
+    UseStyleDialog(window, false);
+    EXPECT_EQ(window.SynSPSSHighlighter().CommentAttri().Foreground(), 0xFF0000u);
+    EXPECT_EQ(window.SynSPSSHighlighter().SPSSCommandAttri().Background(), clNone);
+    EXPECT_EQ(reg.store->SubKeys(RootKey::CurrentUser, kStyleKey).size(), 14u);
+    EXPECT_EQ(reg.Value(kStyleKey + "\\Symbol", "Foreground"),
+              RegistryValue::FromInteger(0x800000));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(MainWindowStyles, ConfirmedStylesReachTheEditorAndComeBackAfterARestart) {
+    test::TempRegistry reg;
+    test::ScriptedDialogs dialogs;
+    {
+        TFMain window(reg.store);
+        UseStyleDialog(window, true);
+        EXPECT_EQ(window.SynSPSSHighlighter().CommentAttri().Foreground(), 0x000080u);
+        EXPECT_EQ(window.SynEdit->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE,
+                                                static_cast<unsigned long>(TokenKind::Comment)),
+                  0x000080);
+    }
+    TFMain restarted(reg.store);
+    EXPECT_EQ(restarted.SynSPSSHighlighter().CommentAttri().Foreground(), 0x000080u);
+    EXPECT_EQ(restarted.SynSPSSHighlighter().SPSSCommandAttri().Background(), 0xFFFFFFu);
 }
 
 } // namespace
