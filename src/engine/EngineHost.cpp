@@ -10,6 +10,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -95,13 +96,31 @@ void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
         m_server.Reply(client, HelloReply(automation::kProtocolVersion));
         return;
     }
-    m_tasks.push_back({client, *parsed.request});
+    // Requests that the same wake-up brings in arrived together; they are taken in the
+    // order their connections were made, once all of them have been read.
+    m_arrivals.push_back({client, *parsed.request});
+    if (m_arrivals.size() == 1) {
+        QTimer::singleShot(0, this, &EngineHost::TakeArrivals);
+    }
+}
+
+void EngineHost::TakeArrivals() {
+    // A socket's wake-up may come late; whatever else has arrived by now came together.
+    m_server.ReadAll();
+    std::stable_sort(m_arrivals.begin(), m_arrivals.end(),
+                     [](const Task& a, const Task& b) { return a.client < b.client; });
+    for (Task& task : m_arrivals) {
+        m_tasks.push_back(std::move(task));
+    }
+    m_arrivals.clear();
     Pump();
 }
 
 void EngineHost::OnClientGone(quint64 client) {
     m_greeted.erase(client);
-    std::erase_if(m_tasks, [client](const Task& task) { return task.client == client; });
+    const auto mine = [client](const Task& task) { return task.client == client; };
+    std::erase_if(m_tasks, mine);
+    std::erase_if(m_arrivals, mine);
 }
 
 void EngineHost::Pump() {

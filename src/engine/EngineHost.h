@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -49,6 +50,7 @@ private:
     void OnClientGone(quint64 client);
     void OnBatchFinished(const BatchResult& result);
     void OnSessionEnded(const QString& message);
+    void TakeArrivals();
     void Pump();
     void Run(Task task);
     void FinishUserBatch(const Task& task, const BatchResult& result);
@@ -63,6 +65,7 @@ private:
     OutputWindow& m_output;
     DataWindow& m_data;
     std::set<quint64> m_greeted;
+    std::vector<Task> m_arrivals; // read in this wake-up, not yet queued
     std::deque<Task> m_tasks;
     std::optional<Task> m_current;
     Purpose m_purpose = Purpose::User;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -154,6 +155,18 @@ void EngineServer::Reply(std::uint64_t client, const std::string& line, bool the
     it->second->out += line;
     it->second->closeAfterWrite = it->second->closeAfterWrite || thenClose;
     Write(client);
+}
+
+void EngineServer::ReadAll() {
+    std::vector<std::uint64_t> ids;
+    for (const auto& [id, client] : m_clients) {
+        if (!client->closeAfterWrite) { // refused already: nothing more is read from it
+            ids.push_back(id);
+        }
+    }
+    for (const std::uint64_t id : ids) {
+        Read(id);
+    }
 }
 
 void EngineServer::Close(std::uint64_t client) {

@@ -26,6 +26,8 @@ public:
     // Sends one reply line (LF included); with `thenClose` the connection ends after it.
     void Reply(std::uint64_t client, const std::string& line, bool thenClose = false);
     void Close(std::uint64_t client);
+    // Reads what every connection has sent so far, in the order the connections were made.
+    void ReadAll();
     // Stops listening and removes the socket file.
     void Shutdown();
 

@@ -17,9 +17,9 @@ echo "LIST." > "$work/a.sps"
 
 cat > "$work/inside.sh" <<INSIDE
 set -euo pipefail
-fail() { echo "FAIL: \$*"; exit 1; }
+fail() { echo "FAIL: \$*"; tail -20 "$work/editor.log" "$work/engine.log"; exit 1; }
 saves() { grep -c '^batch> SAVE OUTFILE' "$work/engine.log" || true; }
-wait_for() { for _ in \$(seq 100); do eval "\$1" && return 0; sleep 0.1; done; fail "\$2"; }
+wait_for() { for _ in \$(seq 300); do eval "\$1" && return 0; sleep 0.1; done; fail "\$2"; }
 openbox >/dev/null 2>&1 &
 sleep 1
 "$bin/quillstone-engine" 2>"$work/engine.log" &
@@ -27,7 +27,7 @@ wait_for '[ -S "$work/run/quillstone/engine.sock" ]' "the engine did not start"
 printf 'DATA LIST FREE /age income.\nBEGIN DATA\n1 2\nEND DATA.\nSAVE OUTFILE="$work/data/x.sav".\nGET FILE="$work/data/x.sav".\n' > "$work/make.sps"
 "$bin/quillstone-engine" run "$work/make.sps" >/dev/null
 
-"$bin/quillstone" "$work/a.sps" >/dev/null 2>&1 &
+"$bin/quillstone" "$work/a.sps" >"$work/editor.log" 2>&1 &
 wait_for 'xdotool search --name "^Quillstone - " >/dev/null' "the editor did not show"
 editor=\$(xdotool search --name "^Quillstone - " | head -1)
 output=\$(xdotool search --name "^Output - Quillstone Engine" | head -1)
