@@ -12,12 +12,13 @@ done
 work=$(mktemp -d)
 trap 'kill $(cat "$work/run/quillstone/engine.lock" 2>/dev/null) 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run" "$work/data"
-export XDG_RUNTIME_DIR=$work/run QUILLSTONE_REGISTRY=$work/reg.reg QUILLSTONE_ENGINE_TRACE=1
+# The test run may ask for the offscreen platform; this check needs the X server.
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run QUILLSTONE_REGISTRY=$work/reg.reg QUILLSTONE_ENGINE_TRACE=1
 echo "LIST." > "$work/a.sps"
 
 cat > "$work/inside.sh" <<INSIDE
 set -euo pipefail
-fail() { echo "FAIL: \$*"; tail -20 "$work/editor.log" "$work/engine.log"; exit 1; }
+fail() { echo "FAIL: \$*"; tail -n 20 "$work/editor.log" "$work/engine.log"; exit 1; }
 saves() { grep -c '^batch> SAVE OUTFILE' "$work/engine.log" || true; }
 wait_for() { for _ in \$(seq 300); do eval "\$1" && return 0; sleep 0.1; done; fail "\$2"; }
 openbox >/dev/null 2>&1 &
