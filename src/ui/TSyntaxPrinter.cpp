@@ -13,9 +13,9 @@ namespace qs {
 
 namespace {
 
-QFont PrintFont(const TPrintFont& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPointSizeF(spec.pointSize);
+QFont PrintFont(const TPrintFont& wanted) {
+    QFont font(QString::fromStdString(wanted.family));
+    font.setPointSizeF(wanted.pointSize);
     return font;
 }
 
