@@ -21,16 +21,6 @@ namespace {
 // Included files are followed this deep when tracking the data document.
 constexpr int kMaxIncludeDepth = 8;
 
-std::string QuotedForSyntax(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
-}
 
 // PSPP's own words for what went wrong in a batch.
 std::string ErrorText(const BatchResult& result) {
@@ -174,7 +164,7 @@ void EngineHost::Run(Task task) {
         }
         m_current = std::move(task);
         m_purpose = Purpose::SaveAs;
-        m_session.RunBatch("SAVE OUTFILE=" + QuotedForSyntax(m_current->request.path) + ".");
+        m_session.RunBatch("SAVE OUTFILE=" + SyntaxQuoted(m_current->request.path) + ".");
         return;
     case EngineOp::DocumentPath:
         m_server.Reply(task.client, ValueReply(m_dataPath));

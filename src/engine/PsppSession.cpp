@@ -1,6 +1,7 @@
 // PSPP on a pseudo-terminal: started with a plain terminal type and no readline
 // configuration of the user's, so that what it prints stays predictable.
 #include "engine/PsppSession.h"
+#include "engine/SyntaxCommands.h"
 
 #include <cerrno>
 #include <csignal>
@@ -27,16 +28,6 @@ using Clock = std::chrono::steady_clock;
 // Wide enough that neither the typed lines nor the tables wrap.
 constexpr unsigned short kTerminalColumns = 1000;
 
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
-}
 
 // The batch file holds LF lines whatever the editor sent (it sends CR LF).
 std::string WithLfLines(const std::string& text) {
@@ -209,7 +200,7 @@ void PsppSession::SendSetup() {
     // Back to the folder relative names mean, and no journal written anywhere. (A folder
     // name with a line break cannot be typed; relative names then stay private.)
     const bool typable = m_startFolder.find_first_of("\r\n") == std::string::npos;
-    const std::string cd = typable ? "CD " + Quoted(m_startFolder) + "." : "SHOW DIRECTORY.";
+    const std::string cd = typable ? "CD " + SyntaxQuoted(m_startFolder) + "." : "SHOW DIRECTORY.";
     const std::string journal = "SET JOURNAL=OFF.";
     const std::string echo = "ECHO 'QS-setup'.";
     m_transcript.BeginBatch({cd, journal, echo}, "QS-setup", {});
@@ -235,7 +226,7 @@ void PsppSession::SendBatch() {
     char marker[48];
     std::snprintf(marker, sizeof marker, "QS-%016llx-%llu", static_cast<unsigned long long>(m_nonce),
                   static_cast<unsigned long long>(++m_batchNo));
-    const std::string insert = "INSERT FILE=" + Quoted(m_batchFile) +
+    const std::string insert = "INSERT FILE=" + SyntaxQuoted(m_batchFile) +
                                " SYNTAX=INTERACTIVE ERROR=CONTINUE CD=NO ENCODING='UTF-8'.";
     const std::string echo = "ECHO '" + std::string(marker) + "'.";
     m_transcript.BeginBatch({insert, echo}, marker, m_batchFile);

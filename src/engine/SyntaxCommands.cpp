@@ -142,6 +142,17 @@ bool ContainsWord(std::string_view text, std::string_view upperWord) {
 
 } // namespace
 
+std::string SyntaxQuoted(std::string_view text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out + "'";
+}
+
 std::vector<SyntaxCommand> SplitCommands(std::string_view text) {
     std::vector<SyntaxCommand> commands;
     SyntaxCommand current;

@@ -32,6 +32,9 @@ struct DatasetChange {
     std::string path; // as written in the command (quotes removed), may be relative
 };
 
+// `text` as a single-quoted syntax string, each quote inside doubled.
+std::string SyntaxQuoted(std::string_view text);
+
 // What `command` (one command's text) does to the active dataset.
 DatasetChange DatasetChangeOf(std::string_view command);
 

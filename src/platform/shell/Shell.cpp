@@ -52,15 +52,22 @@ std::string UserDirsDocuments(const std::string& home) {
     return {};
 }
 
-} // namespace
-
-StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+// exec's argument list over strings that outlive the call.
+std::vector<char*> ArgumentVector(const std::string& program,
+                                  const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
+    return argv;
+}
+
+} // namespace
+
+StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv = ArgumentVector(program, arguments);
 
     // The grandchild runs the program; the child exits at once so that nobody has to
     // reap the program, and an exec failure comes back through the pipe.
@@ -131,12 +138,7 @@ std::string FindProgram(const std::string& name) {
 
 std::optional<std::string> ReadProgramOutput(const std::string& program,
                                              const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv = ArgumentVector(program, arguments);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return std::nullopt;
