@@ -154,8 +154,16 @@ void TFMain::CreateStatusBar() {
     m_statusPanels[0]->setFixedWidth(300);
     m_statusPanels[1] = new QLabel("Datafile:");
     m_statusPanels[1]->setMinimumWidth(50);
+    // Panel 2: the caret's line and column and the modified marker; panel 3: the
+    // engine's error count for the last run.
+    m_statusPanels[2] = new QLabel;
+    m_statusPanels[2]->setMinimumWidth(120);
+    m_statusPanels[3] = new QLabel;
+    m_statusPanels[3]->setMinimumWidth(60);
     statusBar()->addWidget(m_statusPanels[0]);
     statusBar()->addWidget(m_statusPanels[1], 1);
+    statusBar()->addWidget(m_statusPanels[2]);
+    statusBar()->addWidget(m_statusPanels[3]);
 }
 
 void TFMain::SetCaption(const QString& text) {
@@ -163,14 +171,14 @@ void TFMain::SetCaption(const QString& text) {
 }
 
 void TFMain::SetStatus(const QString& text, int panel) {
-    if (panel == 0 || panel == 1) {
+    if (panel >= 0 && panel < kStatusPanels) {
         m_statusPanels[panel]->setText(text);
         m_statusPanels[panel]->setToolTip(text); // the panel may be too narrow for it
     }
 }
 
 QString TFMain::Status(int panel) const {
-    return panel == 0 || panel == 1 ? m_statusPanels[panel]->text() : QString();
+    return panel >= 0 && panel < kStatusPanels ? m_statusPanels[panel]->text() : QString();
 }
 
 QString TFMain::FileName() const {

@@ -189,7 +189,8 @@ private:
     std::unique_ptr<TFindReplace> m_findReplace;
     RecentFilesMenu* m_recentFiles = nullptr;
     ProgramLauncher m_launcher;
-    QLabel* m_statusPanels[2] = {nullptr, nullptr};
+    static constexpr int kStatusPanels = 4;
+    QLabel* m_statusPanels[kStatusPanels] = {};
     QString m_syntaxFolder;
     QString m_dataFolder;
     bool m_autoRefresh = true;
