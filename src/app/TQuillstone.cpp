@@ -17,9 +17,10 @@ void TQuillstone::SubmitShowJob() {
     m_engine->AddJob(std::make_unique<TSPSSShowHideDocument>(true, 0, 0, m_uiHooks));
 }
 
-void TQuillstone::RunSyntax(const std::string& syntax) {
+void TQuillstone::RunSyntax(const std::string& syntax,
+                            TSPSSSyntaxJob::MessagesHandler onMessages) {
     if (m_engine != nullptr) {
-        m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax));
+        m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages)));
     }
 }
 

@@ -27,8 +27,10 @@ public:
     // Shows a message box for the data-file query; set by the window.
     std::function<void(const std::string&)> ShowMessage;
 
-    // Sends syntax to the engine to be run in order.
-    virtual void RunSyntax(const std::string& syntax);
+    // Sends syntax to the engine to be run in order; `onMessages` gets the messages the
+    // engine reported for it, on the job worker's thread.
+    virtual void RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages);
+    void RunSyntax(const std::string& syntax) { RunSyntax(syntax, {}); }
     virtual void NewDataFile();
     virtual void OpenDataFile(const std::string& path);
     // The path of the engine's active data file (saved there first), "Untitled", or "";

@@ -7,6 +7,7 @@
 #include "engine/forms/DataWindow.h"
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
+#include "platform/automation/EngineMessages.h"
 
 #include <QTimer>
 
@@ -31,6 +32,21 @@ std::string ErrorText(const BatchResult& result) {
         }
     }
     return text;
+}
+
+// The messages with their places, as the protocol sends them.
+std::vector<automation::EngineMessage> EngineMessages(const BatchResult& result) {
+    using Severity = automation::EngineMessage::Severity;
+    std::vector<automation::EngineMessage> messages;
+    for (const PsppMessage& message : result.messages) {
+        const Severity severity = message.severity == PsppMessage::Severity::Error ? Severity::Error
+                                  : message.severity == PsppMessage::Severity::Warning
+                                      ? Severity::Warning
+                                      : Severity::Note;
+        messages.push_back({severity, message.file, static_cast<std::int64_t>(message.line),
+                            message.text.substr(message.bodyStart)});
+    }
+    return messages;
 }
 
 } // namespace
@@ -146,7 +162,7 @@ void EngineHost::Run(Task task) {
             m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
             return;
         }
-        if (!request.wait && !request.report) {
+        if (!request.wait && !request.report && !request.messages) {
             m_server.Reply(task.client, OkReply());
         }
         m_current = std::move(task);
@@ -231,12 +247,11 @@ void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
     ShowDataset();
     if (!result.ok) {
         m_server.Reply(task.client, ErrorReply(result.error));
-    } else if (task.request.report) {
-        m_server.Reply(task.client, ReportReply({result.output,
-                                                 static_cast<std::int64_t>(result.errors),
-                                                 static_cast<std::int64_t>(result.warnings)}));
-    } else if (task.request.wait) {
-        m_server.Reply(task.client, OkReply());
+    } else if (task.request.report || task.request.messages || task.request.wait) {
+        m_server.Reply(task.client,
+                       RunReply(task.request, {result.output, static_cast<std::int64_t>(result.errors),
+                                               static_cast<std::int64_t>(result.warnings),
+                                               EncodeEngineMessages(EngineMessages(result))}));
     }
 }
 

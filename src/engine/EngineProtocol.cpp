@@ -78,6 +78,7 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         request.text = *text;
         request.wait = *wait;
         request.report = JsonBool(*object, "report").value_or(false);
+        request.messages = JsonBool(*object, "messages").value_or(false);
         return {request, {}};
     }
     default:
@@ -132,12 +133,17 @@ std::string HelloReply(std::int64_t version) {
     return automation::EncodeJsonLine({{"ok", true}, {"v", version}}) + '\n';
 }
 
-std::string ReportReply(const RunReport& report) {
-    return automation::EncodeJsonLine({{"ok", true},
-                                       {"output", report.output},
-                                       {"errors", report.errors},
-                                       {"warnings", report.warnings}}) +
-           '\n';
+std::string RunReply(const EngineRequest& request, const RunReport& report) {
+    automation::JsonObject reply{{"ok", true}};
+    if (request.report) {
+        reply.insert({{"output", report.output},
+                      {"errors", report.errors},
+                      {"warnings", report.warnings}});
+    }
+    if (request.messages) {
+        reply.emplace("messages", report.messages);
+    }
+    return automation::EncodeJsonLine(reply) + '\n';
 }
 
 } // namespace qs::engine

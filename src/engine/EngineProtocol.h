@@ -17,6 +17,7 @@ struct EngineRequest {
     std::string text;         // execute
     bool wait = false;        // execute
     bool report = false;      // execute: reply with the run's output and message counts
+    bool messages = false;    // execute: reply with the run's messages and their lines
     std::int64_t kind = 0;    // document operations
     std::string path;         // save_as
     bool visible = false;     // set_visible
@@ -39,7 +40,9 @@ struct RunReport {
     std::string output;
     std::int64_t errors = 0;
     std::int64_t warnings = 0;
+    std::string messages; // EncodeEngineMessages
 };
-std::string ReportReply(const RunReport& report);
+// The reply to an execute that waited: with what `request` asked for of the report.
+std::string RunReply(const EngineRequest& request, const RunReport& report);
 
 } // namespace qs::engine

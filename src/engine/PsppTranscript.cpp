@@ -40,23 +40,25 @@ bool ParsePsppMessage(std::string_view line, PsppMessage& message) {
                 continue;
             }
         }
-        const std::string_view location = line.substr(0, at);
-        std::size_t lineNo = 0;
+        std::string_view location = line.substr(0, at);
+        std::string_view file;
         if (at != 0 && !IsLineRange(location)) {
             // Another file's location ("inc.sps:3"), or no message at all.
             const auto colon = location.rfind(':');
             if (colon == std::string_view::npos || !IsLineRange(location.substr(colon + 1))) {
                 continue;
             }
-        } else {
-            for (const char c : location) {
-                if (!std::isdigit(static_cast<unsigned char>(c))) {
-                    break;
-                }
-                lineNo = lineNo * 10 + static_cast<std::size_t>(c - '0');
-            }
+            file = location.substr(0, colon);
+            location.remove_prefix(colon + 1);
         }
-        message = {severity, lineNo, std::string(line)};
+        std::size_t lineNo = 0;
+        for (const char c : location) {
+            if (!std::isdigit(static_cast<unsigned char>(c))) {
+                break;
+            }
+            lineNo = lineNo * 10 + static_cast<std::size_t>(c - '0');
+        }
+        message = {severity, lineNo, std::string(line), std::string(file), at == 0 ? 0 : at + 2};
         return true;
     }
     return false;

@@ -16,8 +16,10 @@ inline constexpr std::string_view kPsppPrompt = "PSPP> ";
 struct PsppMessage {
     enum class Severity { Error, Warning, Note };
     Severity severity = Severity::Error;
-    std::size_t line = 0; // 1-based line in the batch's text; 0 when PSPP named none
+    std::size_t line = 0; // 1-based line in the batch's text or `file`; 0 when none named
     std::string text;     // the whole line as shown, e.g. "7: error: FREQUENCIES: ..."
+    std::string file;     // the other file PSPP named ("inc.sps:3: ..."); empty: the batch
+    std::size_t bodyStart = 0; // where `text` goes on after the location ("error: ...")
 };
 
 // One message line of PSPP's ("FILE:LINE[.COL][-LINE[.COL]]: error: ...", "error: ...");

@@ -1,4 +1,4 @@
-// Command boundaries and dataset effects of typed syntax.
+// Dataset effects of typed syntax.
 #include "engine/SyntaxCommands.h"
 
 #include <array>
@@ -16,31 +16,11 @@ char Upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 std::string_view TrimLeft(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) {
         s.remove_prefix(1);
     }
     return s;
-}
-
-// A line ends its command when its last non-blank character, before a closing
-// "/* ... */" comment, is a period.
-bool EndsCommand(std::string_view line) {
-    line = TrimRight(line);
-    if (const auto open = line.rfind("/*"); open != std::string_view::npos) {
-        const std::string_view rest = line.substr(open);
-        if (rest.find("*/") == std::string_view::npos || rest.ends_with("*/")) {
-            line = TrimRight(line.substr(0, open));
-        }
-    }
-    return !line.empty() && line.back() == '.';
 }
 
 // Reads the command's words left to right: names, then what follows them.
@@ -151,68 +131,6 @@ std::string SyntaxQuoted(std::string_view text) {
         }
     }
     return out + "'";
-}
-
-std::vector<SyntaxCommand> SplitCommands(std::string_view text) {
-    std::vector<SyntaxCommand> commands;
-    SyntaxCommand current;
-    bool open = false;
-    bool inData = false;
-    const auto close = [&] {
-        if (open) {
-            commands.push_back(std::move(current));
-        }
-        current = {};
-        open = false;
-    };
-    std::size_t lineNo = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        const std::string_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (pos < text.size()) {
-            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
-        }
-        ++lineNo;
-
-        const bool blank = TrimLeft(TrimRight(line)).empty();
-        if (inData) {
-            current.text += '\n';
-            current.text += line;
-            current.lastLine = lineNo;
-            Words words(line);
-            if (words.Next() == "END" && words.Next() == "DATA") {
-                inData = false;
-                close();
-            }
-            continue;
-        }
-        if (blank) {
-            close();
-            continue;
-        }
-        if (!open) {
-            open = true;
-            current.firstLine = lineNo;
-        } else {
-            current.text += '\n';
-        }
-        current.text += line;
-        current.lastLine = lineNo;
-        Words words(current.text);
-        if (words.Next() == "BEGIN" && words.Next() == "DATA") {
-            // With or without its period, the lines after BEGIN DATA are data.
-            inData = true;
-        } else if (EndsCommand(line)) {
-            close();
-        }
-    }
-    close();
-    return commands;
 }
 
 DatasetChange DatasetChangeOf(std::string_view command) {

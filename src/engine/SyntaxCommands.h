@@ -1,25 +1,16 @@
-// Splits syntax text into commands the way the engine reads typed syntax, and says how
-// a command changes the active dataset, so that the engine host knows which file its
-// data document stands for.
+// Says how a command changes the active dataset, so that the engine host knows which
+// file its data document stands for; commands are split as the editor splits them.
 #pragma once
 
-#include <cstddef>
+#include "spss/CommandSplitter.h"
+
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qs::engine {
 
-struct SyntaxCommand {
-    std::size_t firstLine = 0; // 1-based, counted in the text that was split
-    std::size_t lastLine = 0;
-    std::string text;          // the command's lines joined by LF
-};
-
-// Interactive rules: a period as the last non-blank character of a line ends a command,
-// and so does a blank line; the lines from BEGIN DATA up to END DATA belong to the
-// command before them. CR LF and lone CR count as line ends.
-std::vector<SyntaxCommand> SplitCommands(std::string_view text);
+using qs::SplitCommands;
+using qs::SyntaxCommand;
 
 struct DatasetChange {
     enum class Kind {

@@ -65,7 +65,33 @@ std::string DoubledQuotes(const std::string& text, char quote) {
     return out;
 }
 
-TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText) : SyntaxText(std::move(syntaxText)) {}
+std::vector<automation::EngineMessage> MessagesInText(std::vector<automation::EngineMessage> messages,
+                                                      const std::string& includeFile) {
+    if (includeFile.empty()) {
+        return messages;
+    }
+    for (automation::EngineMessage& message : messages) {
+        if (message.file == includeFile) {
+            message.file.clear();
+        } else if (message.file.empty()) {
+            message.line = 0;
+        }
+    }
+    return messages;
+}
+
+TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages)
+    : SyntaxText(std::move(syntaxText)), m_OnMessages(std::move(onMessages)) {}
+
+void TSPSSSyntaxJob::Report(std::optional<std::vector<automation::EngineMessage>> messages,
+                            const std::string& includeFile) const {
+    if (m_OnMessages) {
+        if (messages) {
+            messages = MessagesInText(std::move(*messages), includeFile);
+        }
+        m_OnMessages(std::move(messages));
+    }
+}
 
 std::string TSPSSSyntaxJob::MakeTempFileName(const std::string& Prefix) {
     TempFileResult made = CreateTempFile(Prefix);
@@ -86,7 +112,7 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
         return;
     }
     if (SyntaxText.size() <= kDirectLimit) {
-        App->ExecuteCommands(SyntaxText, true);
+        Report(App->ExecuteCommandsReporting(SyntaxText), {});
         return;
     }
     const std::string name = MakeTempFileName("SPSSGBA");
@@ -99,7 +125,8 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
             throw ESPSSJobError("Cannot write the include file " + name);
         }
     }
-    App->ExecuteCommands("INCLUDE FILE=\"" + DoubledQuotes(name, '"') + "\".\r", true);
+    Report(App->ExecuteCommandsReporting("INCLUDE FILE=\"" + DoubledQuotes(name, '"') + "\".\r"),
+           name);
 }
 
 TSPSSShowHideDocument::TSPSSShowHideDocument(bool show, std::int32_t documentKind,

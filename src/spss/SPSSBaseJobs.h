@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace qs {
 
@@ -39,9 +41,21 @@ protected:
     virtual void Execute(std::unique_ptr<automation::ISpssApp>& App) = 0;
 };
 
+// The engine's messages with their lines counted in the text that was run. A message on
+// a line of `includeFile`, the file that carried the text, is on that line of the text;
+// one on the command that included it is on none (0). Other files' messages stay as
+// they are.
+std::vector<automation::EngineMessage> MessagesInText(std::vector<automation::EngineMessage> messages,
+                                                      const std::string& includeFile);
+
 class TSPSSSyntaxJob : public TSPSSJob {
 public:
-    explicit TSPSSSyntaxJob(std::string syntaxText);
+    // Gets the run's messages placed in the text (MessagesInText), or nullopt when the
+    // engine does not tell them; called on the worker once the text has run.
+    using MessagesHandler =
+        std::function<void(std::optional<std::vector<automation::EngineMessage>> messages)>;
+
+    explicit TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages = {});
 
     // A new empty file private to the user in the temporary folder; raises ESPSSJobError
     // "Win32 Error %d: %s" when none can be made.
@@ -54,6 +68,12 @@ public:
 
 protected:
     void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
+
+private:
+    void Report(std::optional<std::vector<automation::EngineMessage>> messages,
+                const std::string& includeFile) const;
+
+    MessagesHandler m_OnMessages;
 };
 
 // What a show job must do on the UI thread; the UI posts these to its own thread.

@@ -53,7 +53,10 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
     // Changes are noticed just before they happen; the report follows once the change is
     // done: at the end of the key or mouse event that made it, or from the event loop.
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int, int, int, int, int, int, int) {
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                if (!m_loading) {
+                    DropMarksOfEdit(position, type, length);
+                }
                 if (m_loading || m_programEdit ||
                     (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) {
                     return;
@@ -99,13 +102,14 @@ void TSyntaxEditor::Configure() {
     FitLineNumbers();
     setMarginType(kBookmarkMargin, SymbolMargin);
     setMarginWidth(kBookmarkMargin, 14);
-    setMarginMarkerMask(kBookmarkMargin, 0x3FF);
+    setMarginMarkerMask(kBookmarkMargin, 0xFFF); // bookmarks 0-9, message marks 10 and 11
     setMarginSensitivity(kBookmarkMargin, false);
     for (int n = 0; n < 10; ++n) {
         SendScintilla(SCI_MARKERDEFINE, n, SC_MARK_CHARACTER + '0' + n);
         SendScintilla(SCI_MARKERSETFORE, n, QColor(Qt::white));
         SendScintilla(SCI_MARKERSETBACK, n, QColor(0, 0, 128));
     }
+    ConfigureLineMarks();
     // The caret may go past the end of a line, as in column selections.
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
     // Measuring every line's width would make opening a huge file slow.
@@ -221,6 +225,7 @@ void TSyntaxEditor::BeginLoad(std::uint64_t sizeHint) {
     // No undo record of the loaded text, and room for all of it and for the edits to come:
     // growing the buffer later would hold a second copy of a huge file for a moment.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
+    ClearLineMarks(); // marks of deleted lines would gather on the first
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536));
 }

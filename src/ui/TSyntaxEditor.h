@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace qs {
 
@@ -63,6 +65,18 @@ public:
     void GotoBookmark(int number);
     long BookmarkLine(int number) const; // -1 when not set
 
+    // Lines the engine reported messages for (0-based): a margin symbol, the line's code
+    // underlined, the messages as its tooltip. Editing a line removes its marks.
+    enum class MarkKind { Error, Warning };
+    void AddLineMark(long line, MarkKind kind, const QString& message);
+    void ClearLineMarks(long first, long last);
+    void ClearLineMarks();
+    std::vector<long> MarkedLines() const;
+    QString LineMarkMessage(long line) const; // the line's messages, one a line
+    // To the next marked line after the caret's (direction > 0) or the previous one,
+    // round the text's end; false when no line is marked.
+    bool GotoLineMark(int direction);
+
 signals:
     // QScintilla's cursorPositionChanged is never sent (see UpdateUi).
 
@@ -80,9 +94,12 @@ protected:
     void dropEvent(QDropEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     void Configure();
+    void ConfigureLineMarks();
+    void DropMarksOfEdit(long position, int type, long length);
     bool RunBinding(QKeyCombination key);
     // After a change of text, caret or selection: trimming and brace highlights.
     void UpdateUi();
@@ -115,6 +132,7 @@ private:
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
     long m_caret = -1;      // the caret position UpdateUi saw last
     std::array<long, 10> m_bookmarkColumns{};
+    std::map<int, QString> m_markMessages; // by the handle of the line's marker
     enum class SelectionMode { Normal, Column, Line } m_selectionMode = SelectionMode::Normal;
 };
 

@@ -54,5 +54,31 @@ TEST(EngineProtocol, ReadsEveryFieldOfAGoodRequest) {
     EXPECT_EQ(state.request->state, -1);
 }
 
+struct ReplyCase {
+    const char* name;
+    const char* request;
+    const char* reply;
+};
+
+class RunReplyTest : public testing::TestWithParam<ReplyCase> {};
+
+// Each client gets the fields it asked for and no others.
+TEST_P(RunReplyTest, CarriesWhatWasAskedFor) {
+    const auto parsed = ParseEngineRequest(GetParam().request);
+    ASSERT_TRUE(parsed.request) << parsed.error;
+    EXPECT_EQ(RunReply(*parsed.request, {"out\n", 1, 0, "error\t2\t\terror: x\n"}),
+              std::string(GetParam().reply) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, RunReplyTest,
+    testing::Values(
+        ReplyCase{"WaitOnly", R"({"op":"execute","text":"x.","wait":true})", R"({"ok":true})"},
+        ReplyCase{"Report", R"({"op":"execute","text":"x.","wait":true,"report":true})",
+                  R"({"errors":1,"ok":true,"output":"out\n","warnings":0})"},
+        ReplyCase{"Messages", R"({"op":"execute","text":"x.","wait":false,"messages":true})",
+                  R"({"messages":"error\t2\t\terror: x\n","ok":true})"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace qs::engine

@@ -87,7 +87,9 @@ TEST(PsppTranscript, ReadsMessagesWithTheirLinesInTheBatch) {
     ASSERT_EQ(run.messages2.size(), 2u);
     EXPECT_EQ(run.messages2[0].line, 0u); // no place named
     EXPECT_EQ(run.messages2[1].severity, PsppMessage::Severity::Note);
-    EXPECT_EQ(run.messages2[1].line, 0u); // a line of another file
+    EXPECT_EQ(run.messages2[1].line, 3u); // a line of another file, named
+    EXPECT_EQ(run.messages2[1].file, "other.sps");
+    EXPECT_EQ(run.messages2[1].text.substr(run.messages2[1].bodyStart), "note: elsewhere.");
 }
 
 TEST(PsppTranscript, OrdinaryTextIsNoMessage) {

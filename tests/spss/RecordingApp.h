@@ -46,6 +46,11 @@ public:
             throw automation::EAutomationError(FailWith);
         }
     }
+    std::optional<std::vector<automation::EngineMessage>> ExecuteCommandsReporting(
+        const std::string& commands) override {
+        ExecuteCommands(commands, true);
+        return Report ? Report(commands) : std::nullopt;
+    }
     std::unique_ptr<automation::ISpssDocuments> Documents() override {
         struct TDocs : automation::ISpssDocuments {
             TCallLog& Log;
@@ -65,6 +70,8 @@ public:
 
     std::string FailWith; // when set, the command call raises this automation error
     std::function<void(const std::string&)> OnExecute;
+    // The messages a reporting run returns; unset, the run reports none (nullopt).
+    std::function<std::optional<std::vector<automation::EngineMessage>>(const std::string&)> Report;
 
 private:
     TCallLog& m_Log;

@@ -121,6 +121,52 @@ TEST(SyntaxJob, LongTextGoesThroughPrivateIncludeFileThatIsRemoved) {
     EXPECT_FALSE(fs::exists(name));
 }
 
+struct PlaceRow {
+    const char* name;
+    std::size_t textSize; // longer than the direct limit: through the include file
+};
+
+class MessagePlaces : public ::testing::TestWithParam<PlaceRow> {};
+
+// A message on line N of what the engine ran is on line N of the job's text, whichever
+// way the text went; the INCLUDE command's own line is none of the text's.
+TEST_P(MessagePlaces, CountLinesOfTheJobsText) {
+    using M = automation::EngineMessage;
+    test::TempDir dir;
+    ScopedTmpDir scoped(dir.path());
+    TCallLog log;
+    auto recording = std::make_unique<TRecordingApp>(log);
+    recording->Report = [](const std::string& command) {
+        const std::string include = UnquoteIncludeName(command);
+        return std::vector<M>{{M::Severity::Error, include, 3, "error: a"},
+                              {M::Severity::Warning, include, 0, "warning: b"},
+                              {M::Severity::Error, "", 1, "error: c"},
+                              {M::Severity::Note, "/x/other.sps", 2, "note: d"}};
+    };
+    std::unique_ptr<automation::ISpssApp> app = std::move(recording);
+    std::optional<std::vector<M>> got;
+    TSPSSSyntaxJob job("A.\nB.\n" + std::string(GetParam().textSize, 'c'),
+                       [&](std::optional<std::vector<M>> messages) { got = std::move(messages); });
+    job.Run(app);
+
+    ASSERT_TRUE(got.has_value());
+    std::vector<std::pair<std::string, std::int64_t>> places;
+    for (const M& message : *got) {
+        places.emplace_back(message.file, message.line);
+    }
+    const bool included = GetParam().textSize > TSPSSSyntaxJob::kDirectLimit;
+    const std::vector<std::pair<std::string, std::int64_t>> expected =
+        included ? std::vector<std::pair<std::string, std::int64_t>>{{"", 3}, {"", 0}, {"", 0},
+                                                                    {"/x/other.sps", 2}}
+                 : std::vector<std::pair<std::string, std::int64_t>>{{"", 3}, {"", 0}, {"", 1},
+                                                                    {"/x/other.sps", 2}};
+    EXPECT_EQ(places, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, MessagePlaces,
+                         ::testing::Values(PlaceRow{"Direct", 10}, PlaceRow{"ThroughIncludeFile", 900}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 TEST(SyntaxJob, Text769LongWithFinalBreakIncludesNoEmptyLine) {
     test::TempDir dir;
     ScopedTmpDir scoped(dir.path());

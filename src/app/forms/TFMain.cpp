@@ -204,6 +204,7 @@ void TFMain::UpdateCommandStates() {
     actRedo->setEnabled(SynEdit->CanRedo());
     actSave->setEnabled(m_modified);
     actRun->setEnabled(hasText);
+    actRunCommand->setEnabled(hasText);
     actFind->setEnabled(hasText);
     mnuSaveAs->setEnabled(m_modified);
     mnuClose->setEnabled(m_modified);

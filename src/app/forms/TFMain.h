@@ -84,6 +84,17 @@ public:
     void actDeleteExecute();
     void actRunExecute();
     void mnuAllClick();
+    // Runs the commands the caret or the selection touches, then puts the caret at the
+    // start of the command after them.
+    void actRunCommandExecute();
+    // The caret to the next or previous line the engine reported a message for.
+    void actNextErrorExecute();
+    void actPrevErrorExecute();
+    // Marks the lines of a run's messages; `firstLine` (0-based) is the editor line the
+    // run's text started on, `lineCount` how many lines it had. Without messages (an
+    // engine that does not tell them) nothing is marked and no count is shown.
+    void ShowRunMessages(long firstLine, long lineCount,
+                         const std::optional<std::vector<automation::EngineMessage>>& messages);
     void actRefreshDatafileExecute();
     void mnuNewDataClick();
     void mnuOpenDataClick();
@@ -139,6 +150,7 @@ public:
     QAction *actUndo = nullptr, *actRedo = nullptr, *actCut = nullptr, *actCopy = nullptr;
     QAction *actPaste = nullptr, *actDelete = nullptr, *actFind = nullptr, *actFindP = nullptr;
     QAction *actFindN = nullptr, *actReplace = nullptr, *actRun = nullptr;
+    QAction *actRunCommand = nullptr, *actNextError = nullptr, *actPrevError = nullptr;
     QAction *actRefreshDatafile = nullptr, *actStyle = nullptr, *actSearchWordHelp = nullptr;
     QAction *actQuillstoneHelp = nullptr, *actBase = nullptr, *actTable = nullptr;
     QAction *actTrends = nullptr, *actCategories = nullptr, *actConjoint = nullptr;
@@ -178,7 +190,11 @@ private:
     // Asks before writing over a file that changed on disk since this window read or
     // wrote it; true when the write may go ahead.
     bool MayOverwrite(const std::string& path);
-    void RunText(const std::string& syntax);
+    // Runs the text, which starts on editor line `firstLine` (0-based), and marks the
+    // lines of the messages the engine reports for it once they come.
+    void RunText(const std::string& syntax, long firstLine = 0);
+    // Hands the text to the engine with the handler of its messages.
+    void SubmitRun(const std::string& syntax, long firstLine);
     void InsertSelectedNames();
     bool HandleTreeDrag(QEvent* event);
 

@@ -73,6 +73,13 @@ void TFMain::CreateActions() {
          [this] { m_findReplace->OpenFindDialog(true); });
     make(actRun, "actRun", "Selection", "F9", "Run syntax",
          Icon("media-playback-start", QStyle::SP_MediaPlay), [this] { actRunExecute(); });
+    make(actRunCommand, "actRunCommand", "Current command", "Ctrl+R", "Run the command at the caret",
+         Icon("media-skip-forward", QStyle::SP_MediaSkipForward),
+         [this] { actRunCommandExecute(); });
+    make(actNextError, "actNextError", "Next error", "F8", "Go to the next line with a message",
+         QIcon(), [this] { actNextErrorExecute(); });
+    make(actPrevError, "actPrevError", "Previous error", "Shift+F8",
+         "Go to the previous line with a message", QIcon(), [this] { actPrevErrorExecute(); });
     make(actRefreshDatafile, "actRefreshDatafile", "Refresh datafile objects", "F5",
          "Refresh datafile objects", Icon("view-refresh", QStyle::SP_BrowserReload),
          [this] { actRefreshDatafileExecute(); });
@@ -121,8 +128,11 @@ void TFMain::CreateMenus() {
     mnuRun = menuBar()->addMenu("Run");
     item(mnuRun, mnuAll, "mnuAll", "All", [this] { mnuAllClick(); });
     mnuRun->addAction(actRun);
+    mnuRun->addAction(actRunCommand);
     mnuRun->addSeparator();
     mnuRun->addAction(actRefreshDatafile);
+    mnuRun->addSeparator();
+    mnuRun->addActions({actNextError, actPrevError});
 
     mnuSettings = menuBar()->addMenu("Settings");
     mnuSettings->addAction(actStyle);
@@ -164,7 +174,7 @@ void TFMain::CreateToolBar() {
     ToolBar->addSeparator();
     ToolBar->addAction(actRefreshDatafile);
     ToolBar->addSeparator();
-    ToolBar->addAction(actRun);
+    ToolBar->addActions({actRun, actRunCommand});
 }
 
 } // namespace qs

@@ -104,9 +104,9 @@ void TFMain::mnuOpenDataClick() {
     UpdateCommandStates();
 }
 
-void TFMain::RunText(const std::string& syntax) {
+void TFMain::RunText(const std::string& syntax, long firstLine) {
     WaitCursor wait;
-    m_appObject->RunSyntax(syntax);
+    SubmitRun(syntax, firstLine);
     SetStatus("Syntax executed", 0);
     if (m_autoRefresh) {
         RefreshDataFileObjects();
@@ -116,7 +116,9 @@ void TFMain::RunText(const std::string& syntax) {
 void TFMain::actRunExecute() {
     const std::string selection = SynEdit->SelectedText();
     if (!selection.empty()) {
-        RunText(CrLfLineEnds(selection));
+        int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
+        SynEdit->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
+        RunText(CrLfLineEnds(selection), lineFrom);
     } else if (ui::Dialogs().InformationYesNo(
                    this, "Nothing is selected.\r\nDo you want to run the complete syntax?")) {
         RunText(NormaliseLineEnds(SynEdit->Text()));

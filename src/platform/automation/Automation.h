@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace qs::automation {
 
@@ -19,6 +21,15 @@ public:
 
 // The text of the error that says no engine is running ("active object" not found).
 inline constexpr const char* kOperationUnavailable = "Operation unavailable";
+
+// A message the engine reported for a run, with the place it names.
+struct EngineMessage {
+    enum class Severity { Error, Warning, Note };
+    Severity severity = Severity::Error;
+    std::string file;      // the file it names; empty: the text that was run
+    std::int64_t line = 0; // 1-based line of that text or file; 0 when none is named
+    std::string text;      // from the severity on: "error: FREQUENCIES: ..."
+};
 
 // One document window of the engine.
 class ISpssDocument {
@@ -46,6 +57,13 @@ public:
     // Runs the text; with wait set, returns once the engine has run it (or at least read
     // any file it includes).
     virtual void ExecuteCommands(const std::string& commands, bool wait) = 0;
+    // Runs the text, waits for it and returns the messages reported for it; nullopt from
+    // an engine that does not tell them (the automation server has no such call).
+    virtual std::optional<std::vector<EngineMessage>> ExecuteCommandsReporting(
+        const std::string& commands) {
+        ExecuteCommands(commands, true);
+        return std::nullopt;
+    }
     virtual std::unique_ptr<ISpssDocuments> Documents() = 0;
     // The two further documents, of kinds 1 and 2.
     virtual std::unique_ptr<ISpssDocument> GetOutputDoc() = 0;  // kind 1

@@ -1,5 +1,6 @@
 // Requests to quillstone-engine over the user's AF_UNIX socket, one line each way.
 #include "platform/automation/EngineClient.h"
+#include "platform/automation/EngineMessages.h"
 
 #include "platform/automation/JsonLine.h"
 #include "platform/shell/Shell.h"
@@ -220,6 +221,16 @@ public:
 
     void ExecuteCommands(const std::string& commands, bool wait) override {
         m_connection->Call({{"op", "execute"}, {"text", commands}, {"wait", wait}});
+    }
+    std::optional<std::vector<EngineMessage>> ExecuteCommandsReporting(
+        const std::string& commands) override {
+        const JsonObject reply = m_connection->Call(
+            {{"op", "execute"}, {"text", commands}, {"wait", true}, {"messages", true}});
+        const auto messages = JsonString(reply, "messages");
+        if (!messages) {
+            return std::nullopt; // an engine from before messages were sent
+        }
+        return DecodeEngineMessages(*messages);
     }
     std::unique_ptr<ISpssDocuments> Documents() override {
         return std::make_unique<EngineDocuments>(m_connection);

@@ -28,7 +28,9 @@ public:
     std::function<std::string()> activePath;
     RecordingApp(std::vector<std::string>& r, std::vector<std::string>& o, int& n)
         : runs(r), opened(o), newData(n) {}
-    void RunSyntax(const std::string& syntax) override { runs.push_back(syntax); }
+    void RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler) override {
+        runs.push_back(syntax);
+    }
     void NewDataFile() override { ++newData; }
     void OpenDataFile(const std::string& path) override { opened.push_back(path); }
     std::string GetActiveDataFilePath() override { return activePath ? activePath() : ""; }
