@@ -19,6 +19,7 @@
 #include <csignal>
 #include <filesystem>
 #include <future>
+#include <tuple>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -155,6 +156,26 @@ TEST_F(EngineHostTest, SyntaxErrorsReachTheOutputWindowAndServingGoesOn) {
     const auto good = Run("ECHO 'still here'.");
     EXPECT_EQ(good.errors, 0);
     EXPECT_EQ(good.output, "\nstill here\n");
+}
+
+// Lines count in the text sent; an included file's lines come with its name.
+TEST_F(EngineHostTest, MessagesComeWithTheLinesTheyName) {
+    StartHost();
+    const std::string included = (m_files / "inc.sps").string();
+    test::WriteFileBytes(included, "\nDESCRIPTIVES nosuch.\n");
+    const auto messages = OffThread([&] {
+        return automation::ConnectEngine(m_socket)->ExecuteCommandsReporting(
+            "DATA LIST FREE /x.\nBEGIN DATA\n1\nEND DATA.\nFREQUENCIES z.\nINCLUDE FILE='" +
+            included + "'.\n");
+    });
+    ASSERT_TRUE(messages.has_value());
+    std::vector<std::tuple<automation::EngineMessage::Severity, std::string, std::int64_t>> places;
+    for (const auto& message : *messages) {
+        places.emplace_back(message.severity, message.file, message.line);
+    }
+    using S = automation::EngineMessage::Severity;
+    EXPECT_EQ(places, (decltype(places){{S::Error, "", 5}, {S::Error, included, 2}}));
+    EXPECT_TRUE((*messages)[0].text.starts_with("error: FREQUENCIES")) << (*messages)[0].text;
 }
 
 TEST_F(EngineHostTest, KilledPsppFailsTheRunningRequestAndIsRestarted) {
