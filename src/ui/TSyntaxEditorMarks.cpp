@@ -61,9 +61,9 @@ void TSyntaxEditor::ClearLineMarks(long first, long last) {
             ++it;
         }
     }
+    const long lastLine = std::min(last, static_cast<long>(SendScintilla(SCI_GETLINECOUNT)) - 1);
     const long start = SendScintilla(SCI_POSITIONFROMLINE, std::max(0L, first));
-    const long end = last < 0 ? SendScintilla(SCI_GETLENGTH)
-                              : SendScintilla(SCI_GETLINEENDPOSITION, last);
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, std::max(0L, lastLine));
     for (const int indicator : {kErrorIndicator, kWarningIndicator}) {
         SendScintilla(SCI_SETINDICATORCURRENT, indicator);
         SendScintilla(SCI_INDICATORCLEARRANGE, start, end - start);
