@@ -1,5 +1,6 @@
 #include "ui/TSyntaxEditor.h"
 
+#include "app/EditorPosition.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "ui/EditorKeys.h"
 #include "ui/TSpssLexer.h"
@@ -7,6 +8,9 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+
+#include <algorithm>
+#include <cstring>
 
 namespace qs {
 
@@ -54,6 +58,9 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
     // done: at the end of the key or mouse event that made it, or from the event loop.
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                if (position < m_columnMark.pos) {
+                    m_columnMark.line = -1; // text before the counted column changes
+                }
                 if (!m_loading) {
                     DropMarksOfEdit(position, type, length);
                 }
@@ -76,6 +83,11 @@ TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
     // The control has selected a word by its own classes; the highlighter's words win.
     connect(this, &QsciScintillaBase::SCN_DOUBLECLICK, this,
             [this](int position, int, int) { SelectWordAt(position); });
+    // The gutter's digits grow and shrink with the text.
+    connect(this, &QsciScintillaBase::SCN_ZOOM, this, [this] {
+        m_numberDigits = 0;
+        FitLineNumbers();
+    });
 }
 
 TSyntaxEditor::~TSyntaxEditor() {
@@ -126,6 +138,23 @@ void TSyntaxEditor::Configure() {
     // Widths of short runs of text are measured once: a long line repeats its names and
     // words, and measuring text with the font is what makes laying a line out slow.
     SendScintilla(SCI_SETPOSITIONCACHE, kMeasuredRuns);
+    ShowCaretLine();
+}
+
+void TSyntaxEditor::ShowCaretLine() {
+    if (!m_gutter) {
+        // A sample of the styles shows their colours as they are.
+        SendScintilla(SCI_SETCARETLINEVISIBLE, 0L);
+        return;
+    }
+    // Drawn translucently, so that the styles' own backgrounds still show on the line: dark
+    // over a light background, light over a dark one.
+    const QColor paper =
+        m_lexer ? m_lexer->paper(static_cast<int>(TokenKind::Space)) : QColor(Qt::white);
+    const bool light = paper.lightness() >= 128;
+    SendScintilla(SCI_SETCARETLINEVISIBLE, 1L);
+    SendScintilla(SCI_SETCARETLINEBACK, light ? QColor(Qt::black) : QColor(Qt::white));
+    SendScintilla(SCI_SETCARETLINEBACKALPHA, light ? 20L : 36L);
 }
 
 void TSyntaxEditor::UpdateUi() {
@@ -133,6 +162,7 @@ void TSyntaxEditor::UpdateUi() {
     if (caret != m_caret) {
         m_caret = caret;
         TrimLineIfLeft();
+        emit CaretMoved();
     }
     if (braceMatching() == NoBraceMatch) {
         return;
@@ -185,12 +215,14 @@ void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
     SendScintilla(SCI_CLEARALLCMDKEYS);
     m_numberDigits = 0; // the lexer brings the gutter's font
     FitLineNumbers();
+    ShowCaretLine();
 }
 
 void TSyntaxEditor::SetSampleView() {
     m_gutter = false;
     FitLineNumbers();
     setMarginWidth(kBookmarkMargin, 0);
+    ShowCaretLine();
     SendScintilla(SCI_SETHSCROLLBAR, 0L);
     setReadOnly(true);
 }
@@ -204,6 +236,7 @@ void TSyntaxEditor::RefreshStyles() {
     }
     m_numberDigits = 0; // the gutter's font may have changed
     FitLineNumbers();
+    ShowCaretLine();
 }
 
 void TSyntaxEditor::Restyle() {
@@ -304,6 +337,56 @@ void TSyntaxEditor::ClearSelection() {
 long TSyntaxEditor::PositionFromPoint(const QPoint& point) const {
     return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_POSITIONFROMPOINT, point.x(),
                                                            point.y());
+}
+
+std::string_view TSyntaxEditor::Range(long from, long to) {
+    if (to <= from) {
+        return {};
+    }
+    // The document's own bytes: no copy, and the gap moves only when it lies inside.
+    const char* bytes =
+        reinterpret_cast<const char*>(SendScintilla(SCI_GETRANGEPOINTER, from, to - from));
+    return bytes != nullptr ? std::string_view(bytes, static_cast<std::size_t>(to - from))
+                            : std::string_view();
+}
+
+std::pair<long, long> TSyntaxEditor::CaretLineColumn() {
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    ColumnMark& mark = m_columnMark;
+    if (mark.line != line || mark.lineStart != lineStart) {
+        mark = {line, lineStart, lineStart, 0};
+    }
+    const int tabs = tabWidth();
+    if (pos >= mark.pos) {
+        mark.column = ColumnAfter(Range(mark.pos, pos), mark.column, tabs);
+    } else if (const std::string_view back = Range(pos, mark.pos);
+               back.empty() || std::memchr(back.data(), '\t', back.size()) == nullptr) {
+        mark.column -= ColumnAfter(back, 0, tabs); // without tabs, characters count alike
+    } else {
+        mark.column = ColumnAfter(Range(lineStart, pos), 0, tabs);
+    }
+    mark.pos = pos;
+    return {line, mark.column + SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE,
+                                              SendScintilla(SCI_GETMAINSELECTION))};
+}
+
+long TSyntaxEditor::DocumentLines() const {
+    return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_GETLINECOUNT);
+}
+
+void TSyntaxEditor::GotoLine(long line) {
+    line = std::clamp(line, 0L, DocumentLines() - 1);
+    const long shown = std::max<long>(1, SendScintilla(SCI_LINESONSCREEN));
+    const long first =
+        SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
+    const bool wasShown = line >= first && line < first + shown;
+    SendScintilla(SCI_GOTOLINE, line);
+    if (!wasShown) {
+        SendScintilla(SCI_SETFIRSTVISIBLELINE,
+                      std::max(0L, SendScintilla(SCI_VISIBLEFROMDOCLINE, line) - shown / 2));
+    }
 }
 
 long TSyntaxEditor::BookmarkLine(int number) const {

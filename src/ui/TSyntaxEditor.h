@@ -60,6 +60,15 @@ public:
     // The byte position of the text nearest to a point in the editor's coordinates.
     long PositionFromPoint(const QPoint& point) const;
 
+    // The caret's line and display column (both from 0). Counted on from the last answer
+    // where it can, so that asking after every key stays cheap on a line of megabytes.
+    std::pair<long, long> CaretLineColumn();
+    // Every line the caret can reach, an empty last one too.
+    long DocumentLines() const;
+    // Puts the caret at the start of a line (from 0), centred in the view when it was not
+    // shown.
+    void GotoLine(long line);
+
     // Bookmarks 0..9, set on the caret line (again on the same line: removed).
     void ToggleBookmark(int number);
     void GotoBookmark(int number);
@@ -85,6 +94,8 @@ signals:
     void FocusEntered();
     // Undo or redo became possible or impossible through a key, with or without a change.
     void UndoStateChanged();
+    // The caret moved, by a key, a click, an edit or the program.
+    void CaretMoved();
     void ContextHelpRequested();
 
 protected:
@@ -108,6 +119,9 @@ private:
     long TrimLine(long line);
     // Sizes the line-number gutter for the number of lines the text has.
     void FitLineNumbers();
+    // A faint shade over the caret's line, taken from the background the styles give.
+    void ShowCaretLine();
+    std::string_view Range(long from, long to);
     void SmartTab();
     void MoveToPageEdge(bool top, bool extend);
     // A selecting move in the current selection mode.
@@ -127,10 +141,17 @@ private:
     bool m_readOnlyAfterLoad = false;
     bool m_programEdit = false; // an edit the program makes on its own, not the user's
     int m_numberDigits = 0;     // digits the line-number gutter is sized for
-    bool m_gutter = true;       // line numbers and bookmarks shown
+    bool m_gutter = true;       // line numbers, bookmarks and the caret line shown
     bool m_changePending = false;
     long m_editedLine = -1; // the line the user changed last, trimmed when the caret leaves it
     long m_caret = -1;      // the caret position UpdateUi saw last
+    // The column last counted, valid while the text before `pos` on its line is unchanged.
+    struct ColumnMark {
+        long line = -1;
+        long lineStart = 0;
+        long pos = 0;
+        long column = 0;
+    } m_columnMark;
     std::array<long, 10> m_bookmarkColumns{};
     std::map<int, QString> m_markMessages; // by the handle of the line's marker
     enum class SelectionMode { Normal, Column, Line } m_selectionMode = SelectionMode::Normal;

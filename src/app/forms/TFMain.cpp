@@ -84,6 +84,7 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     SetCaption(QString());
     // 5. and 6.
     LoadSettings();
+    RestoreWindowState();
     m_recentFiles = new RecentFilesMenu(
         mnuFile, mnuReopen,
         [this](const std::string& path) {
@@ -147,6 +148,7 @@ void TFMain::CreateClientArea() {
     connect(SynEdit, &TSyntaxEditor::UserChanged, this, &TFMain::SynEditChange);
     connect(SynEdit, &TSyntaxEditor::FocusEntered, this, &TFMain::SynEditEnter);
     connect(SynEdit, &TSyntaxEditor::UndoStateChanged, this, &TFMain::UpdateCommandStates);
+    connect(SynEdit, &TSyntaxEditor::CaretMoved, this, &TFMain::ShowCaretStatus);
 }
 
 void TFMain::CreateStatusBar() {
@@ -215,6 +217,7 @@ void TFMain::UpdateCommandStates() {
     if (m_recentFiles != nullptr) {
         mnuReopen->menuAction()->setEnabled(!m_recentFiles->List().Items().empty());
     }
+    ShowCaretStatus(); // the modified marker follows the state the commands show
 }
 
 std::optional<QString> TFMain::ExecuteOpenSyntaxDialog() {

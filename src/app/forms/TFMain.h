@@ -100,6 +100,7 @@ public:
     void mnuOpenDataClick();
     void mnuEnvironmentClick();
     void actStyleExecute();
+    void actGotoLineExecute();
     void SynEditChange();
     void SynEditEnter();
     void tlObjectTreeDblClick();
@@ -155,6 +156,7 @@ public:
     QAction *actQuillstoneHelp = nullptr, *actBase = nullptr, *actTable = nullptr;
     QAction *actTrends = nullptr, *actCategories = nullptr, *actConjoint = nullptr;
     QAction *actMap = nullptr, *actMissingValueAnalysis = nullptr;
+    QAction *actGotoLine = nullptr, *actZoomIn = nullptr, *actZoomOut = nullptr;
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
     QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
     QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
@@ -172,6 +174,12 @@ private:
     void CreateToolBar();
     void CreateClientArea();
     void CreateStatusBar();
+    // The caret's line and column and the modified marker, in status panel 2.
+    void ShowCaretStatus();
+    // The window's place and the editor's zoom from the last run; stored as they change.
+    void RestoreWindowState();
+    void StoreWindowState();
+    void StoreZoom();
     // "Quillstone Help", a separator and the manuals, at the top of the Help menu.
     void CreateHelpMenu();
     // Tells the user when a help or document viewer could not be reached.

@@ -4,6 +4,7 @@
 #include "app/find/FindReplace.h"
 #include "app/forms/TFMain.h"
 #include "highlight/forms/ImportLangDef.h"
+#include "ui/TSyntaxEditor.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -87,6 +88,16 @@ void TFMain::CreateActions() {
     make(actSearchWordHelp, "actSearchWordHelp", "SearchWordInHelp", "F1", "", QIcon(),
          [this] { actSearchWordHelpExecute(); });
     addAction(actSearchWordHelp);
+    make(actGotoLine, "actGotoLine", "Go to line...", "Ctrl+G", "Go to line", QIcon(),
+         [this] { actGotoLineExecute(); });
+    // Zoom is a key only. Ctrl+= is the unshifted key under + on many keyboards; Ctrl+0
+    // stays a bookmark, so there is no key back to the normal size.
+    make(actZoomIn, "actZoomIn", "Zoom in", "Ctrl++", "Zoom in", QIcon(),
+         [this] { SynEdit->zoomIn(); });
+    actZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    make(actZoomOut, "actZoomOut", "Zoom out", "Ctrl+-", "Zoom out", QIcon(),
+         [this] { SynEdit->zoomOut(); });
+    addActions({actZoomIn, actZoomOut});
 }
 
 void TFMain::CreateMenus() {
@@ -123,7 +134,7 @@ void TFMain::CreateMenus() {
     mnuEdit->addSeparator();
     mnuEdit->addActions({actCut, actCopy, actPaste, actDelete});
     mnuEdit->addSeparator();
-    mnuEdit->addActions({actFind, actFindP, actFindN, actReplace});
+    mnuEdit->addActions({actFind, actFindP, actFindN, actReplace, actGotoLine});
 
     mnuRun = menuBar()->addMenu("Run");
     item(mnuRun, mnuAll, "mnuAll", "All", [this] { mnuAllClick(); });

@@ -186,6 +186,7 @@ void TFMain::mnuExitClick() {
     }
     m_modified = false;
     m_destroyed = true;
+    StoreWindowState();
     QApplication::exit(0);
 }
 
@@ -204,6 +205,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
         m_recentFiles->Store();
         m_recentFiles->Release();
     }
+    StoreWindowState();
     event->accept();
 }
 
