@@ -104,6 +104,6 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS pspp)
 set(CPACK_STRIP_FILES ON)
 # CPack's own install step would check the whole build first (half a minute with the
 # tests); "make package" builds everything before it anyway, and the package test runs
-# after the build.
+# after the build. A bare "make install" therefore no longer builds first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)
