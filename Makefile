@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz package clean
 
 all: build
 
@@ -29,6 +29,10 @@ test: deps build
 bench: deps build
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	bench/run-all.sh $(BUILD_DIR)
+
+# The Debian package: $(BUILD_DIR)/quillstone_<version>_<arch>.deb (CPack).
+package: deps build
+	cmake --build $(BUILD_DIR) --target package
 
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \

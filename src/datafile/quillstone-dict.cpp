@@ -1,5 +1,6 @@
 // quillstone-dict [--json] FILE.sav: opens a data file through TSPSSDatafile and prints
 // its dictionary; a file that cannot be read exits 1 with the reader's message.
+#include "about/ProgramSwitches.h"
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
 
@@ -8,7 +9,22 @@
 #include <iostream>
 #include <string>
 
+namespace {
+
+constexpr const char* kUsage = "Usage: quillstone-dict [--json] FILE.sav\n";
+constexpr const char* kDescription =
+    "Prints the dictionary of a data file (.sav or .zsav). Exits 1 with the reader's\n"
+    "message when the file cannot be read.\n"
+    "\n"
+    "  --json        print the dictionary as JSON instead of text\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(),
+                                                 std::string(kUsage) + kDescription, std::cout)) {
+        return *code;
+    }
     bool json = false;
     std::string path;
     for (int i = 1; i < argc; ++i) {
@@ -23,7 +39,7 @@ int main(int argc, char** argv) {
         }
     }
     if (path.empty()) {
-        std::cerr << "usage: quillstone-dict [--json] FILE.sav\n";
+        std::cerr << kUsage;
         return 2;
     }
 

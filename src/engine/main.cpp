@@ -1,5 +1,6 @@
 // quillstone-engine: runs syntax in PSPP for the editor (no arguments), or sends a file
 // to the running engine and prints what it printed ("run FILE.sps").
+#include "about/ProgramSwitches.h"
 #include "engine/EngineHost.h"
 #include "engine/EngineServer.h"
 #include "engine/PsppSession.h"
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include <fcntl.h>
@@ -27,6 +29,16 @@
 namespace {
 
 using namespace qs;
+
+constexpr const char* kHelp =
+    "Usage: quillstone-engine\n"
+    "   or: quillstone-engine run FILE.sps\n"
+    "Runs SPSS syntax in PSPP for the editor. Without arguments it serves the editor on\n"
+    "the user's engine socket and shows PSPP's output and the active dataset in its\n"
+    "windows; the editor starts it when needed. \"run\" sends FILE.sps to the running\n"
+    "engine (starting one if none runs), prints that run's output, and exits 1 when\n"
+    "PSPP reported an error.\n"
+    "\n";
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -143,6 +155,9 @@ int RunFile(const char* file) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(), kHelp, std::cout)) {
+        return *code;
+    }
     if (argc >= 2 && std::strcmp(argv[1], "run") == 0) {
         if (argc != 3) {
             std::fprintf(stderr, "usage: quillstone-engine run FILE.sps\n");

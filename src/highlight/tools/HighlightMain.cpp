@@ -1,5 +1,6 @@
 // quillstone-highlight: highlights a syntax file as the editor does and prints the tokens,
 // a count per token kind, or a standalone HTML page.
+#include "about/ProgramSwitches.h"
 #include "highlight/HighlightText.h"
 #include "highlight/HtmlExport.h"
 #include "highlight/LanguageElements.h"
@@ -22,8 +23,17 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: quillstone-highlight [--language FILE] [--variables FILE] "
+constexpr const char* kUsage = "Usage: quillstone-highlight [--language FILE] [--variables FILE] "
                                "[--format tokens|html|count] [FILE|-]\n";
+constexpr const char* kDescription =
+    "Highlights a syntax file (standard input for - or none) as the editor does.\n"
+    "\n"
+    "  --language FILE   the language definition to use instead of the one beside\n"
+    "                    the program\n"
+    "  --variables FILE  variable names, one a line, highlighted as variables\n"
+    "  --format tokens   print one token a line (the default)\n"
+    "  --format count    print how many tokens of each kind there are\n"
+    "  --format html     print a standalone HTML page in the stored styles\n";
 
 struct Options {
     std::optional<std::string> language;
@@ -155,6 +165,10 @@ void LoadStoredStyles(qs::TSynSPSSHighlighter& highlighter) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(),
+                                               std::string(kUsage) + kDescription, std::cout)) {
+        return *code;
+    }
     Options options;
     if (auto error = ParseArguments(argc, argv, options)) {
         std::cerr << "quillstone-highlight: " << *error << '\n' << kUsage;
