@@ -1,6 +1,8 @@
 // The tree of data file objects beside the editor: its build from a data file's
 // dictionary, and putting the selected names into the text by double click or drag.
+#include "app/forms/ObjectTreeDelegate.h"
 #include "app/forms/TFMain.h"
+#include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "ui/TSyntaxEditor.h"
@@ -9,11 +11,33 @@
 #include <QClipboard>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace qs {
 
 namespace {
+
+// Value labels a tooltip lists before it counts the rest.
+constexpr std::size_t kTipValueLabels = 12;
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A variable or set: its name is the cell's text (what insertion takes), its label is
+// drawn beside it, its tooltip is named by number (-1: none).
+QTreeWidgetItem* AddObject(std::string_view name, std::string_view label, int tip) {
+    auto* item = new QTreeWidgetItem(QStringList{FromUtf8(name)});
+    if (!label.empty()) {
+        item->setData(0, ObjectTreeDelegate::kLabelRole, FromUtf8(label));
+    }
+    if (tip >= 0) {
+        item->setData(0, ObjectTreeDelegate::kTipRole, tip);
+    }
+    return item;
+}
 
 QTreeWidgetItem* AddTopLevel(QTreeWidget* tree, const QString& text) {
     auto* item = new QTreeWidgetItem(tree, QStringList{text});
@@ -27,6 +51,10 @@ QTreeWidgetItem* AddTopLevel(QTreeWidget* tree, const QString& text) {
 
 void TFMain::LoadObjectTree(const std::string& path) {
     std::vector<std::string> names;
+    std::vector<std::string> variableNames;
+    std::vector<std::string> setNames;
+    std::vector<std::string> tips;
+    m_objectFilter.Clear();
     tlObjectTree->clear();
     QTreeWidgetItem* variables = AddTopLevel(tlObjectTree, "Variables");
     if (!path.empty()) {
@@ -40,21 +68,26 @@ void TFMain::LoadObjectTree(const std::string& path) {
         }
         QList<QTreeWidgetItem*> children;
         for (const auto& variable : SPSSDatafile->Variables()) {
-            children.append(
-                new QTreeWidgetItem(QStringList{QString::fromStdString(variable->Name)}));
-            names.push_back(variable->Name);
+            children.append(AddObject(variable->Name, variable->Label,
+                                      static_cast<int>(tips.size())));
+            tips.push_back(VariableSummary(*variable, kTipValueLabels));
+            m_objectFilter.Add(variable->Name, variable->Label);
+            variableNames.push_back(variable->Name);
         }
         variables->addChildren(children);
         variables->setExpanded(true);
         if (SPSSDatafile->MRSets().Count() > 0) {
             QTreeWidgetItem* sets = AddTopLevel(tlObjectTree, "Sets");
             for (const auto& set : SPSSDatafile->MRSets()) {
-                sets->addChild(new QTreeWidgetItem(QStringList{QString::fromStdString(set->Name)}));
-                names.push_back(set->Name);
+                sets->addChild(AddObject(set->Name, set->Label, -1));
+                m_objectFilter.Add(set->Name, set->Label);
+                setNames.push_back(set->Name);
             }
             sets->setExpanded(true);
         }
         SPSSDatafile->Close();
+        names = variableNames;
+        names.insert(names.end(), setNames.begin(), setNames.end());
         // Refreshes mostly find the same names: restyling a large text for nothing is
         // what a user would feel.
         if (names != m_highlighter->Variables()) {
@@ -62,7 +95,55 @@ void TFMain::LoadObjectTree(const std::string& path) {
             SynEdit->Restyle();
         }
     }
+    m_objectDelegate->SetTips(std::move(tips));
+    SynEdit->SetCompletionNames(variableNames, setNames);
+    m_objectShown.assign(m_objectFilter.Count(), 1);
+    ApplyObjectFilter();
     UpdateCommandStates();
+}
+
+QWidget* TFMain::CreateObjectPanel() {
+    m_objectDelegate = new ObjectTreeDelegate(tlObjectTree);
+    tlObjectTree->setItemDelegate(m_objectDelegate);
+    // All rows are one line high: the view then lays out tens of thousands of them at once.
+    tlObjectTree->setUniformRowHeights(true);
+    edtObjectFilter = new QLineEdit;
+    edtObjectFilter->setObjectName("edtObjectFilter");
+    edtObjectFilter->setPlaceholderText("Filter");
+    edtObjectFilter->setClearButtonEnabled(true);
+    edtObjectFilter->setToolTip("Shows the variables and sets whose name or label holds this text");
+    connect(edtObjectFilter, &QLineEdit::textChanged, this, [this] { ApplyObjectFilter(); });
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(edtObjectFilter);
+    layout->addWidget(tlObjectTree);
+    return panel;
+}
+
+void TFMain::ApplyObjectFilter() {
+    const std::vector<std::uint8_t> keep =
+        m_objectFilter.Matches(edtObjectFilter->text().toStdString());
+    // Objects hidden now are no longer selected: nobody inserts names they cannot see.
+    const QList<QTreeWidgetItem*> selected = tlObjectTree->selectedItems();
+    std::size_t object = 0;
+    for (int top = 0; top < tlObjectTree->topLevelItemCount(); ++top) {
+        const QTreeWidgetItem* group = tlObjectTree->topLevelItem(top);
+        const QModelIndex parent = tlObjectTree->indexFromItem(group);
+        for (int row = 0; row < group->childCount() && object < keep.size(); ++row, ++object) {
+            // Only rows that change are touched: hiding a row costs the view a lookup.
+            if (keep[object] != m_objectShown[object]) {
+                tlObjectTree->setRowHidden(row, parent, keep[object] == 0);
+                m_objectShown[object] = keep[object];
+            }
+        }
+    }
+    for (QTreeWidgetItem* item : selected) {
+        if (item->isHidden()) {
+            item->setSelected(false);
+        }
+    }
 }
 
 QString TFMain::InsertionText() const {
