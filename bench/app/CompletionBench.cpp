@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -26,6 +27,14 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// This thread's processor time: on a machine shared with other work the wall time of a
+// keystroke also counts the time other processes held the processor.
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 struct Figures {
@@ -82,6 +91,7 @@ int main(int argc, char** argv) {
 
     // Completion: each key types a character of a name and updates the open list.
     Figures keys;
+    Figures keysCpu;
     Figures rankOnly;
     const char* words[] = {"q123", "q00042_it", "item", "stat", "freque", "agre"};
     for (int round = 0; round < 5; ++round) {
@@ -90,8 +100,10 @@ int main(int argc, char** argv) {
             window.SynEdit->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
             for (const char* c = word; *c != '\0'; ++c) {
                 const auto start = Clock::now();
+                const double cpu = CpuMs();
                 Type(window.SynEdit, QChar::fromLatin1(*c));
                 keys.Add(Ms(Clock::now() - start));
+                keysCpu.Add(CpuMs() - cpu);
             }
             const std::string typed(word);
             for (std::size_t n = 1; n <= typed.size(); ++n) {
@@ -106,17 +118,21 @@ int main(int argc, char** argv) {
     }
     std::printf("completion (target < 16 ms per keystroke):\n");
     keys.Print("keystroke in the editor, list ranked and shown");
+    keysCpu.Print("the same, processor time of the thread");
     rankOnly.Print("ranking alone");
 
     // Filter: each key narrows (or widens) the tree; timed until the tree's rows are laid
     // out again and its visible part is painted.
     Figures filterKeys;
+    Figures filterCpu;
     const auto filterTo = [&](const QString& text) {
         const auto start = Clock::now();
+        const double cpu = CpuMs();
         window.edtObjectFilter->setText(text);
-        window.tlObjectTree->doItemsLayout();
+        // The paint lays the rows out first when the filter changed them.
         window.tlObjectTree->viewport()->repaint();
         filterKeys.Add(Ms(Clock::now() - start));
+        filterCpu.Add(CpuMs() - cpu);
     };
     const QString texts[] = {"statement 1", "q0004", "TRUST", "zzz"};
     for (int round = 0; round < 3; ++round) {
@@ -129,6 +145,7 @@ int main(int argc, char** argv) {
     }
     std::printf("filter (target < 50 ms per keystroke):\n");
     filterKeys.Print("keystroke in the filter box, tree filtered and laid out");
+    filterCpu.Print("the same, processor time of the thread");
     std::fflush(stdout);
     std::_Exit(0);
 }

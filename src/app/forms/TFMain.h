@@ -22,6 +22,7 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace qs {
 
@@ -198,6 +199,12 @@ private:
     ObjectTreeDelegate* m_objectDelegate = nullptr;
     ObjectFilter m_objectFilter;            // the tree's objects, variables then sets
     std::vector<std::uint8_t> m_objectShown; // what the filter shows of them now
+    // The objects in tree order, and the number of them that are variables.
+    std::vector<QTreeWidgetItem*> m_objectItems;
+    std::size_t m_variableObjects = 0;
+    // Holds the objects the filter leaves out: taken out of the tree rather than hidden in
+    // it, the view lays out only the rows it shows.
+    std::unique_ptr<QTreeWidgetItem> m_filteredOut;
     RecentFilesMenu* m_recentFiles = nullptr;
     ProgramLauncher m_launcher;
     static constexpr int kStatusPanels = 4;

@@ -55,6 +55,8 @@ void TFMain::LoadObjectTree(const std::string& path) {
     std::vector<std::string> setNames;
     std::vector<std::string> tips;
     m_objectFilter.Clear();
+    m_objectItems.clear();
+    qDeleteAll(m_filteredOut->takeChildren());
     tlObjectTree->clear();
     QTreeWidgetItem* variables = AddTopLevel(tlObjectTree, "Variables");
     if (!path.empty()) {
@@ -75,11 +77,14 @@ void TFMain::LoadObjectTree(const std::string& path) {
             variableNames.push_back(variable->Name);
         }
         variables->addChildren(children);
+        m_objectItems.assign(children.begin(), children.end());
+        m_variableObjects = m_objectItems.size();
         variables->setExpanded(true);
         if (SPSSDatafile->MRSets().Count() > 0) {
             QTreeWidgetItem* sets = AddTopLevel(tlObjectTree, "Sets");
             for (const auto& set : SPSSDatafile->MRSets()) {
-                sets->addChild(AddObject(set->Name, set->Label, -1));
+                m_objectItems.push_back(AddObject(set->Name, set->Label, -1));
+                sets->addChild(m_objectItems.back());
                 m_objectFilter.Add(set->Name, set->Label);
                 setNames.push_back(set->Name);
             }
@@ -107,6 +112,7 @@ QWidget* TFMain::CreateObjectPanel() {
     tlObjectTree->setItemDelegate(m_objectDelegate);
     // All rows are one line high: the view then lays out tens of thousands of them at once.
     tlObjectTree->setUniformRowHeights(true);
+    m_filteredOut = std::make_unique<QTreeWidgetItem>();
     edtObjectFilter = new QLineEdit;
     edtObjectFilter->setObjectName("edtObjectFilter");
     edtObjectFilter->setPlaceholderText("Filter");
@@ -125,25 +131,26 @@ QWidget* TFMain::CreateObjectPanel() {
 void TFMain::ApplyObjectFilter() {
     const std::vector<std::uint8_t> keep =
         m_objectFilter.Matches(edtObjectFilter->text().toStdString());
-    // Objects hidden now are no longer selected: nobody inserts names they cannot see.
-    const QList<QTreeWidgetItem*> selected = tlObjectTree->selectedItems();
-    std::size_t object = 0;
+    if (keep == m_objectShown) {
+        return;
+    }
+    // Every object is taken out and the kept ones are put back in order: hiding rows
+    // instead makes the view look up each of tens of thousands of rows on every layout.
+    m_filteredOut->takeChildren();
+    QList<QTreeWidgetItem*> out;
     for (int top = 0; top < tlObjectTree->topLevelItemCount(); ++top) {
-        const QTreeWidgetItem* group = tlObjectTree->topLevelItem(top);
-        const QModelIndex parent = tlObjectTree->indexFromItem(group);
-        for (int row = 0; row < group->childCount() && object < keep.size(); ++row, ++object) {
-            // Only rows that change are touched: hiding a row costs the view a lookup.
-            if (keep[object] != m_objectShown[object]) {
-                tlObjectTree->setRowHidden(row, parent, keep[object] == 0);
-                m_objectShown[object] = keep[object];
-            }
+        QTreeWidgetItem* group = tlObjectTree->topLevelItem(top);
+        group->takeChildren();
+        const std::size_t from = top == 0 ? 0 : m_variableObjects;
+        const std::size_t to = top == 0 ? m_variableObjects : m_objectItems.size();
+        QList<QTreeWidgetItem*> shown;
+        for (std::size_t object = from; object < to; ++object) {
+            (keep[object] != 0 ? shown : out).append(m_objectItems[object]);
         }
+        group->addChildren(shown);
     }
-    for (QTreeWidgetItem* item : selected) {
-        if (item->isHidden()) {
-            item->setSelected(false);
-        }
-    }
+    m_filteredOut->addChildren(out);
+    m_objectShown = keep;
 }
 
 QString TFMain::InsertionText() const {
