@@ -395,4 +395,32 @@ void PrintDictionaryJson(const TSPSSDatafile& file, std::ostream& out) {
     Print(file, out, WriteJson);
 }
 
+std::string VariableSummary(const TSPSSVariable& var, std::size_t maxValueLabels) {
+    std::string out;
+    if (!var.Label.empty()) {
+        out.append(var.Label);
+        out += '\n';
+    }
+    out += var.IsNumeric ? "Type: numeric, " : "Type: string, ";
+    out += FormatSpecText(var.PrintType, var.PrintWidth, var.PrintDecimals);
+    out += "\nMeasure: ";
+    out += MeasureName(var.MeasureLevel);
+    std::string scratch;
+    std::size_t shown = 0;
+    for (const auto& label : var.ValueLabels) {
+        if (shown == maxValueLabels) {
+            out += "\n  ... ";
+            AppendInt(out, var.ValueLabels.Count() - static_cast<int>(shown));
+            out += " more";
+            break;
+        }
+        out += shown == 0 ? "\nValue labels:\n  " : "\n  ";
+        out += CountedView(label->Value, scratch);
+        out += " = ";
+        out.append(label->Label);
+        ++shown;
+    }
+    return out;
+}
+
 } // namespace qs

@@ -15,6 +15,10 @@ void PrintDictionaryJson(const TSPSSDatafile& file, std::ostream& out);
 std::string DictionaryText(const TSPSSDatafile& file);
 std::string DictionaryJson(const TSPSSDatafile& file);
 
+// A variable in a few lines for a tooltip: its label, its type with format, its
+// measurement level, and at most `maxValueLabels` value labels with a count of the rest.
+std::string VariableSummary(const TSPSSVariable& var, std::size_t maxValueLabels);
+
 // "F8.2", "A100", "ADATE10": the format's name, width and, where it has them, decimals.
 std::string FormatSpecText(int type, int width, int decimals);
 // A JSON string literal; bytes that are not valid UTF-8 become U+FFFD.

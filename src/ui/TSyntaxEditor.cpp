@@ -45,6 +45,12 @@ bool TypesNothing(const QKeyEvent& e) {
     return (mods & (Qt::ControlModifier | Qt::AltModifier)) != 0;
 }
 
+// Ctrl+Space: bound to nothing in the keystroke table, so it is free for the request.
+bool IsCompletionRequest(const QKeyEvent& e) {
+    return e.key() == Qt::Key_Space &&
+           (e.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 } // namespace
 
 TSyntaxEditor::TSyntaxEditor(QWidget* parent) : QsciScintilla(parent) {
@@ -138,6 +144,7 @@ void TSyntaxEditor::Configure() {
     // Widths of short runs of text are measured once: a long line repeats its names and
     // words, and measuring text with the font is what makes laying a line out slow.
     SendScintilla(SCI_SETPOSITIONCACHE, kMeasuredRuns);
+    ConfigureCompletion();
     ShowCaretLine();
 }
 
@@ -207,12 +214,15 @@ void TSyntaxEditor::FitLineNumbers() {
 void TSyntaxEditor::SetHighlighter(TSynSPSSHighlighter* highlighter) {
     setLexer(nullptr);
     m_lexer.reset();
+    m_highlighter = highlighter;
+    RebuildCompletion();
     if (highlighter != nullptr) {
         m_lexer = std::make_unique<TSpssLexer>(*highlighter);
         m_lexer->setDefaultFont(TSpssLexer::EditorFont());
         setLexer(m_lexer.get());
     }
     SendScintilla(SCI_CLEARALLCMDKEYS);
+    PlainListFont();
     m_numberDigits = 0; // the lexer brings the gutter's font
     FitLineNumbers();
     ShowCaretLine();
@@ -233,6 +243,7 @@ void TSyntaxEditor::RefreshStyles() {
         setLexer(nullptr);
         setLexer(m_lexer.get());
         SendScintilla(SCI_CLEARALLCMDKEYS);
+        PlainListFont();
     }
     m_numberDigits = 0; // the gutter's font may have changed
     FitLineNumbers();
@@ -420,8 +431,9 @@ bool TSyntaxEditor::event(QEvent* e) {
     if (e->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(e);
         EditorCommand command;
-        if (FindEditorCommand(key->keyCombination(), command) &&
-            command != EditorCommand::ecInsertLine) {
+        if ((FindEditorCommand(key->keyCombination(), command) &&
+             command != EditorCommand::ecInsertLine) ||
+            IsCompletionRequest(*key)) {
             e->accept();
             return true;
         }
@@ -432,7 +444,15 @@ bool TSyntaxEditor::event(QEvent* e) {
 void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
     const bool couldUndo = CanUndo();
     const bool couldRedo = CanRedo();
-    if (RunBinding(e->keyCombination())) {
+    const bool listWasOpen = CompletionActive();
+    if (IsCompletionRequest(*e)) {
+        ShowCompletion(CompletionTrigger::Request);
+        e->accept();
+        return;
+    }
+    if (CompletionKey(*e)) {
+        e->accept();
+    } else if (RunBinding(e->keyCombination())) {
         e->accept();
     } else if (TypesNothing(*e)) {
         e->ignore(); // a command key the table does not bind: not text
@@ -441,6 +461,11 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
     }
     FlushChanges();
     TrimLineIfLeft();
+    // Typing (or deleting within) a word keeps the list in step with it.
+    const bool typed = !e->text().isEmpty() && e->text().at(0).isPrint() && !TypesNothing(*e);
+    if (typed || (listWasOpen && e->key() == Qt::Key_Backspace)) {
+        ShowCompletion(CompletionTrigger::Typing);
+    }
     if (CanUndo() != couldUndo || CanRedo() != couldRedo) {
         emit UndoStateChanged();
     }

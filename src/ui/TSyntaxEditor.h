@@ -2,6 +2,8 @@
 // SPSS highlighter, the program's key bindings and the few calls the window needs.
 #pragma once
 
+#include "highlight/CompletionIndex.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <array>
@@ -69,6 +71,17 @@ public:
     // shown.
     void GotoLine(long line);
 
+    // The open data file's names offered by completion beside the language's words; the
+    // candidates are indexed here, once, not per key.
+    void SetCompletionNames(const std::vector<std::string>& variables,
+                            const std::vector<std::string>& sets);
+    const CompletionIndex& Completion() const { return m_completion; }
+    // The completion list for the word before the caret. Typing opens it from the third
+    // character of a word; a request (Ctrl+Space) opens it for any word, even none.
+    enum class CompletionTrigger { Typing, Request };
+    void ShowCompletion(CompletionTrigger trigger);
+    bool CompletionActive() const;
+
     // Bookmarks 0..9, set on the caret line (again on the same line: removed).
     void ToggleBookmark(int number);
     void GotoBookmark(int number);
@@ -135,8 +148,22 @@ private:
     void MoveByWord(int delta, bool extend);
     void DeleteByWord(int delta);
     void SelectWordAt(long pos);
+    void ConfigureCompletion();
+    // The completion list takes the default style's font, which the lexer sets to that of
+    // its first style, comments (italic).
+    void PlainListFont();
+    void RebuildCompletion();
+    // Keys the open completion list takes; true when the key was one of them.
+    bool CompletionKey(const QKeyEvent& e);
+    void AcceptCompletion(const char* text);
 
     std::unique_ptr<TSpssLexer> m_lexer;
+    TSynSPSSHighlighter* m_highlighter = nullptr;
+    CompletionIndex m_completion;
+    std::vector<std::string> m_completionVariables;
+    std::vector<std::string> m_completionSets;
+    long m_completionStart = -1;     // where the word being completed begins
+    bool m_completionRequested = false; // the open list came from a request
     bool m_loading = false;
     bool m_readOnlyAfterLoad = false;
     bool m_programEdit = false; // an edit the program makes on its own, not the user's

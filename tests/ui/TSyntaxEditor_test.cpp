@@ -224,5 +224,45 @@ TEST(SyntaxEditor, TheHighlightersKindsBecomeTheTextsStyles) {
     EXPECT_EQ(styleAt(8), TokenKind::Comment);
 }
 
+struct AcceptCase {
+    const char* name;
+    std::string typed; // typed key by key; "^ " is Ctrl+Space
+    bool listOpen;
+    std::string text; // after Enter
+};
+
+class CompletionInEditor : public ::testing::TestWithParam<AcceptCase> {};
+
+TEST_P(CompletionInEditor, EnterWritesTheWordAsTheLanguageOrDataFileSpellsIt) {
+    const AcceptCase& c = GetParam();
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.SetCompletionNames({"AgeGroup"}, {"brands"});
+    editor.resize(400, 200);
+    for (std::size_t i = 0; i < c.typed.size(); ++i) {
+        if (c.typed.compare(i, 2, "^ ") == 0) {
+            Press(editor, Qt::ControlModifier | Qt::Key_Space);
+            ++i;
+        } else {
+            const QChar ch = QChar::fromLatin1(c.typed[i]);
+            Press(editor, QKeyCombination(static_cast<Qt::Key>(ch.toUpper().unicode())),
+                  QString(ch));
+        }
+    }
+    EXPECT_EQ(editor.CompletionActive(), c.listOpen);
+    Press(editor, QKeyCombination(Qt::Key_Return));
+    EXPECT_EQ(editor.Text(), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CompletionInEditor,
+    ::testing::Values(AcceptCase{"CommandInCapitals", "freque", true, "FREQUENCIES"},
+                      AcceptCase{"VariableAsSpelt", "x=agegr", true, "x=AgeGroup"},
+                      AcceptCase{"SetWithDollarOnRequest", "$br^ ", true, "$brands"},
+                      AcceptCase{"TwoLettersOpenNothing", "ag", false, "ag\r\n"},
+                      AcceptCase{"NotInAString", "'agegr", false, "'agegr\r\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 } // namespace
 } // namespace qs

@@ -135,7 +135,7 @@ void TFMain::CreateClientArea() {
     Splitter = new QSplitter(Qt::Horizontal);
     Splitter->setHandleWidth(3);
     Splitter->setChildrenCollapsible(false);
-    Splitter->addWidget(tlObjectTree);
+    Splitter->addWidget(CreateObjectPanel());
     Splitter->addWidget(SynEdit);
     Splitter->setStretchFactor(1, 1);
     Splitter->setSizes({137, 782 - 137 - 3});

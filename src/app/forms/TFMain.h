@@ -1,6 +1,7 @@
 // The main window: one syntax document per process, with the data file objects beside it.
 #pragma once
 
+#include "app/ObjectFilter.h"
 #include "app/SyntaxFile.h"
 #include "app/TQuillstone.h"
 #include "platform/help/HelpViewer.h"
@@ -16,13 +17,16 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace qs {
 
+class ObjectTreeDelegate;
 class RecentFilesMenu;
 class TSPSSDatafile;
 class TFindReplace;
@@ -143,6 +147,8 @@ public:
 
     TSyntaxEditor* SynEdit = nullptr;
     QTreeWidget* tlObjectTree = nullptr;
+    // Above the tree: keeps the objects whose name or label holds its text.
+    QLineEdit* edtObjectFilter = nullptr;
     QSplitter* Splitter = nullptr;
     // Runs the style dialog on SynSPSSHighlighter; a child of the window.
     TSPSSHighlighterStyleDialog* SPSSHighlighterStyleDialog = nullptr;
@@ -205,12 +211,24 @@ private:
     void SubmitRun(const std::string& syntax, long firstLine);
     void InsertSelectedNames();
     bool HandleTreeDrag(QEvent* event);
+    // The tree with the filter box above it, for the splitter's left side.
+    QWidget* CreateObjectPanel();
+    void ApplyObjectFilter();
 
     std::shared_ptr<RegistryBackend> m_registry;
     std::unique_ptr<TQuillstone> m_appObject;
     std::unique_ptr<TSynSPSSHighlighter> m_highlighter;
     std::unique_ptr<TSPSSDatafile> SPSSDatafile;
     std::unique_ptr<TFindReplace> m_findReplace;
+    ObjectTreeDelegate* m_objectDelegate = nullptr;
+    ObjectFilter m_objectFilter;            // the tree's objects, variables then sets
+    std::vector<std::uint8_t> m_objectShown; // what the filter shows of them now
+    // The objects in tree order, and the number of them that are variables.
+    std::vector<QTreeWidgetItem*> m_objectItems;
+    std::size_t m_variableObjects = 0;
+    // Holds the objects the filter leaves out: taken out of the tree rather than hidden in
+    // it, the view lays out only the rows it shows.
+    std::unique_ptr<QTreeWidgetItem> m_filteredOut;
     RecentFilesMenu* m_recentFiles = nullptr;
     ProgramLauncher m_launcher;
     static constexpr int kStatusPanels = 4;

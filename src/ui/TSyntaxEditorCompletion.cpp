@@ -1,0 +1,165 @@
+// Word completion in the editor: the list the editor control shows under the word being
+// typed, filled from the candidate index by its ranking, and the word accepted from it.
+#include "highlight/SynHighlighterSPSS.h"
+#include "ui/TSyntaxEditor.h"
+
+#include <QKeyEvent>
+
+namespace qs {
+
+namespace {
+
+using SB = QsciScintillaBase;
+constexpr int kTypedCharacters = 3; // typing opens the list from a word's third character
+constexpr std::size_t kListedWords = 200; // the list shows ten; more are rarely scrolled to
+constexpr char kSeparator = '\n';         // two-word commands hold a blank
+
+std::size_t Utf8Characters(std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text) {
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+} // namespace
+
+void TSyntaxEditor::ConfigureCompletion() {
+    // The ranking decides the order; the control only shows it.
+    SendScintilla(SCI_AUTOCSETORDER, SC_ORDER_CUSTOM);
+    SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<long>(kSeparator));
+    SendScintilla(SCI_AUTOCSETIGNORECASE, 1);
+    SendScintilla(SCI_AUTOCSETAUTOHIDE, 0L);
+    SendScintilla(SCI_AUTOCSETCANCELATSTART, 0L);
+    SendScintilla(SCI_AUTOCSETCHOOSESINGLE, 0L);
+    SendScintilla(SCI_AUTOCSETMAXHEIGHT, 10);
+    connect(this, qOverload<const char*, int>(&QsciScintillaBase::SCN_AUTOCSELECTION), this,
+            [this](const char* text, int) { AcceptCompletion(text); });
+}
+
+void TSyntaxEditor::PlainListFont() {
+    SendScintilla(SCI_STYLESETITALIC, STYLE_DEFAULT, 0L);
+    SendScintilla(SCI_STYLESETBOLD, STYLE_DEFAULT, 0L);
+}
+
+void TSyntaxEditor::SetCompletionNames(const std::vector<std::string>& variables,
+                                       const std::vector<std::string>& sets) {
+    if (variables == m_completionVariables && sets == m_completionSets) {
+        return;
+    }
+    m_completionVariables = variables;
+    m_completionSets = sets;
+    RebuildCompletion();
+}
+
+void TSyntaxEditor::RebuildCompletion() {
+    std::vector<CompletionCandidate> candidates;
+    if (m_highlighter != nullptr) {
+        candidates = LanguageCandidates(*m_highlighter);
+    }
+    AddDataFileCandidates(candidates, m_completionVariables, m_completionSets);
+    m_completion.Build(std::move(candidates));
+}
+
+bool TSyntaxEditor::CompletionActive() const {
+    return const_cast<TSyntaxEditor*>(this)->SendScintilla(SCI_AUTOCACTIVE) != 0;
+}
+
+void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
+    const bool requested = trigger == CompletionTrigger::Request ||
+                           (m_completionRequested && CompletionActive());
+    const auto close = [this] {
+        if (CompletionActive()) {
+            SendScintilla(SCI_AUTOCCANCEL);
+        }
+    };
+    if (m_highlighter == nullptr || isReadOnly() || hasSelectedText() ||
+        SendScintilla(SCI_GETSELECTIONS) > 1) {
+        close();
+        return;
+    }
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, line);
+    const char* bytes = reinterpret_cast<const char*>(
+        SendScintilla(SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
+    const std::string_view text(bytes != nullptr ? bytes : "",
+                                bytes != nullptr ? static_cast<std::size_t>(lineEnd - lineStart)
+                                                 : 0);
+    const auto offset = static_cast<std::size_t>(caret - lineStart);
+    const std::size_t wordStart = CompletionWordStart(text, offset);
+    const std::string_view typed = text.substr(wordStart, offset - wordStart);
+    const std::size_t characters = Utf8Characters(typed);
+    if (requested ? characters == 0 && trigger != CompletionTrigger::Request
+                  : characters < kTypedCharacters) {
+        close();
+        return;
+    }
+    // The lines above are styled before the caret's line can be read with their state.
+    if (line > 0 && SendScintilla(SCI_GETENDSTYLED) < lineStart) {
+        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
+    }
+    const int state = line > 0 ? static_cast<int>(SendScintilla(SCI_GETLINESTATE, line - 1)) : 0;
+    if (!CompletionAllowed(*m_highlighter, text, offset, state)) {
+        close();
+        return;
+    }
+    const std::vector<std::size_t> ranked = m_completion.Rank(typed, kListedWords);
+    // A word typed out in full needs no list (which would take the Enter meant for a line).
+    if (ranked.empty() || (!requested && ranked.size() == 1 &&
+                           Folded(m_completion.Text(ranked.front())) == Folded(typed))) {
+        close();
+        return;
+    }
+    std::string list;
+    for (const std::size_t entry : ranked) {
+        if (!list.empty()) {
+            list += kSeparator;
+        }
+        list += m_completion.Text(entry);
+    }
+    m_completionStart = lineStart + static_cast<long>(wordStart);
+    m_completionRequested = requested;
+    SendScintilla(SCI_AUTOCSHOW, static_cast<unsigned long>(typed.size()), list.c_str());
+    // The best match is chosen even when no word begins with the typed text.
+    const std::string first(m_completion.Text(ranked.front()));
+    SendScintilla(SCI_AUTOCSELECT, 0UL, first.c_str());
+}
+
+bool TSyntaxEditor::CompletionKey(const QKeyEvent& e) {
+    if (!CompletionActive() || e.modifiers() != Qt::NoModifier) {
+        return false;
+    }
+    switch (e.key()) {
+    case Qt::Key_Escape:
+        SendScintilla(SCI_AUTOCCANCEL);
+        return true;
+    case Qt::Key_Tab:
+        SendScintilla(SCI_AUTOCCOMPLETE);
+        return true;
+    default:
+        // Up, Down, Page Up, Page Down and Enter reach the list through the keystroke table.
+        return false;
+    }
+}
+
+void TSyntaxEditor::AcceptCompletion(const char* text) {
+    // The word replaces what was typed of it; the control's own insertion is cancelled, as
+    // it would keep the text after the caret's word start differently.
+    SendScintilla(SCI_AUTOCCANCEL);
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    if (m_completionStart < 0 || m_completionStart > caret || text == nullptr) {
+        return;
+    }
+    const std::string word(text);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_SETTARGETRANGE, m_completionStart, caret);
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(word.size()), word.c_str());
+    SendScintilla(SCI_GOTOPOS, m_completionStart + static_cast<long>(word.size()));
+    SendScintilla(SCI_ENDUNDOACTION);
+    m_completionStart = -1;
+    FlushChanges();
+}
+
+} // namespace qs
