@@ -41,6 +41,9 @@ void TQuillstone::OpenDataFile(const std::string& path) {
 std::string TQuillstone::GetActiveDataFilePath() {
     std::string path;
     if (m_engine != nullptr) {
+        // The answer must include what was sent before it: a GET or a run still waiting
+        // in the queue would otherwise reach the engine after the question.
+        m_engine->WaitIdle();
         ActiveDataFileHooks hooks = DefaultActiveDataFileHooks(ShowMessage);
         if (m_connect) {
             hooks.connect = m_connect;

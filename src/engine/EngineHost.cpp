@@ -279,13 +279,18 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
             m_dataPath.clear();
             break;
         case DatasetChange::Kind::Opened: {
-            // A GET that failed leaves the dataset as it was; PSPP names the file then.
+            // A GET that failed leaves the dataset as it was; PSPP names the file in an
+            // error then. A warning naming it (a file that states no encoding) is no failure.
             const std::string path = Absolute(change.path);
             std::error_code error;
-            const bool failed =
-                !std::filesystem::is_regular_file(path, error) ||
-                result.output.find("`" + change.path + "'") != std::string::npos ||
-                result.output.find("`" + path + "'") != std::string::npos;
+            const auto namesFile = [&](const PsppMessage& message) {
+                return message.severity == PsppMessage::Severity::Error &&
+                       (message.text.find("`" + change.path + "'") != std::string::npos ||
+                        message.text.find("`" + path + "'") != std::string::npos);
+            };
+            const bool failed = !std::filesystem::is_regular_file(path, error) ||
+                                std::any_of(result.messages.begin(), result.messages.end(),
+                                            namesFile);
             if (!failed) {
                 m_dataPath = path;
             }

@@ -1,5 +1,6 @@
 #include "spss/SPSSJobEngine.h"
 
+#include <chrono>
 #include <exception>
 
 namespace qs {
@@ -68,7 +69,23 @@ void TSPSSJobEngine::Stop() {
         m_Stop = true;
     }
     m_Wake.notify_one();
+    m_Idle.notify_all();
     Wait();
+}
+
+void TSPSSJobEngine::WaitIdle() {
+    if (m_Worker.joinable() && m_Worker.get_id() == std::this_thread::get_id()) {
+        return; // a job asking would wait for itself
+    }
+    std::unique_lock lock(PendingJobs.m_Lock);
+    // Pending jobs of a stopped or never started worker will not run: nothing to wait for.
+    // The queue can also be emptied by Pop or Clear, which do not signal: look again now
+    // and then.
+    const auto idle = [this] {
+        return m_Ended || m_Stop || !m_Started || (!m_Busy && PendingJobs.m_Items.empty());
+    };
+    while (!m_Idle.wait_for(lock, std::chrono::milliseconds(50), idle)) {
+    }
 }
 
 bool TSPSSJobEngine::Ended() const {
@@ -92,8 +109,14 @@ void TSPSSJobEngine::Execute() {
                 }
                 job = std::move(PendingJobs.m_Items.front());
                 PendingJobs.m_Items.pop_front();
+                m_Busy = true;
             }
             RunOne(std::move(job));
+            {
+                std::lock_guard lock(PendingJobs.m_Lock);
+                m_Busy = false;
+            }
+            m_Idle.notify_all();
         }
     } catch (const std::exception& e) {
         if (OnWorkerError) {
@@ -104,8 +127,12 @@ void TSPSSJobEngine::Execute() {
             OnWorkerError(*this, "Unknown error");
         }
     }
-    std::lock_guard lock(PendingJobs.m_Lock);
-    m_Ended = true;
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        m_Ended = true;
+        m_Busy = false;
+    }
+    m_Idle.notify_all();
 }
 
 void TSPSSJobEngine::RunOne(std::unique_ptr<TSPSSJob> Job) {

@@ -36,6 +36,9 @@ public:
     // Makes the worker leave its loop once nothing is runnable; Wait then joins it.
     void SetStopWhenIdle();
     void Wait();
+    // Blocks until every job submitted so far has run, or the worker has ended: a question
+    // to the engine asked afterwards then sees what those jobs did.
+    void WaitIdle();
     // Lets the running job finish, drops the pending ones' turn and joins the worker.
     void Stop();
     bool Ended() const;
@@ -70,6 +73,8 @@ private:
 
     // The worker sleeps on PendingJobs' lock, which also guards the flags below.
     std::condition_variable m_Wake;
+    std::condition_variable m_Idle;
+    bool m_Busy = false; // a job taken from the queue is running
     bool m_Started = false;
     bool m_Stop = false;
     bool m_StopWhenIdle = false;

@@ -319,6 +319,12 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     EXPECT_EQ(path(), saved);
     Run("GET FILE='" + (m_files / "missing.sav").string() + "'.");
     EXPECT_EQ(path(), saved);
+    // PSPP warns about a file that states no encoding, and still opens it.
+    const std::string unmarked = QS_FIXTURES_DIR "/sav/bdd__weighted.sav";
+    Run("GET FILE='" + unmarked + "'.");
+    EXPECT_EQ(path(), std::filesystem::path(unmarked).lexically_normal().string());
+    Run("GET FILE='" + (m_files / "it''s data.sav").string() + "'.");
+    EXPECT_EQ(path(), saved);
 
     // The Data window shows the file and, once the engine is idle, its variables.
     EXPECT_EQ(m_data.windowTitle(), "it's data.sav - Data - Quillstone Engine");

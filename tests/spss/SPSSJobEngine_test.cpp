@@ -109,6 +109,26 @@ TEST(JobEngine, RunsJobsInSubmissionOrderAndSleepsUntilWoken) {
     EXPECT_TRUE(ran.WaitFor(101));
 }
 
+TEST(JobEngine, WaitIdleReturnsOnlyAfterEveryJobSubmittedBeforeItHasRun) {
+    std::atomic<int> done{0};
+    TSPSSJobEngine engine;
+    engine.AddJob(Job([&] {
+        std::this_thread::sleep_for(100ms); // still running when the wait begins
+        ++done;
+    }));
+    for (int i = 0; i < 20; ++i) {
+        engine.AddJob(Job([&] { ++done; }));
+    }
+    engine.WaitIdle();
+    EXPECT_EQ(done.load(), 21);
+
+    // A stopped engine runs nothing more, so waiting for it must not hang.
+    engine.Stop();
+    engine.AddJob(Job([&] { ++done; }));
+    engine.WaitIdle();
+    EXPECT_EQ(done.load(), 21);
+}
+
 TEST(JobEngine, ConcurrentProducersEachJobRunsOnceInProducerOrder) {
     constexpr int kProducers = 4;
     constexpr int kPerProducer = 10000;
