@@ -2,6 +2,7 @@
 // its dictionary; a file that cannot be read exits 1 with the reader's message.
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
+#include "platform/ConsoleProgram.h"
 
 #include <cstdlib>
 #include <exception>
@@ -9,6 +10,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    qs::PrepareConsoleProgram(argc, argv);
     bool json = false;
     std::string path;
     for (int i = 1; i < argc; ++i) {
