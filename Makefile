@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench fuzz package clean
+.PHONY: all deps configure build run test bench fuzz package clean windows-test
 
 all: build
 
@@ -39,5 +39,14 @@ fuzz: deps
 	    -DCMAKE_CXX_COMPILER=clang++ -DQS_FUZZ=ON -DQS_BUILD_UI=OFF
 	cmake --build build-fuzz -j $(JOBS)
 
+# Everything below the windows, cross-built for Windows; its tests run under Wine.
+WIN_BUILD_DIR ?= build-windows
+windows-test:
+	@tools/install-deps.sh tools/windows-packages.txt
+	cmake -S . -B $(WIN_BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	    -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQS_BUILD_UI=OFF -DQS_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(WIN_BUILD_DIR) -j $(JOBS)
+	cd $(WIN_BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
 clean:
-	rm -rf $(BUILD_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) build-fuzz $(WIN_BUILD_DIR)

@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <locale>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qs {
 
 namespace {
@@ -71,7 +75,9 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
 
 // Lower-cases every character; bytes that are not valid UTF-8 stay as they are.
 std::string Fold(std::string_view s) {
+#ifndef _WIN32
     const auto& ctype = std::use_facet<std::ctype<wchar_t>>(User().ctypeLocale);
+#endif
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
@@ -85,7 +91,18 @@ std::string Fold(std::string_view s) {
             out += s[i++];
             continue;
         }
+#ifdef _WIN32
+        // wchar_t has 16 bits there, and the C runtime's tables know ASCII letters only.
+        char32_t lower = cp;
+        if (cp <= 0xFFFF) {
+            wchar_t unit = static_cast<wchar_t>(cp);
+            ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, &unit, 1, &unit, 1, nullptr,
+                            nullptr, 0);
+            lower = unit;
+        }
+#else
         const auto lower = static_cast<char32_t>(ctype.tolower(static_cast<wchar_t>(cp)));
+#endif
         AppendUtf8(out, lower <= 0x10FFFF ? lower : cp);
         i += len;
     }

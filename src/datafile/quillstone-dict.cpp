@@ -3,6 +3,7 @@
 #include "about/ProgramSwitches.h"
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
+#include "platform/ConsoleProgram.h"
 
 #include <cstdlib>
 #include <exception>
@@ -21,6 +22,7 @@ constexpr const char* kDescription =
 } // namespace
 
 int main(int argc, char** argv) {
+    qs::PrepareConsoleProgram(argc, argv);
     if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(),
                                                  std::string(kUsage) + kDescription, std::cout)) {
         return *code;

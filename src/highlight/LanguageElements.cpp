@@ -9,6 +9,10 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qs {
 
 namespace {
@@ -169,12 +173,21 @@ const LanguageElements& BuiltinLanguageElements() {
 }
 
 std::filesystem::path DefaultLanguageDefinitionPath() {
+#ifdef _WIN32
+    wchar_t exe[32768];
+    const DWORD n = ::GetModuleFileNameW(nullptr, exe, 32768);
+    if (n == 0 || n == 32768) {
+        return "lngpck.dll";
+    }
+    return std::filesystem::path(std::wstring(exe, n)).parent_path() / "lngpck.dll";
+#else
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) {
         return "lngpck.dll";
     }
     return exe.parent_path() / "lngpck.dll";
+#endif
 }
 
 LanguageElements LoadLanguageElements(const std::filesystem::path& file,

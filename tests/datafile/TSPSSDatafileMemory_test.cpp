@@ -20,6 +20,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <malloc.h>
+#define malloc_usable_size _msize // the C runtime's name for it
+#endif
+
 namespace {
 
 std::atomic<std::size_t> g_heapLive{0};

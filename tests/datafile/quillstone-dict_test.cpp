@@ -5,6 +5,7 @@
 #include "datafile/ReferenceDump.h"
 #include "datafile/RowName.h"
 #include "platform/spssio/SavBuilder.h"
+#include "support/ShellCommand.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sys/wait.h>
 
 namespace qs {
 namespace {
@@ -29,12 +29,11 @@ struct ToolRun {
 
 ToolRun RunTool(const std::string& args) {
     test::TempDir dir;
-    const std::string command = std::string("'") + QS_BIN_DIR + "/quillstone-dict' " + args +
-                                " > '" + (dir / "out").string() + "' 2> '" +
-                                (dir / "err").string() + "'";
-    const int status = std::system(command.c_str());
+    const std::string command = test::ShellProgram("quillstone-dict") + " " + args + " > " +
+                                test::ShellQuoted((dir / "out").string()) + " 2> " +
+                                test::ShellQuoted((dir / "err").string());
     ToolRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = test::RunShellCommand(command);
     run.out = test::ReadFileBytes(dir / "out");
     run.err = test::ReadFileBytes(dir / "err");
     return run;
@@ -105,7 +104,7 @@ TEST_P(DictTool, JsonAgreesWithReferenceDump) {
     const std::string file = GetParam();
     test::ReferenceDump ref;
     ASSERT_TRUE(test::ReadReferenceDump(kSav + "reference/" + file + ".txt", ref));
-    const ToolRun run = RunTool("--json '" + kSav + file + "'");
+    const ToolRun run = RunTool("--json " + test::ShellQuoted(kSav + file));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::optional<test::JsonValue> json = test::ParseJson(run.out);
     ASSERT_TRUE(json.has_value()) << "not valid UTF-8 JSON";
@@ -169,12 +168,12 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DictTool, ::testing::ValuesIn(ComparedFixture
                          });
 
 TEST(DictToolOutput, WeightAndVariableSetsInTextAndJson) {
-    const ToolRun text = RunTool("'" + kSav + "savrw__spssio_test.sav'");
+    const ToolRun text = RunTool(test::ShellQuoted(kSav + "savrw__spssio_test.sav"));
     ASSERT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("Weight: weightVar\n"), std::string::npos);
     EXPECT_NE(text.out.find("$V (dichotomies, counted \"1\") \"\": V1 V2 V3\n"), std::string::npos);
 
-    const ToolRun json = RunTool("--json '" + kSav + "savrw__Employee_data.sav'");
+    const ToolRun json = RunTool("--json " + test::ShellQuoted(kSav + "savrw__Employee_data.sav"));
     const auto value = test::ParseJson(json.out);
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ((*value)["weight"].kind, test::JsonValue::Kind::Null);
@@ -194,7 +193,7 @@ struct CompressionCase {
 class DictToolCompression : public ::testing::TestWithParam<CompressionCase> {};
 
 TEST_P(DictToolCompression, NamedInTextAndJson) {
-    const std::string path = "'" + kSav + GetParam().file + "'";
+    const std::string path = test::ShellQuoted(kSav + GetParam().file);
     const ToolRun text = RunTool(path);
     ASSERT_EQ(text.exitCode, 0) << text.err;
     EXPECT_NE(text.out.find("\nCompression: " + GetParam().expected + "\n"), std::string::npos);
@@ -230,7 +229,7 @@ TEST(DictToolOutput, LabelsPastTheBudgetAreLeftOutWithANotice) {
     const std::string path = (dir / "shared.sav").string();
     test::WriteFileBytes(path, b.valueLabels(labels, slots).end().bytes());
 
-    const ToolRun json = RunTool("--json '" + path + "'");
+    const ToolRun json = RunTool("--json " + test::ShellQuoted(path));
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const auto value = test::ParseJson(json.out);
     ASSERT_TRUE(value.has_value());
@@ -240,7 +239,7 @@ TEST(DictToolOutput, LabelsPastTheBudgetAreLeftOutWithANotice) {
     const std::string notice = std::to_string(std::int64_t(dropped)) + " value labels left out";
     EXPECT_EQ(json.err.find(path + ": " + notice), 0u) << json.err;
 
-    const ToolRun text = RunTool("'" + path + "'");
+    const ToolRun text = RunTool(test::ShellQuoted(path));
     ASSERT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("\nNotice: " + notice), std::string::npos);
     EXPECT_NE(text.out.find("\n  400 v399 "), std::string::npos);
@@ -255,7 +254,7 @@ struct FailureCase {
 class DictToolFailure : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(DictToolFailure, ExitsOneWithTheReadersMessage) {
-    const ToolRun run = RunTool("--json '" + GetParam().path + "'");
+    const ToolRun run = RunTool("--json " + test::ShellQuoted(GetParam().path));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, GetParam().message + "\n");
     EXPECT_EQ(run.out, "");

@@ -1,10 +1,9 @@
-// Tests of saving and loading highlighter styles in a registry hive file.
+// Tests of saving and loading highlighter styles in the registry.
 #include "HighlightTestUtil.h"
 #include "highlight/HighlighterStyles.h"
 #include "highlight/SynHighlighterSPSS.h"
-#include "platform/registry/HiveFileBackend.h"
 #include "platform/registry/Registry.h"
-#include "support/TempDir.h"
+#include "support/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +12,10 @@ namespace {
 
 class HighlighterStyles : public ::testing::Test {
 protected:
-    std::shared_ptr<RegistryBackend> Backend() {
-        return std::make_shared<HiveFileBackend>((m_dir / "registry.reg").string());
-    }
+    std::shared_ptr<RegistryBackend> Backend() { return m_registry.store; }
     TSynSPSSHighlighter Make() { return TSynSPSSHighlighter(test::MakeElements({})); }
 
-    test::TempDir m_dir;
+    test::TempRegistry m_registry;
 };
 
 TEST_F(HighlighterStyles, SaveWritesAllFourteenAttributesThreeIntegersEach) {

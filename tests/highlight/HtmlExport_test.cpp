@@ -1,12 +1,12 @@
 // Tests of the HTML export, token counts, and the quillstone-highlight tool's command line.
 #include "HighlightTestUtil.h"
 #include "highlight/HtmlExport.h"
+#include "support/ShellCommand.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sys/wait.h>
 
 namespace qs {
 namespace {
@@ -53,19 +53,12 @@ struct RunResult {
 
 // Runs the tool through the shell with stderr folded into the output.
 RunResult RunTool(const std::string& arguments) {
-    std::string command = std::string(QS_BIN_DIR) + "/quillstone-highlight " + arguments + " 2>&1";
+    test::TempDir dir;
+    const std::string command = test::ShellProgram("quillstone-highlight") + " " + arguments +
+                                " > " + test::ShellQuoted((dir / "out").string()) + " 2>&1";
     RunResult result{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, n);
-    }
-    int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = test::RunShellCommand(command);
+    result.output = test::ReadFileBytes(dir / "out");
     return result;
 }
 
@@ -76,7 +69,9 @@ protected:
         test::WriteFileBytes(m_dir / "lang.txt", "[1 Commands]\nGET\n");
         test::WriteFileBytes(m_dir / "vars.txt", "x\r\n\r\n y \n");
     }
-    std::string Path(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
+    std::string Path(const std::string& name) const {
+        return test::ShellQuoted((m_dir / name).string());
+    }
     test::TempDir m_dir;
 };
 

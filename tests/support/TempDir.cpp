@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -10,11 +12,23 @@
 namespace qs::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qs-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a temporary folder";
+    // create_directory reports an existing folder, so a name is never shared (as mkdtemp,
+    // which Windows lacks).
+    std::mt19937_64 numbers{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "qs-test-%012llx",
+                      static_cast<unsigned long long>(numbers() & 0xFFFFFFFFFFFFull));
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) {
+            m_path = base / name;
+            std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, ec);
+            return;
+        }
     }
-    m_path = pattern;
+    ADD_FAILURE() << "cannot create a temporary folder";
 }
 
 TempDir::~TempDir() {

@@ -20,6 +20,13 @@ private:
     std::filesystem::path m_path;
 };
 
+// The path as the program's interfaces take names: UTF-8 (on Windows path::string() would
+// give the ANSI code page).
+inline std::string Utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 // Writes bytes, replacing the file; fails the test when it cannot.

@@ -5,6 +5,8 @@
 #include "highlight/HtmlExport.h"
 #include "highlight/LanguageElements.h"
 #include "highlight/SynHighlighterSPSS.h"
+#include "platform/ConsoleProgram.h"
+#include "platform/FileDescriptor.h"
 #include "platform/memory/Arena.h"
 
 #ifdef QS_HIGHLIGHT_WITH_REGISTRY
@@ -13,12 +15,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -87,15 +86,14 @@ class InputText {
 public:
     bool Read(const std::string& path, std::string& error) {
         const bool standardInput = path == "-";
-        const int fd = standardInput ? 0 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = standardInput ? 0 : qs::OpenForReading(path.c_str());
         if (fd < 0) {
             error = "cannot open '" + path + "': " + std::strerror(errno);
             return false;
         }
-        struct stat st {};
         std::size_t capacity = std::size_t{1} << 16;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            capacity = static_cast<std::size_t>(st.st_size) + 1; // +1: the end shows at once
+        if (const std::int64_t size = qs::RegularFileSize(fd); size > 0) {
+            capacity = static_cast<std::size_t>(size) + 1; // +1: the end shows at once
         }
         m_data = static_cast<char*>(m_arena.Allocate(capacity, 1));
         bool ok = true;
@@ -106,7 +104,7 @@ public:
                 m_data = larger;
                 capacity *= 2;
             }
-            const ssize_t n = ::read(fd, m_data + m_size, capacity - m_size);
+            const std::int64_t n = qs::ReadSome(fd, m_data + m_size, capacity - m_size);
             if (n == 0) {
                 break;
             }
@@ -121,7 +119,7 @@ public:
             m_size += static_cast<std::size_t>(n);
         }
         if (!standardInput) {
-            ::close(fd);
+            qs::CloseFile(fd);
         }
         return ok;
     }
@@ -165,6 +163,7 @@ void LoadStoredStyles(qs::TSynSPSSHighlighter& highlighter) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qs::PrepareConsoleProgram(argc, argv);
     if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(),
                                                std::string(kUsage) + kDescription, std::cout)) {
         return *code;

@@ -3,8 +3,11 @@
 
 #include "platform/help/HelpViewer.h"
 
-#include <shellapi.h>
+#include "platform/WinText.h"
+
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace qs {
 
@@ -63,8 +66,8 @@ public:
         const std::string folder =
             cut == std::string::npos ? std::string{} : path.substr(0, cut + 1);
         // The shell shows its own message for a missing file or viewer.
-        ::ShellExecuteA(reinterpret_cast<HWND>(owner), "open", path.c_str(), nullptr,
-                        folder.c_str(), SW_SHOWNORMAL);
+        ::ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", Widen(path).c_str(), nullptr,
+                        Widen(folder).c_str(), SW_SHOWNORMAL);
         return {};
     }
 

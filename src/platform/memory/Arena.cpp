@@ -15,16 +15,14 @@
 namespace qs {
 
 namespace {
+// A preprocessor switch, not a constant: aligned_alloc is missing where no sanitizer is
+// (MinGW's C library).
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
+#define QS_ARENA_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
+#define QS_ARENA_SANITIZED 1
 #endif
-#else
-constexpr bool kSanitized = false;
 #endif
 constexpr std::size_t kFirstBlock = 16 * 1024;
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
@@ -164,7 +162,8 @@ void Arena::AddBlock(std::size_t atLeast)
 
 void* Arena::Allocate(std::size_t bytes, std::size_t align)
 {
-    if constexpr (kSanitized) {
+#ifdef QS_ARENA_SANITIZED
+    {
         // One heap block per request, so that the sanitizer sees reads past any of them.
         if (bytes > SIZE_MAX / 2)
             throw std::bad_alloc();
@@ -183,6 +182,7 @@ void* Arena::Allocate(std::size_t bytes, std::size_t align)
         CountReserved(bytes);
         return p;
     }
+#endif
     const auto alignUp = [align](std::uintptr_t at) {
         return (at + align - 1) & ~(std::uintptr_t(align) - 1);
     };

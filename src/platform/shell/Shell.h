@@ -40,7 +40,7 @@ struct TempFileResult {
 };
 
 // Creates a new, empty file in the user's temporary folder, exclusively and readable and
-// writable by the user only (0600). The name is the first three characters of `prefix`, a
+// writable by the user only (0600; on Windows the folder's own access list). The name is the first three characters of `prefix`, a
 // hexadecimal number and ".TMP", so other programs' files are never reused.
 TempFileResult CreateTempFile(const std::string& prefix);
 

@@ -1,5 +1,7 @@
 #include "platform/shell/ShellExecute.h"
 
+#include "platform/WinText.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -14,8 +16,9 @@ bool ShellExecuteProgram(const std::string& program, const std::string& paramete
     } else if (show == ShellShow::Normal) {
         showCommand = SW_SHOWNORMAL;
     }
-    const HINSTANCE result = ::ShellExecuteA(::GetActiveWindow(), nullptr, program.c_str(),
-                                             parameters.c_str(), nullptr, showCommand);
+    const HINSTANCE result =
+        ::ShellExecuteW(::GetActiveWindow(), nullptr, Widen(program).c_str(),
+                        Widen(parameters).c_str(), nullptr, showCommand);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

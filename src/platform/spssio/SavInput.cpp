@@ -1,6 +1,7 @@
 // Buffered input over a file or memory; see SavInput.h.
 #include "platform/spssio/SavInput.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/spssio/spssio.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <bit>
 #include <cerrno>
 #include <new>
-#include <unistd.h>
 
 namespace qs::spssio {
 
@@ -53,8 +53,8 @@ bool SavInput::fill(std::uint64_t at, std::uint64_t n)
     m_loaded = at + keep;
     const std::uint64_t want = std::min(m_size, m_base + m_capacity);
     while (m_loaded < want) {
-        const ssize_t got = ::pread(m_fd, m_buf.get() + (m_loaded - m_base), want - m_loaded,
-                                    static_cast<off_t>(m_loaded));
+        const std::int64_t got =
+            ReadAt(m_fd, m_buf.get() + (m_loaded - m_base), want - m_loaded, m_loaded);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)

@@ -3,19 +3,17 @@
 // that are really there.
 #include "platform/spssio/SavRaw.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/spssio/spssio.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <cstdint>
-#include <sys/stat.h>
-#include <unistd.h>
 
 static_assert(std::endian::native == std::endian::little, "the decoder assumes a little-endian host");
 
@@ -250,15 +248,15 @@ int readSavFile(const char* path, SavDictionary& out)
 {
     if (!path)
         return SPSS_FILE_OERROR;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = OpenForReading(path);
     if (fd < 0)
         return SPSS_FILE_OERROR;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    const std::int64_t fileSize = RegularFileSize(fd);
+    if (fileSize < 0) {
+        CloseFile(fd);
         return SPSS_FILE_OERROR;
     }
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+    const auto size = static_cast<std::uint64_t>(fileSize);
     int rc;
     try {
         SavInput in(fd, size);
@@ -271,7 +269,7 @@ int readSavFile(const char* path, SavDictionary& out)
     } catch (const std::length_error&) {
         rc = SPSS_NO_MEMORY;
     }
-    ::close(fd);
+    CloseFile(fd);
     return rc;
 }
 

@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 namespace qs::spssio {
 
@@ -125,6 +129,130 @@ bool isKnownEncoding(std::string_view name)
     return false;
 }
 
+std::string Recoder::operator()(std::string&& raw)
+{
+    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+        return std::move(raw);
+    return (*this)(std::string_view(raw));
+}
+
+std::string_view Recoder::kept(std::string_view raw, Arena& arena)
+{
+    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
+        return raw;
+    return arena.Copy((*this)(raw));
+}
+
+#ifdef _WIN32
+namespace {
+
+// The Windows code page of an encoding isKnownEncoding accepts; 0 for none.
+unsigned codePageOf(const std::string& key)
+{
+    static const std::pair<const char*, unsigned> kPages[] = {
+        {"USASCII", 20127}, {"ASCII", 20127}, {"CP437", 437}, {"CP850", 850}, {"CP852", 852},
+        {"CP866", 866}, {"CP874", 874}, {"WINDOWS874", 874}, {"TIS620", 874}, {"CP932", 932},
+        {"SHIFTJIS", 932}, {"SJIS", 932}, {"CP936", 936}, {"GBK", 936}, {"GB2312", 936},
+        {"CP949", 949}, {"EUCKR", 949}, {"CP950", 950}, {"BIG5", 950}, {"BIG5HKSCS", 950},
+        {"EUCJP", 20932}, {"GB18030", 54936}, {"KOI8R", 20866}, {"KOI8U", 21866},
+        {"MACINTOSH", 10000}, {"LATIN1", 28591}, {"ISO88591", 28591}, {"ISO88592", 28592},
+        {"ISO88593", 28593}, {"ISO88594", 28594}, {"ISO88595", 28595}, {"ISO88596", 28596},
+        {"ISO88597", 28597}, {"ISO88598", 28598}, {"ISO88599", 28599}, {"ISO885910", 28600},
+        {"ISO885913", 28603}, {"ISO885915", 28605}};
+    for (const auto& [name, page] : kPages)
+        if (key == name)
+            return page;
+    for (unsigned page = 1250; page <= 1258; ++page)
+        if (key == "WINDOWS" + std::to_string(page) || key == "CP" + std::to_string(page))
+            return page;
+    return 0;
+}
+
+// The length of the character at raw[i] (1 to 4 bytes) and its UTF-16 form; 0 when no
+// length decodes, so that the byte becomes U+FFFD as with iconv.
+std::size_t decodeOne(unsigned page, std::string_view raw, std::size_t i, wchar_t (&out)[4],
+                      int& units)
+{
+    for (std::size_t n = 1; n <= 4 && i + n <= raw.size(); ++n) {
+        units = ::MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, raw.data() + i,
+                                      static_cast<int>(n), out, 4);
+        if (units > 0)
+            return n;
+    }
+    return 0;
+}
+
+} // namespace
+
+Recoder::Recoder(const std::string& encoding) : m_encoding(encoding)
+{
+    const std::string key = encodingKey(encoding);
+    if (key == "UTF8") {
+        m_utf8 = true;
+        m_encoding = "UTF-8";
+        return;
+    }
+    m_codePage = isKnownEncoding(encoding) ? codePageOf(key) : 0;
+    if (m_codePage == 0 || !::IsValidCodePage(m_codePage)) {
+        m_encoding = "WINDOWS-1252";
+        m_codePage = 1252;
+    }
+    m_multiByte = isMultiByte(encodingKey(m_encoding));
+}
+
+Recoder::~Recoder() = default;
+
+std::string Recoder::operator()(std::string_view raw)
+{
+    if (IsAscii(raw))
+        return std::string(raw);
+    if (m_utf8)
+        return repairUtf8(raw);
+    std::wstring wide;
+    wide.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size();) {
+        wchar_t units[4];
+        int count = 0;
+        const std::size_t n = decodeOne(m_codePage, raw, i, units, count);
+        if (n == 0) {
+            wide += L'\xFFFD';
+            ++i;
+        } else {
+            wide.append(units, static_cast<std::size_t>(count));
+            i += n;
+        }
+    }
+    std::string out(static_cast<std::size_t>(::WideCharToMultiByte(
+                        CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                        nullptr, nullptr)),
+                    '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                          static_cast<int>(out.size()), nullptr, nullptr);
+    return out;
+}
+
+std::size_t Recoder::prefix(std::string_view raw, std::size_t maxBytes)
+{
+    if (raw.size() <= maxBytes)
+        return raw.size();
+    if (m_utf8)
+        return utf8CharPrefix(raw, maxBytes);
+    if (!m_multiByte)
+        return maxBytes;
+    // A character cut at the limit ends the prefix before it; an undecodable byte counts
+    // as a character of its own, as operator() makes it one.
+    std::size_t i = 0;
+    while (i < maxBytes) {
+        wchar_t units[4];
+        int count = 0;
+        const std::size_t n = std::max<std::size_t>(decodeOne(m_codePage, raw, i, units, count), 1);
+        if (i + n > maxBytes)
+            break;
+        i += n;
+    }
+    return i;
+}
+#else
 Recoder::Recoder(const std::string& encoding) : m_encoding(encoding)
 {
     std::string upper;
@@ -150,20 +278,6 @@ Recoder::~Recoder()
 {
     if (m_cd)
         iconv_close(static_cast<iconv_t>(m_cd));
-}
-
-std::string Recoder::operator()(std::string&& raw)
-{
-    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
-        return std::move(raw);
-    return (*this)(std::string_view(raw));
-}
-
-std::string_view Recoder::kept(std::string_view raw, Arena& arena)
-{
-    if (IsAscii(raw) || (m_utf8 && isValidUtf8(raw)))
-        return raw;
-    return arena.Copy((*this)(raw));
 }
 
 std::string Recoder::operator()(std::string_view raw)
@@ -237,6 +351,8 @@ std::size_t Recoder::prefix(std::string_view raw, std::size_t maxBytes)
     }
     return maxBytes - inLeft;
 }
+
+#endif
 
 std::string Recoder::cut(std::string_view raw, std::size_t maxBytes)
 {

@@ -40,6 +40,7 @@ public:
 private:
     std::string m_encoding;
     void* m_cd = nullptr; // iconv_t
+    unsigned m_codePage = 0; // Windows, which has no iconv: the code page decoded from
     bool m_utf8 = false;
     bool m_multiByte = false; // characters of more than one byte besides UTF-8
 };

@@ -2,6 +2,7 @@
 // opening and closing, and the file-level information. Variables and sets are
 // in spssioVariables.cpp.
 #include "platform/spssio/spssio.h"
+#include "platform/FileDescriptor.h"
 
 #include "platform/spssio/SavText.h"
 #include "platform/spssio/spssioHandles.h"
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <unistd.h>
 #include <vector>
 
 namespace qs::spssio {
@@ -67,7 +67,7 @@ int openFile(const char* fileName, int* handle, bool append)
         return SPSS_INVALID_HANDLE;
     if (!fileName)
         return SPSS_FILE_OERROR;
-    if (append && ::access(fileName, W_OK) != 0)
+    if (append && !qs::IsWritable(fileName))
         return SPSS_FILE_OERROR;
     std::shared_ptr<OpenFile> file;
     try {

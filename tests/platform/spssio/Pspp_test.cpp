@@ -60,7 +60,7 @@ TEST_P(PsppFile, ReadsWhatTheSyntaxDeclared)
     ASSERT_EQ(std::system(command.c_str()), 0);
 
     int h = 0;
-    ASSERT_EQ(spssOpenRead(file.c_str(), &h), SPSS_OK);
+    ASSERT_EQ(spssOpenRead(qs::test::Utf8Path(file).c_str(), &h), SPSS_OK);
     int compression = -1, n = 0, format = 0;
     long cases = 0;
     EXPECT_EQ(spssGetCompression(h, &compression), SPSS_OK);

@@ -3,6 +3,7 @@
 // records that PSPP itself misreads a file, the file's bytes decide.
 #include "platform/spssio/ReferenceDump.h"
 #include "platform/spssio/spssio.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -261,7 +262,7 @@ TEST_P(SavFixture, DictionaryEqualsReference)
     const fs::path file = kSavDir / GetParam();
     const auto ref = readReferenceDump((kSavDir / "reference" / (GetParam() + ".txt")).string());
     ASSERT_TRUE(ref.has_value()) << "no reference dump for " << GetParam();
-    const int rc = spssOpenRead(file.c_str(), &m_handle);
+    const int rc = spssOpenRead(qs::test::Utf8Path(file).c_str(), &m_handle);
     if (ref->variables.empty()) {
         EXPECT_GT(rc, 0) << "PSPP refuses this file; so must we";
         return;

@@ -444,11 +444,11 @@ TEST(SavReaderFile, WindowedReadingEqualsReadingFromMemory)
     // A window of an odd few hundred bytes puts its end inside every kind of record.
     setReadWindow(333);
     SavDictionary smallWindow;
-    const int smallResult = readSavFile(path.c_str(), smallWindow);
+    const int smallResult = readSavFile(qs::test::Utf8Path(path).c_str(), smallWindow);
     setReadWindow(0);
     ASSERT_EQ(smallResult, SPSS_OK);
     SavDictionary fromFile;
-    ASSERT_EQ(readSavFile(path.c_str(), fromFile), SPSS_OK);
+    ASSERT_EQ(readSavFile(qs::test::Utf8Path(path).c_str(), fromFile), SPSS_OK);
     ASSERT_EQ(smallWindow.variables.size(), fromMemory.variables.size());
     for (std::size_t i = 0; i < smallWindow.variables.size(); i += 7) {
         ASSERT_EQ(smallWindow.variables[i].label, fromMemory.variables[i].label);
@@ -479,7 +479,7 @@ TEST(SavReaderFile, WindowedReadingEqualsReadingFromMemory)
                                   (std::size_t(2) << 20) - 1, bytes.size() - 5}) {
         qs::test::WriteFileBytes(path, bytes.substr(0, cut));
         SavDictionary a, c;
-        EXPECT_EQ(readSavFile(path.c_str(), a), read(bytes.substr(0, cut), c)) << cut;
+        EXPECT_EQ(readSavFile(qs::test::Utf8Path(path).c_str(), a), read(bytes.substr(0, cut), c)) << cut;
     }
 }
 

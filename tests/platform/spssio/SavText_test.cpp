@@ -21,6 +21,11 @@ class RecoderCut : public ::testing::TestWithParam<CutRow> {};
 TEST_P(RecoderCut, KeepsWholeCharactersOfTheFile)
 {
     const CutRow& row = GetParam();
+#ifdef _WIN32
+    if (std::string_view(row.encoding) == "windows-1258") {
+        GTEST_SKIP() << "Windows' code page 1258 keeps a letter and its accent apart";
+    }
+#endif
     Recoder recode(row.encoding);
     EXPECT_EQ(recode.cut(row.raw, row.maxBytes), row.cut);
     EXPECT_EQ(recode.recodedPrefix(row.raw, recode(row.raw), row.maxBytes), row.wholeBytes);

@@ -42,8 +42,8 @@ protected:
 TEST_F(SpssIo, OpenAndCloseResultCodes)
 {
     int h = 0;
-    EXPECT_EQ(spssOpenRead((m_dir / "missing.sav").c_str(), &h), SPSS_FILE_OERROR);
-    EXPECT_EQ(spssOpenRead(m_dir.path().c_str(), &h), SPSS_FILE_OERROR);
+    EXPECT_EQ(spssOpenRead(qs::test::Utf8Path(m_dir / "missing.sav").c_str(), &h), SPSS_FILE_OERROR);
+    EXPECT_EQ(spssOpenRead(qs::test::Utf8Path(m_dir.path()).c_str(), &h), SPSS_FILE_OERROR);
     EXPECT_EQ(spssCloseAppend(m_handle), SPSS_OPEN_RDMODE);
     EXPECT_EQ(spssCloseWrite(m_handle), SPSS_OPEN_RDMODE);
     ASSERT_EQ(spssOpenAppend(m_path.c_str(), &h), SPSS_OK);
@@ -144,7 +144,7 @@ TEST_P(LegacyLimits, CountInCharactersOfTheFile)
     qs::test::TempDir dir;
     qs::test::WriteFileBytes(dir / "legacy.sav", b.bytes());
     int h = -1;
-    ASSERT_EQ(spssOpenRead((dir / "legacy.sav").c_str(), &h), SPSS_OK);
+    ASSERT_EQ(spssOpenRead(qs::test::Utf8Path(dir / "legacy.sav").c_str(), &h), SPSS_OK);
 
     char label[SPSS_LABEL_BUFFER_SIZE];
     EXPECT_EQ(spssGetVarLabel(h, "SHORT", label), over ? SPSS_EXC_VARLABEL : SPSS_OK);
