@@ -82,11 +82,7 @@ void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
     const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
     const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, line);
-    const char* bytes = reinterpret_cast<const char*>(
-        SendScintilla(SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
-    const std::string_view text(bytes != nullptr ? bytes : "",
-                                bytes != nullptr ? static_cast<std::size_t>(lineEnd - lineStart)
-                                                 : 0);
+    const std::string_view text = Range(lineStart, lineEnd);
     const auto offset = static_cast<std::size_t>(caret - lineStart);
     const std::size_t wordStart = CompletionWordStart(text, offset);
     const std::string_view typed = text.substr(wordStart, offset - wordStart);
