@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <string_view>
 
 namespace qs {
@@ -129,6 +130,15 @@ void TSpssLexer::styleText(int start, int end) {
                 std::fill_n(m_styles.begin() + at, m_highlighter.TokenText().size(),
                             static_cast<char>(m_highlighter.TokenKindOrdinal()));
                 m_highlighter.NextToken();
+            }
+            // The line end takes the style of the line's last character: the control keeps
+            // a line's layout only while those two styles agree, and laying a long line out
+            // again on every repaint is what made typing on it slow.
+            if (lineEnd > lineStart) {
+                const long next =
+                    line == stopLine ? stop : send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1);
+                std::fill(m_styles.begin() + (lineEnd - from), m_styles.begin() + (next - from),
+                          m_styles[static_cast<std::size_t>(lineEnd - from - 1)]);
             }
             state = m_highlighter.GetLineState();
             send(QsciScintilla::SCI_SETLINESTATE, line, state);

@@ -456,6 +456,8 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
         e->accept();
     } else if (TypesNothing(*e)) {
         e->ignore(); // a command key the table does not bind: not text
+    } else if (TypeIntoLongLine(*e)) {
+        e->accept();
     } else {
         QsciScintilla::keyPressEvent(e);
     }
@@ -469,6 +471,53 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
     if (CanUndo() != couldUndo || CanRedo() != couldRedo) {
         emit UndoStateChanged();
     }
+}
+
+// The control places the caret right after inserting a typed character, laying the whole
+// line out, and only styles the new text when it paints: the layout is then made a second
+// time. On a line of megabytes each layout takes a frame or more, so there the text goes in,
+// the line is styled, and only then is the caret placed, which leaves the paint nothing to
+// redo. Everything else typing does stays with the control.
+bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
+    constexpr long kLongLine = 8 << 10;
+    const QString text = e.text();
+    if (!m_lexer || text.isEmpty() || !text.at(0).isPrint() ||
+        SendScintilla(SCI_GETSELECTIONS) != 1 ||
+        SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND) ||
+        SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL) != 0 ||
+        SendScintilla(SCI_GETOVERTYPE) != 0 || SendScintilla(SCI_GETREADONLY) != 0) {
+        return false;
+    }
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    if (SendScintilla(SCI_LINELENGTH, line) < kLongLine) {
+        return false;
+    }
+    // The lines above are styled first: the line's styles start from their state.
+    if (SendScintilla(SCI_GETENDSTYLED) < lineStart) {
+        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
+    }
+    const long endStyled = SendScintilla(SCI_GETENDSTYLED);
+    const bool lineStyled = endStyled >= SendScintilla(SCI_POSITIONFROMLINE, line + 1) &&
+                            endStyled > lineStart;
+    const long stateBefore = SendScintilla(SCI_GETLINESTATE, line);
+    const QByteArray bytes = text.toUtf8();
+    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
+    m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
+    // The lines below were styled from this line's end state; while it stands, so do they.
+    if (lineStyled && SendScintilla(SCI_GETLINESTATE, line) == stateBefore) {
+        SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(endStyled + bytes.size()));
+    }
+    SendScintilla(SCI_SCROLLCARET);
+    SendScintilla(SCI_CHOOSECARETX);
+    // As after any typed key, the caret shows at once and blinks from there.
+    const long period = SendScintilla(SCI_GETCARETPERIOD);
+    SendScintilla(SCI_SETCARETPERIOD, period + 1);
+    SendScintilla(SCI_SETCARETPERIOD, period);
+    emit SCN_CHARADDED(static_cast<int>(QString(text).toUcs4().value(0)));
+    return true;
 }
 
 void TSyntaxEditor::inputMethodEvent(QInputMethodEvent* e) {

@@ -125,6 +125,9 @@ private:
     void ConfigureLineMarks();
     void DropMarksOfEdit(long position, int type, long length);
     bool RunBinding(QKeyCombination key);
+    // Types a key's text into a very long line with the line styled before the caret is
+    // placed; false when the key is not plain typing there.
+    bool TypeIntoLongLine(const QKeyEvent& e);
     // After a change of text, caret or selection: trimming and brace highlights.
     void UpdateUi();
     void TrimLineIfLeft();
@@ -155,6 +158,8 @@ private:
     void RebuildCompletion();
     // Keys the open completion list takes; true when the key was one of them.
     bool CompletionKey(const QKeyEvent& e);
+    // Not in a comment or a string: `text` is the caret's line, `offset` the caret in it.
+    bool CaretAllowsCompletion(long caret, long line, std::string_view text, std::size_t offset);
     void AcceptCompletion(const char* text);
 
     std::unique_ptr<TSpssLexer> m_lexer;

@@ -92,12 +92,7 @@ void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
         close();
         return;
     }
-    // The lines above are styled before the caret's line can be read with their state.
-    if (line > 0 && SendScintilla(SCI_GETENDSTYLED) < lineStart) {
-        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
-    }
-    const int state = line > 0 ? static_cast<int>(SendScintilla(SCI_GETLINESTATE, line - 1)) : 0;
-    if (!CompletionAllowed(*m_highlighter, text, offset, state)) {
+    if (!CaretAllowsCompletion(caret, line, text, offset)) {
         close();
         return;
     }
@@ -121,6 +116,29 @@ void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
     // The best match is chosen even when no word begins with the typed text.
     const std::string first(m_completion.Text(ranked.front()));
     SendScintilla(SCI_AUTOCSELECT, 0UL, first.c_str());
+}
+
+bool TSyntaxEditor::CaretAllowsCompletion(long caret, long line, std::string_view text,
+                                          std::size_t offset) {
+    // Where the styles are current up to the caret, the token the caret ends is known from
+    // them, without scanning a line that may run to megabytes. A string needs its token's
+    // ends, which only the scan gives.
+    if (offset > 0 && SendScintilla(SCI_GETENDSTYLED) >= caret) {
+        const auto kind = static_cast<TokenKind>(SendScintilla(SCI_GETSTYLEAT, caret - 1));
+        if (kind == TokenKind::Comment) {
+            return false;
+        }
+        if (kind != TokenKind::StringLiteral) {
+            return true;
+        }
+    }
+    // The lines above are styled before the caret's line can be read with their state.
+    const long lineStart = caret - static_cast<long>(offset);
+    if (line > 0 && SendScintilla(SCI_GETENDSTYLED) < lineStart) {
+        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
+    }
+    const int state = line > 0 ? static_cast<int>(SendScintilla(SCI_GETLINESTATE, line - 1)) : 0;
+    return CompletionAllowed(*m_highlighter, text, offset, state);
 }
 
 bool TSyntaxEditor::CompletionKey(const QKeyEvent& e) {

@@ -224,6 +224,76 @@ TEST(SyntaxEditor, TheHighlightersKindsBecomeTheTextsStyles) {
     EXPECT_EQ(styleAt(8), TokenKind::Comment);
 }
 
+// A line past the length from which typed text goes in with the line styled at once.
+std::string LongLine(const std::string& piece) {
+    std::string line;
+    while (line.size() < 20000) {
+        line += piece;
+    }
+    return line;
+}
+
+// The styles as a paint would show them: only the text after the styled part is styled.
+std::string StylesOf(TSyntaxEditor& editor) {
+    editor.SendScintilla(QsciScintilla::SCI_COLOURISE,
+                         editor.SendScintilla(QsciScintilla::SCI_GETENDSTYLED), -1);
+    std::string styles;
+    const long length = editor.SendScintilla(QsciScintilla::SCI_GETLENGTH);
+    for (long pos = 0; pos < length; ++pos) {
+        styles += static_cast<char>(editor.SendScintilla(QsciScintilla::SCI_GETSTYLEAT, pos));
+    }
+    return styles;
+}
+
+struct LongLineCase {
+    const char* name;
+    std::string text;
+    long caret; // from the start of the text; -1 is the end of the long line
+    std::string typed;
+};
+
+class LongLineTyping : public ::testing::TestWithParam<LongLineCase> {};
+
+TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
+    const LongLineCase& c = GetParam();
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.resize(400, 200);
+    editor.LoadText(c.text);
+    const long caret =
+        c.caret >= 0 ? c.caret : editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 0);
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, caret);
+    editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1); // as shown, before the keys
+    for (const char ch : c.typed) {
+        Press(editor,
+              QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
+              QString(QChar::fromLatin1(ch)));
+    }
+    std::string expected = c.text;
+    expected.insert(static_cast<std::size_t>(caret), c.typed);
+    ASSERT_EQ(editor.Text(), expected);
+    EXPECT_EQ(Caret(editor), caret + static_cast<long>(c.typed.size()));
+    TSyntaxEditor fresh;
+    fresh.SetHighlighter(&highlighter);
+    fresh.LoadText(expected);
+    EXPECT_EQ(StylesOf(editor), StylesOf(fresh));
+    Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace)); // one undo
+    EXPECT_EQ(editor.Text(), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LongLineTyping,
+    ::testing::Values(
+        LongLineCase{"AtTheEnd", LongLine("COMPUTE v1 = v2 + 1. ") + "\r\nLIST.\r\n", -1,
+                     " FREQUENCIES v1."},
+        LongLineCase{"InTheMiddle", LongLine("x = 'a b' + 2. ") + "\r\nLIST.\r\n", 7001, "/abc"},
+        // The period ends the comment, so the line below is no longer part of it.
+        LongLineCase{"EndingACommentRestylesTheLinesBelow",
+                     "COMMENT " + LongLine("words ") + "\r\nFREQUENCIES v1.\r\nLIST.\r\n", -1, "."},
+        LongLineCase{"OpeningAStringAtTheEnd", LongLine("a b ") + "\r\nLIST.\r\n", -1, "'x"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 struct AcceptCase {
     const char* name;
     std::string typed; // typed key by key; "^ " is Ctrl+Space
@@ -233,26 +303,32 @@ struct AcceptCase {
 
 class CompletionInEditor : public ::testing::TestWithParam<AcceptCase> {};
 
+// Each row is typed into an empty text and after a very long line's statements.
 TEST_P(CompletionInEditor, EnterWritesTheWordAsTheLanguageOrDataFileSpellsIt) {
     const AcceptCase& c = GetParam();
-    TSynSPSSHighlighter highlighter;
-    TSyntaxEditor editor;
-    editor.SetHighlighter(&highlighter);
-    editor.SetCompletionNames({"AgeGroup"}, {"brands"});
-    editor.resize(400, 200);
-    for (std::size_t i = 0; i < c.typed.size(); ++i) {
-        if (c.typed.compare(i, 2, "^ ") == 0) {
-            Press(editor, Qt::ControlModifier | Qt::Key_Space);
-            ++i;
-        } else {
-            const QChar ch = QChar::fromLatin1(c.typed[i]);
-            Press(editor, QKeyCombination(static_cast<Qt::Key>(ch.toUpper().unicode())),
-                  QString(ch));
+    for (const std::string& before : {std::string(), LongLine("COMPUTE v = 1. ")}) {
+        TSynSPSSHighlighter highlighter;
+        TSyntaxEditor editor;
+        editor.SetHighlighter(&highlighter);
+        editor.SetCompletionNames({"AgeGroup"}, {"brands"});
+        editor.resize(400, 200);
+        editor.LoadText(before);
+        editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1);
+        for (std::size_t i = 0; i < c.typed.size(); ++i) {
+            if (c.typed.compare(i, 2, "^ ") == 0) {
+                Press(editor, Qt::ControlModifier | Qt::Key_Space);
+                ++i;
+            } else {
+                const QChar ch = QChar::fromLatin1(c.typed[i]);
+                Press(editor, QKeyCombination(static_cast<Qt::Key>(ch.toUpper().unicode())),
+                      QString(ch));
+            }
         }
+        EXPECT_EQ(editor.CompletionActive(), c.listOpen) << before.size();
+        Press(editor, QKeyCombination(Qt::Key_Return));
+        EXPECT_EQ(editor.Text(), before + c.text);
     }
-    EXPECT_EQ(editor.CompletionActive(), c.listOpen);
-    Press(editor, QKeyCombination(Qt::Key_Return));
-    EXPECT_EQ(editor.Text(), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,7 +337,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AcceptCase{"VariableAsSpelt", "x=agegr", true, "x=AgeGroup"},
                       AcceptCase{"SetWithDollarOnRequest", "$br^ ", true, "$brands"},
                       AcceptCase{"TwoLettersOpenNothing", "ag", false, "ag\r\n"},
-                      AcceptCase{"NotInAString", "'agegr", false, "'agegr\r\n"}),
+                      AcceptCase{"NotInAString", "'agegr", false, "'agegr\r\n"},
+                      AcceptCase{"NotInAComment", "/* agegr", false, "/* agegr\r\n"},
+                      AcceptCase{"AfterAClosedString", "'a' agegr", true, "'a' AgeGroup"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
