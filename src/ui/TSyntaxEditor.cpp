@@ -481,7 +481,9 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
 bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     constexpr long kLongLine = 8 << 10;
     const QString text = e.text();
-    if (!m_lexer || text.isEmpty() || !text.at(0).isPrint() ||
+    // Text that breaks the line would leave the new line unstyled below the restyled one.
+    if (!m_lexer || text.isEmpty() || !text.at(0).isPrint() || text.contains(QChar('\n')) ||
+        text.contains(QChar('\r')) ||
         SendScintilla(SCI_GETSELECTIONS) != 1 ||
         SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND) ||
         SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL) != 0 ||

@@ -250,6 +250,7 @@ struct LongLineCase {
     std::string text;
     long caret; // from the start of the text; -1 is the end of the long line
     std::string typed;
+    bool oneKey = false; // the typed text arrives as the text of one key
 };
 
 class LongLineTyping : public ::testing::TestWithParam<LongLineCase> {};
@@ -265,7 +266,10 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
         c.caret >= 0 ? c.caret : editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 0);
     editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, caret);
     editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1); // as shown, before the keys
-    for (const char ch : c.typed) {
+    if (c.oneKey) {
+        Press(editor, QKeyCombination(Qt::Key_A), QString::fromStdString(c.typed));
+    }
+    for (const char ch : c.oneKey ? std::string() : c.typed) {
         Press(editor,
               QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
               QString(QChar::fromLatin1(ch)));
@@ -291,7 +295,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The period ends the comment, so the line below is no longer part of it.
         LongLineCase{"EndingACommentRestylesTheLinesBelow",
                      "COMMENT " + LongLine("words ") + "\r\nFREQUENCIES v1.\r\nLIST.\r\n", -1, "."},
-        LongLineCase{"OpeningAStringAtTheEnd", LongLine("a b ") + "\r\nLIST.\r\n", -1, "'x"}),
+        LongLineCase{"OpeningAStringAtTheEnd", LongLine("a b ") + "\r\nLIST.\r\n", -1, "'x"},
+        LongLineCase{"ALineBreakInTheKeysText", LongLine("x = 1. ") + "\r\nLIST.\r\n", -1,
+                     "a\r\nFREQUENCIES v1.", true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct AcceptCase {
