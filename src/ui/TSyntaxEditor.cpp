@@ -496,10 +496,7 @@ bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     if (SendScintilla(SCI_LINELENGTH, line) < kLongLine) {
         return false;
     }
-    // The lines above are styled first: the line's styles start from their state.
-    if (SendScintilla(SCI_GETENDSTYLED) < lineStart) {
-        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
-    }
+    StyleUpTo(lineStart);
     const long endStyled = SendScintilla(SCI_GETENDSTYLED);
     const bool lineStyled = endStyled >= SendScintilla(SCI_POSITIONFROMLINE, line + 1) &&
                             endStyled > lineStart;
@@ -518,8 +515,14 @@ bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     const long period = SendScintilla(SCI_GETCARETPERIOD);
     SendScintilla(SCI_SETCARETPERIOD, period + 1);
     SendScintilla(SCI_SETCARETPERIOD, period);
-    emit SCN_CHARADDED(static_cast<int>(QString(text).toUcs4().value(0)));
+    emit SCN_CHARADDED(static_cast<int>(text.toUcs4().value(0)));
     return true;
+}
+
+void TSyntaxEditor::StyleUpTo(long pos) {
+    if (SendScintilla(SCI_GETENDSTYLED) < pos) {
+        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), pos);
+    }
 }
 
 void TSyntaxEditor::inputMethodEvent(QInputMethodEvent* e) {

@@ -128,6 +128,9 @@ private:
     // Types a key's text into a very long line with the line styled before the caret is
     // placed; false when the key is not plain typing there.
     bool TypeIntoLongLine(const QKeyEvent& e);
+    // Styles the text before `pos`: a line starting there is styled from the state of the
+    // line above it.
+    void StyleUpTo(long pos);
     // After a change of text, caret or selection: trimming and brace highlights.
     void UpdateUi();
     void TrimLineIfLeft();

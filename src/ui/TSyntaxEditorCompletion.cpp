@@ -132,11 +132,7 @@ bool TSyntaxEditor::CaretAllowsCompletion(long caret, long line, std::string_vie
             return true;
         }
     }
-    // The lines above are styled before the caret's line can be read with their state.
-    const long lineStart = caret - static_cast<long>(offset);
-    if (line > 0 && SendScintilla(SCI_GETENDSTYLED) < lineStart) {
-        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineStart);
-    }
+    StyleUpTo(caret - static_cast<long>(offset));
     const int state = line > 0 ? static_cast<int>(SendScintilla(SCI_GETLINESTATE, line - 1)) : 0;
     return CompletionAllowed(*m_highlighter, text, offset, state);
 }
