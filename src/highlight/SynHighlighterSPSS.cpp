@@ -88,6 +88,7 @@ void TSynSPSSHighlighter::BuildLists(const LanguageElements& elements) {
 }
 
 void TSynSPSSHighlighter::BuildWordTable() {
+    ++m_generation;
     m_words.Clear();
     for (size_t i = 0; i < kElementListCount; ++i) {
         for (const std::string& entry : m_lists[i]) {
@@ -212,6 +213,35 @@ void TSynSPSSHighlighter::BeginLine(std::string_view line, int lineNumber) {
     m_lastSlash = -1;
     m_contentKnown = false;
     m_quoteKnown = false;
+    m_reach = 0;
+    NextToken();
+}
+
+ScanPoint TSynSPSSHighlighter::StartPoint(int state) {
+    ScanPoint point;
+    point.state =
+        state == static_cast<int>(LineState::InComment) ? LineState::InComment : LineState::Normal;
+    return point;
+}
+
+ScanPoint TSynSPSSHighlighter::PointAfterToken() {
+    // The marks are gathered lazily; up to the point, they make two points comparable.
+    GatherMarks(m_run);
+    return ScanPoint{m_run, m_state, m_lastEquals, m_lastSlash, m_reach};
+}
+
+void TSynSPSSHighlighter::ResumeLine(std::string_view line, int lineNumber,
+                                     const ScanPoint& point) {
+    m_line = line;
+    m_lineNumber = lineNumber;
+    m_run = point.pos;
+    m_state = point.state;
+    m_markPos = point.pos;
+    m_lastEquals = point.lastEquals;
+    m_lastSlash = point.lastSlash;
+    m_contentKnown = false;
+    m_quoteKnown = false;
+    m_reach = point.reach;
     NextToken();
 }
 
@@ -224,6 +254,8 @@ void TSynSPSSHighlighter::NextToken() {
     } else {
         (this->*m_procTable[static_cast<unsigned char>(m_line[m_run])])();
     }
+    // Every rule reads at most one byte past its token; the word rule says when it reads on.
+    m_reach = std::max(m_reach, m_run + 2);
 }
 
 void TSynSPSSHighlighter::SetLineState(int state) {

@@ -62,6 +62,24 @@ enum class ClassCode : std::uint8_t {
     SKF,
 };
 
+// Where the scan of a line stands between two tokens: all it carries on from there, so a
+// scan can go on from a point kept earlier without reading the line before it again.
+struct ScanPoint {
+    size_t pos = 0; // where the next token starts
+    LineState state = LineState::Normal;
+    std::ptrdiff_t lastEquals = -1; // the last '=' and '/' before pos
+    std::ptrdiff_t lastSlash = -1;
+    size_t reach = 0; // one past the furthest byte the tokens before pos have read
+    // Whether a scan from here goes on as one from `other` does. Of the marks, the word rule
+    // only asks which kinds there were and which came last; reach only bounds the past.
+    bool ScansOnAs(const ScanPoint& other) const {
+        return pos == other.pos && state == other.state &&
+               (lastEquals < 0) == (other.lastEquals < 0) &&
+               (lastSlash < 0) == (other.lastSlash < 0) &&
+               (lastEquals > lastSlash) == (other.lastEquals > other.lastSlash);
+    }
+};
+
 struct WordClass {
     ClassCode code = ClassCode::None;
     TokenKind preliminary = TokenKind::Unknown;
@@ -107,6 +125,18 @@ public:
     void SetLineState(int state);
     void ResetLineState() { m_state = LineState::Normal; }
     int LineNumber() const { return m_lineNumber; }
+
+    // Resuming a line's scan. ResumeLine starts at a point taken by PointAfterToken on the
+    // same line (or made by StartPoint), as if the line had been scanned from its start.
+    static ScanPoint StartPoint(int state);
+    ScanPoint PointAfterToken();
+    void ResumeLine(std::string_view line, int lineNumber, const ScanPoint& point);
+    // The first byte the comment rule counts as content (a letter or a digit 1 to 9); the
+    // line's length when there is none. A star after content starts no comment.
+    static size_t FirstContent(std::string_view line);
+    // Changes whenever the words change, so styles kept from an earlier scan can be known
+    // to be out of date.
+    unsigned Generation() const { return m_generation; }
     // 0 comment, 3 string, 4 whitespace, 5 symbol; nullptr for every other role.
     TSynHighlighterAttributes* DefaultAttributesFor(int role);
     static const std::bitset<256>& WordCharacters();
@@ -159,9 +189,11 @@ private:
 
     // Word rule helpers.
     void PhraseLookAhead(std::string_view word, size_t& phraseEnd);
+    void PhraseLookAheadFrom(std::string_view word, size_t& pos, size_t& phraseEnd);
     bool HasStarterPrefix(std::string_view word) const;
     void ApplyClassRule(ClassCode code, size_t wordStart);
     char BackToEqualsOrSlash(bool equals, bool slash);
+    void GatherMarks(size_t upTo);
     void ParenNext();
     bool HasContentBefore(size_t pos);
     bool QuoteAfter(size_t pos);
@@ -192,6 +224,7 @@ private:
     std::string m_phrase; // the phrase being looked up by the look-ahead
     std::array<RuleProc, 256> m_procTable{};
     std::string m_defaultFilter;
+    unsigned m_generation = 0;
 
     // Scanner state of the current line.
     std::string_view m_line;
@@ -208,6 +241,7 @@ private:
     size_t m_firstContent = 0;
     bool m_quoteKnown = false;
     std::ptrdiff_t m_lastQuote = -1;
+    size_t m_reach = 0; // one past the furthest byte read so far
 };
 
 } // namespace qs

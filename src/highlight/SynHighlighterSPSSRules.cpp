@@ -122,11 +122,14 @@ void TSynSPSSHighlighter::SlashProc() {
     ++m_run;
 }
 
+size_t TSynSPSSHighlighter::FirstContent(std::string_view line) {
+    auto content = [](char c) { return IsLetter(c) || (c >= '1' && c <= '9'); };
+    return static_cast<size_t>(std::find_if(line.begin(), line.end(), content) - line.begin());
+}
+
 bool TSynSPSSHighlighter::HasContentBefore(size_t pos) {
     if (!m_contentKnown) {
-        auto content = [](char c) { return IsLetter(c) || (c >= '1' && c <= '9'); };
-        m_firstContent = static_cast<size_t>(std::find_if(m_line.begin(), m_line.end(), content) -
-                                             m_line.begin());
+        m_firstContent = FirstContent(m_line);
         m_contentKnown = true;
     }
     return m_firstContent < pos;

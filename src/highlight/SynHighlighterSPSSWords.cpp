@@ -4,6 +4,8 @@
 
 #include "highlight/SynHighlighterSPSSInternal.h"
 
+#include <algorithm>
+
 using namespace qs::spss_scan;
 
 namespace qs {
@@ -83,6 +85,12 @@ bool TSynSPSSHighlighter::HasStarterPrefix(std::string_view word) const {
 // before a word and the last character of that word decide, so whole words are looked up.
 void TSynSPSSHighlighter::PhraseLookAhead(std::string_view word, size_t& phraseEnd) {
     size_t pos = m_run + 1;
+    PhraseLookAheadFrom(word, pos, phraseEnd);
+    m_reach = std::max(m_reach, pos + 1);
+}
+
+void TSynSPSSHighlighter::PhraseLookAheadFrom(std::string_view word, size_t& pos,
+                                              size_t& phraseEnd) {
     if (At(pos) != ' ') {
         return;
     }
@@ -130,19 +138,23 @@ void TSynSPSSHighlighter::PhraseLookAhead(std::string_view word, size_t& phraseE
 // gives the one found first, or NUL. The positions are gathered once per line, as R
 // only moves forward.
 char TSynSPSSHighlighter::BackToEqualsOrSlash(bool equals, bool slash) {
-    for (; m_markPos <= m_run && m_markPos < m_line.size(); ++m_markPos) {
-        if (m_line[m_markPos] == '=') {
-            m_lastEquals = static_cast<std::ptrdiff_t>(m_markPos);
-        } else if (m_line[m_markPos] == '/') {
-            m_lastSlash = static_cast<std::ptrdiff_t>(m_markPos);
-        }
-    }
+    GatherMarks(m_run + 1);
     std::ptrdiff_t eq = equals ? m_lastEquals : -1;
     std::ptrdiff_t sl = slash ? m_lastSlash : -1;
     if (eq < 0 && sl < 0) {
         return '\0';
     }
     return eq > sl ? '=' : '/';
+}
+
+void TSynSPSSHighlighter::GatherMarks(size_t upTo) {
+    for (; m_markPos < upTo && m_markPos < m_line.size(); ++m_markPos) {
+        if (m_line[m_markPos] == '=') {
+            m_lastEquals = static_cast<std::ptrdiff_t>(m_markPos);
+        } else if (m_line[m_markPos] == '/') {
+            m_lastSlash = static_cast<std::ptrdiff_t>(m_markPos);
+        }
+    }
 }
 
 void TSynSPSSHighlighter::ParenNext() {

@@ -121,15 +121,24 @@ void TSpssLexer::styleText(int start, int end) {
         for (; line <= stopLine; ++line) {
             const long lineStart = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
             const long lineEnd = send(QsciScintilla::SCI_GETLINEENDPOSITION, line);
-            m_highlighter.SetLineState(state);
-            m_highlighter.BeginLine(
-                std::string_view(text + (lineStart - from), lineEnd - lineStart),
-                static_cast<int>(line));
-            while (!m_highlighter.AtLineEnd()) {
-                const long at = lineStart - from + m_highlighter.TokenStart();
-                std::fill_n(m_styles.begin() + at, m_highlighter.TokenText().size(),
-                            static_cast<char>(m_highlighter.TokenKindOrdinal()));
-                m_highlighter.NextToken();
+            const std::string_view lineText(text + (lineStart - from), lineEnd - lineStart);
+            if (lineEnd - lineStart >= kLongLine) {
+                // Kept with its scan points, so that typing into it styles only a stretch.
+                m_long.Style(m_highlighter, lineText, static_cast<int>(line), state);
+                std::copy(m_long.Styles().begin(), m_long.Styles().end(),
+                          m_styles.begin() + (lineStart - from));
+                m_longLine = line;
+                m_longStart = lineStart;
+                m_longStamp = m_stamp;
+                m_longGeneration = m_highlighter.Generation();
+            } else {
+                m_highlighter.SetLineState(state);
+                for (m_highlighter.BeginLine(lineText, static_cast<int>(line));
+                     !m_highlighter.AtLineEnd(); m_highlighter.NextToken()) {
+                    const long at = lineStart - from + m_highlighter.TokenStart();
+                    std::fill_n(m_styles.begin() + at, m_highlighter.TokenText().size(),
+                                static_cast<char>(m_highlighter.TokenKindOrdinal()));
+                }
             }
             // The line end takes the style of the line's last character: the control keeps
             // a line's layout only while those two styles agree, and laying a long line out
@@ -149,6 +158,67 @@ void TSpssLexer::styleText(int start, int end) {
     if (m_styles.capacity() > 2 * kBatchBytes) {
         m_styles = std::string(); // a long line made it large: give the memory back
     }
+}
+
+void TSpssLexer::setEditor(QsciScintilla* editor) {
+    if (QsciScintilla* old = this->editor()) {
+        disconnect(old, &QsciScintillaBase::SCN_MODIFIED, this, nullptr);
+    }
+    QsciLexerCustom::setEditor(editor);
+    m_long.Clear();
+    m_longLine = -1;
+    if (editor == nullptr) {
+        return;
+    }
+    // Every change counts (the editor asks only for notices before inserts and deletes): a
+    // kept line is used again only if the one change since is the typed text.
+    connect(editor, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                ++m_stamp;
+                const bool insert = (type & QsciScintilla::SC_MOD_BEFOREINSERT) != 0;
+                m_insertPos = insert ? position : -1;
+                m_insertLength = insert ? length : 0;
+            });
+}
+
+bool TSpssLexer::StyleTyped(long line, long pos, long length) {
+    QsciScintilla* ed = editor();
+    if (ed == nullptr || line != m_longLine || m_longStamp + 1 != m_stamp || pos != m_insertPos ||
+        length != m_insertLength || m_longGeneration != m_highlighter.Generation()) {
+        return false;
+    }
+    const auto send = [ed](unsigned int message, unsigned long w = 0, long l = 0) {
+        return ed->SendScintilla(message, w, l);
+    };
+    const long lineStart = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
+    const long lineEnd = send(QsciScintilla::SCI_GETLINEENDPOSITION, line);
+    const long next = send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1) > lineStart
+                          ? send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1)
+                          : send(QsciScintilla::SCI_GETLENGTH);
+    const char* text = reinterpret_cast<const char*>(
+        send(QsciScintilla::SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
+    if (lineStart != m_longStart || text == nullptr ||
+        !m_long.RestyleAfterInsert(m_highlighter, std::string_view(text, lineEnd - lineStart),
+                                   static_cast<int>(line), pos - lineStart, length)) {
+        m_longLine = -1;
+        return false;
+    }
+    m_longStamp = m_stamp;
+    const std::string& styles = m_long.Styles();
+    std::size_t from = m_long.ChangedFrom();
+    std::size_t to = m_long.ChangedTo();
+    // A new end state is passed on by styling up to the next line, as a whole styling does.
+    if (send(QsciScintilla::SCI_GETLINESTATE, line) != m_long.EndState()) {
+        send(QsciScintilla::SCI_SETLINESTATE, line, m_long.EndState());
+        to = styles.size();
+    }
+    m_styles.assign(styles, from, to - from);
+    if (to == styles.size() && !styles.empty()) {
+        m_styles.append(static_cast<std::size_t>(next - lineEnd), styles.back()); // line end
+    }
+    send(QsciScintilla::SCI_STARTSTYLING, lineStart + static_cast<long>(from));
+    ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
+    return true;
 }
 
 } // namespace qs

@@ -2,7 +2,11 @@
 // asks for (what is about to be shown), carrying the highlighter's line state per line.
 #pragma once
 
+#include "highlight/LongLineStyles.h"
+
 #include <Qsci/qscilexercustom.h>
+
+#include <cstdint>
 
 namespace qs {
 
@@ -19,6 +23,13 @@ public:
     QColor defaultPaper(int style) const override;
     QFont defaultFont(int style) const override;
     void styleText(int start, int end) override;
+    void setEditor(QsciScintilla* editor) override;
+    // From this length a line keeps the points of its scan, for StyleTyped.
+    static constexpr long kLongLine = 8 << 10;
+    // After `length` bytes were typed in at `pos` of the long `line`: styles again only what
+    // they can have changed. False, with nothing styled, when the line's styles are not
+    // known to be the ones this lexer gave it, just before those bytes went in.
+    bool StyleTyped(long line, long pos, long length);
     // Takes the highlighter's current colours and styles: the control's lexer base keeps
     // the ones it asked for first and would not ask again.
     void ReloadStyles();
@@ -29,6 +40,16 @@ public:
 private:
     TSynSPSSHighlighter& m_highlighter;
     std::string m_styles; // reused styling buffer
+    // The last long line styled whole, and what it was styled under: the count of changes
+    // to the text and the highlighter's words.
+    LongLineStyles m_long;
+    long m_longLine = -1;
+    long m_longStart = -1;
+    std::uint64_t m_longStamp = 0;
+    unsigned m_longGeneration = 0;
+    std::uint64_t m_stamp = 0; // changes to the text so far
+    long m_insertPos = -1;     // the last change, when it was an insert
+    long m_insertLength = 0;
 };
 
 } // namespace qs

@@ -479,7 +479,6 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
 // the line is styled, and only then is the caret placed, which leaves the paint nothing to
 // redo. Everything else typing does stays with the control.
 bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
-    constexpr long kLongLine = 8 << 10;
     const QString text = e.text();
     // Text that breaks the line would leave the new line unstyled below the restyled one.
     if (!m_lexer || text.isEmpty() || !text.at(0).isPrint() || text.contains(QChar('\n')) ||
@@ -493,7 +492,7 @@ bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
     const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
-    if (SendScintilla(SCI_LINELENGTH, line) < kLongLine) {
+    if (SendScintilla(SCI_GETLINEENDPOSITION, line) - lineStart < TSpssLexer::kLongLine) {
         return false;
     }
     StyleUpTo(lineStart);
@@ -503,8 +502,12 @@ bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     const long stateBefore = SendScintilla(SCI_GETLINESTATE, line);
     const QByteArray bytes = text.toUtf8();
     SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
-    const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
-    m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
+    // Where the line's styles are the lexer's own from just before, it styles only the
+    // stretch the text can change; else the whole line.
+    if (!lineStyled || !m_lexer->StyleTyped(line, caret, bytes.size())) {
+        const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
+        m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
+    }
     // The lines below were styled from this line's end state; while it stands, so do they.
     if (lineStyled && SendScintilla(SCI_GETLINESTATE, line) == stateBefore) {
         SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(endStyled + bytes.size()));
