@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
         QFocusEvent focusIn(QEvent::FocusIn, Qt::OtherFocusReason);
         QApplication::sendEvent(editor, &focusIn);
 
-        // Key times typed at `pos`, sorted.
-        const auto typeAt = [&](long pos) {
+        // Key times typed at `pos`, sorted; Backspace when `erase`.
+        const auto typeAt = [&](long pos, bool erase = false) {
             editor->SendScintilla(QsciScintilla::SCI_GOTOPOS, pos);
             editor->viewport()->repaint();
             QApplication::processEvents();
@@ -98,8 +98,9 @@ int main(int argc, char** argv) {
                 const QChar typedChar(typed[static_cast<std::size_t>(i) % typed.size()]);
                 const auto start = Clock::now();
                 // For printable ASCII a key's code is its upper-case character.
-                QKeyEvent press(QEvent::KeyPress, typedChar.toUpper().unicode(), Qt::NoModifier,
-                                QString(typedChar));
+                QKeyEvent press(QEvent::KeyPress,
+                                erase ? int(Qt::Key_Backspace) : typedChar.toUpper().unicode(),
+                                Qt::NoModifier, erase ? QString() : QString(typedChar));
                 QApplication::sendEvent(editor, &press);
                 editor->viewport()->repaint();
                 QApplication::processEvents();
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
         const long lineStart = editor->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, 1);
         const long lineEnd = editor->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1);
         const std::vector<double> middle = typeAt((lineStart + lineEnd) / 2);
+        const std::vector<double> erased =
+            typeAt(editor->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1), true);
         const std::vector<double> keys =
             typeAt(editor->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1));
         double sum = 0;
@@ -136,6 +139,8 @@ int main(int argc, char** argv) {
                     sum / keys.size(), keys[keys.size() / 2], keys.back());
         std::printf("  keystroke in its middle: median %.2f ms, max %.2f ms\n",
                     middle[middle.size() / 2], middle.back());
+        std::printf("  Backspace at its end: median %.2f ms, max %.2f ms\n",
+                    erased[erased.size() / 2], erased.back());
         std::printf("  idle with the caret there: %.0f ms CPU in %.0f ms = %.1f %% of a core "
                     "(caret period %ld ms, focus %s, %d repaints)\n",
                     idleCpu, idleWall, 100.0 * idleCpu / idleWall,

@@ -35,49 +35,60 @@ int LongLineStyles::Style(TSynSPSSHighlighter& highlighter, std::string_view lin
     return m_endState;
 }
 
-bool LongLineStyles::RestyleAfterInsert(TSynSPSSHighlighter& highlighter, std::string_view line,
-                                        int lineNumber, std::size_t pos, std::size_t length) {
+bool LongLineStyles::RestyleAfterEdit(TSynSPSSHighlighter& highlighter, std::string_view line,
+                                      int lineNumber, std::size_t pos, std::string_view removed,
+                                      std::size_t inserted) {
     const std::size_t oldLength = m_styles.size();
-    if (m_points.empty() || pos > oldLength || line.size() != oldLength + length ||
-        line.substr(pos, length).find_first_of("'\r\n") != std::string_view::npos) {
+    const std::size_t removedEnd = pos + removed.size();
+    const auto unbounded = [](std::string_view bytes) {
+        return bytes.find_first_of("'\r\n") != std::string_view::npos;
+    };
+    if (m_points.empty() || removedEnd > oldLength ||
+        line.size() != oldLength - removed.size() + inserted || unbounded(removed) ||
+        unbounded(line.substr(pos, inserted))) {
         Clear();
         return false;
     }
-    const std::string_view added = line.substr(pos, length);
+    const std::string_view added = line.substr(pos, inserted);
 
-    // Points whose tokens read nothing at or past the insert still hold; the scan goes on
-    // from the last of them. Points at or after the insert move with the text behind it.
+    // Points whose tokens read nothing at or past the edit still hold; the scan goes on from
+    // the last of them. Points after it move with the text behind it. (A mark that went with
+    // the removed bytes does no harm there: a point is met again only where the marks
+    // before it compare as before, and only that comparison matters to the scan.)
     std::size_t keep = 0;
     while (keep + 1 < m_points.size() && m_points[keep + 1].pos <= pos &&
            m_points[keep + 1].reach <= pos) {
         ++keep;
     }
-    std::vector<ScanPoint> later;
+    const auto shift =
+        static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed.size());
     const auto moved = [&](std::ptrdiff_t mark) {
-        return mark >= static_cast<std::ptrdiff_t>(pos) ? mark + static_cast<std::ptrdiff_t>(length)
-                                                        : mark;
+        return mark >= static_cast<std::ptrdiff_t>(removedEnd) ? mark + shift : mark;
     };
+    std::vector<ScanPoint> later;
     for (std::size_t i = keep + 1; i < m_points.size(); ++i) {
-        if (m_points[i].pos >= pos) {
-            ScanPoint point = m_points[i];
-            point.pos += length;
-            point.reach += length;
+        ScanPoint point = m_points[i];
+        if (point.pos >= removedEnd) {
+            point.pos = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(point.pos) + shift);
+            point.reach =
+                static_cast<std::size_t>(static_cast<std::ptrdiff_t>(point.reach) + shift);
             point.lastEquals = moved(point.lastEquals);
             point.lastSlash = moved(point.lastSlash);
             later.push_back(point);
         }
     }
     m_points.resize(keep + 1);
-    m_styles.insert(pos, length, kUnstyled);
+    m_styles.replace(pos, removed.size(), inserted, kUnstyled);
     m_changedFrom = line.size();
     m_changedTo = 0;
 
     // A star starts a comment only with no content before it on the line: the scan behind
-    // the insert can be taken over only if the insert gives no star content it lacked.
+    // the edit can be taken over only if the edit changes no star's content before it.
     std::optional<bool> contentKept;
     const auto contentHolds = [&] {
         if (!contentKept) {
-            contentKept = TSynSPSSHighlighter::FirstContent(added) == added.size() ||
+            contentKept = (TSynSPSSHighlighter::FirstContent(added) == added.size() &&
+                           TSynSPSSHighlighter::FirstContent(removed) == removed.size()) ||
                           TSynSPSSHighlighter::FirstContent(line.substr(0, pos)) < pos;
         }
         return *contentKept;
@@ -91,7 +102,7 @@ bool LongLineStyles::RestyleAfterInsert(TSynSPSSHighlighter& highlighter, std::s
         const auto start = static_cast<std::size_t>(highlighter.TokenStart());
         end = start + highlighter.TokenText().size();
         Paint(start, end, static_cast<char>(highlighter.TokenKindOrdinal()));
-        if (end >= pos + length) {
+        if (end >= pos + inserted) {
             while (next < later.size() && later[next].pos < end) {
                 ++next;
             }

@@ -1,8 +1,8 @@
 // The styles of one long line, with the points where its scan stood every few KiB. After
-// text is typed into the line, only the stretch the new text can change is scanned again:
-// from the last point whose tokens read nothing at or past the new text, to the first point
-// after it where the scan stands as it stood before. A key on a line of megabytes then
-// costs a few KiB of scanning instead of the whole line.
+// a key types or erases text, only the stretch the edit can change is scanned again: from
+// the last point whose tokens read nothing at or past the edit, to the first point after it
+// where the scan stands as it stood before. A key on a line of megabytes then costs a few
+// KiB of scanning instead of the whole line.
 #pragma once
 
 #include "highlight/SynHighlighterSPSS.h"
@@ -22,20 +22,21 @@ public:
     // ordinals) and keeps the points; gives the state the line ends in.
     int Style(TSynSPSSHighlighter& highlighter, std::string_view line, int lineNumber,
               int startState);
-    // After `length` bytes went in at `pos` of the line last styled (`line` is the line as
-    // it is now): styles again what they can have changed. False, with nothing kept, when
-    // the line does not fit what was kept, or the new bytes hold a single quote (a comment
-    // ends at a period only when no quote follows anywhere on the line) or a line break.
-    bool RestyleAfterInsert(TSynSPSSHighlighter& highlighter, std::string_view line, int lineNumber,
-                            std::size_t pos, std::size_t length);
+    // After the bytes `removed` at `pos` of the line last styled gave way to `inserted` new
+    // ones (`line` is the line as it is now): styles again what that can have changed.
+    // False, with nothing kept, when the line does not fit what was kept, or the bytes gone
+    // or new hold a single quote (a comment ends at a period only when no quote follows
+    // anywhere on the line) or a line break.
+    bool RestyleAfterEdit(TSynSPSSHighlighter& highlighter, std::string_view line, int lineNumber,
+                          std::size_t pos, std::string_view removed, std::size_t inserted);
     void Clear();
 
     const std::string& Styles() const { return m_styles; }
     int EndState() const { return m_endState; }
-    // The bytes whose style the last RestyleAfterInsert changed: [ChangedFrom, ChangedTo).
+    // The bytes whose style the last RestyleAfterEdit changed: [ChangedFrom, ChangedTo).
     std::size_t ChangedFrom() const { return m_changedFrom; }
     std::size_t ChangedTo() const { return m_changedTo; }
-    // How many bytes the last RestyleAfterInsert scanned.
+    // How many bytes the last RestyleAfterEdit scanned.
     std::size_t Scanned() const { return m_scanned; }
 
 private:

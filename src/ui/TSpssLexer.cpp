@@ -175,16 +175,20 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
     connect(editor, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
                 ++m_stamp;
-                const bool insert = (type & QsciScintilla::SC_MOD_BEFOREINSERT) != 0;
-                m_insertPos = insert ? position : -1;
-                m_insertLength = insert ? length : 0;
+                m_lastChange = {type & (QsciScintilla::SC_MOD_BEFOREINSERT |
+                                        QsciScintilla::SC_MOD_BEFOREDELETE),
+                                position, length};
             });
 }
 
-bool TSpssLexer::StyleTyped(long line, long pos, long length) {
+bool TSpssLexer::StyleEdited(long line, long pos, std::string_view removed, long inserted) {
     QsciScintilla* ed = editor();
-    if (ed == nullptr || line != m_longLine || m_longStamp + 1 != m_stamp || pos != m_insertPos ||
-        length != m_insertLength || m_longGeneration != m_highlighter.Generation()) {
+    const Change edit = removed.empty() ? Change{QsciScintilla::SC_MOD_BEFOREINSERT, pos, inserted}
+                                        : Change{QsciScintilla::SC_MOD_BEFOREDELETE, pos,
+                                                 static_cast<long>(removed.size())};
+    if (ed == nullptr || line != m_longLine || m_longStamp + 1 != m_stamp ||
+        (removed.empty() == (inserted == 0)) || m_lastChange != edit ||
+        m_longGeneration != m_highlighter.Generation()) {
         return false;
     }
     const auto send = [ed](unsigned int message, unsigned long w = 0, long l = 0) {
@@ -198,8 +202,9 @@ bool TSpssLexer::StyleTyped(long line, long pos, long length) {
     const char* text = reinterpret_cast<const char*>(
         send(QsciScintilla::SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
     if (lineStart != m_longStart || text == nullptr ||
-        !m_long.RestyleAfterInsert(m_highlighter, std::string_view(text, lineEnd - lineStart),
-                                   static_cast<int>(line), pos - lineStart, length)) {
+        !m_long.RestyleAfterEdit(m_highlighter, std::string_view(text, lineEnd - lineStart),
+                                 static_cast<int>(line), pos - lineStart, removed, inserted)) {
+        m_long.Clear();
         m_longLine = -1;
         return false;
     }

@@ -7,6 +7,7 @@
 #include <Qsci/qscilexercustom.h>
 
 #include <cstdint>
+#include <string_view>
 
 namespace qs {
 
@@ -24,12 +25,13 @@ public:
     QFont defaultFont(int style) const override;
     void styleText(int start, int end) override;
     void setEditor(QsciScintilla* editor) override;
-    // From this length a line keeps the points of its scan, for StyleTyped.
+    // From this length a line keeps the points of its scan, for StyleEdited.
     static constexpr long kLongLine = 8 << 10;
-    // After `length` bytes were typed in at `pos` of the long `line`: styles again only what
-    // they can have changed. False, with nothing styled, when the line's styles are not
-    // known to be the ones this lexer gave it, just before those bytes went in.
-    bool StyleTyped(long line, long pos, long length);
+    // After one key on the long `line` either put `inserted` bytes in at `pos` or took the
+    // bytes `removed` from there: styles again only what that can have changed. False, with
+    // nothing styled, when the line's styles are not known to be the ones this lexer gave
+    // it just before the key.
+    bool StyleEdited(long line, long pos, std::string_view removed, long inserted);
     // Takes the highlighter's current colours and styles: the control's lexer base keeps
     // the ones it asked for first and would not ask again.
     void ReloadStyles();
@@ -48,8 +50,13 @@ private:
     std::uint64_t m_longStamp = 0;
     unsigned m_longGeneration = 0;
     std::uint64_t m_stamp = 0; // changes to the text so far
-    long m_insertPos = -1;     // the last change, when it was an insert
-    long m_insertLength = 0;
+    struct Change {
+        int type = 0; // the control's notice: before an insert or a delete
+        long pos = -1;
+        long length = 0;
+        bool operator==(const Change&) const = default;
+    };
+    Change m_lastChange;
 };
 
 } // namespace qs

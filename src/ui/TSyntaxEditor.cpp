@@ -481,45 +481,92 @@ void TSyntaxEditor::keyPressEvent(QKeyEvent* e) {
 bool TSyntaxEditor::TypeIntoLongLine(const QKeyEvent& e) {
     const QString text = e.text();
     // Text that breaks the line would leave the new line unstyled below the restyled one.
-    if (!m_lexer || text.isEmpty() || !text.at(0).isPrint() || text.contains(QChar('\n')) ||
-        text.contains(QChar('\r')) ||
-        SendScintilla(SCI_GETSELECTIONS) != 1 ||
-        SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND) ||
-        SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL) != 0 ||
-        SendScintilla(SCI_GETOVERTYPE) != 0 || SendScintilla(SCI_GETREADONLY) != 0) {
+    if (text.isEmpty() || !text.at(0).isPrint() || text.contains(QChar('\n')) ||
+        text.contains(QChar('\r')) || SendScintilla(SCI_GETOVERTYPE) != 0) {
+        return false;
+    }
+    long line = 0;
+    long lineStart = 0;
+    if (!AtLongLine(line, lineStart)) {
+        return false;
+    }
+    EditLongLine(line, lineStart, SendScintilla(SCI_GETCURRENTPOS), 0, text.toUtf8());
+    emit SCN_CHARADDED(static_cast<int>(text.toUcs4().value(0)));
+    return true;
+}
+
+// Erasing takes the same steps, for the same reason: the control places the caret before
+// the line's styles change, and lays the line out again for them.
+bool TSyntaxEditor::EraseInLongLine(bool back) {
+    long line = 0;
+    long lineStart = 0;
+    if (!AtLongLine(line, lineStart)) {
         return false;
     }
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
-    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
-    if (SendScintilla(SCI_GETLINEENDPOSITION, line) - lineStart < TSpssLexer::kLongLine) {
+    long from = caret;
+    long to = caret;
+    if (back) {
+        // Within the indentation Backspace unindents; at the line's start it joins lines.
+        if (caret <= SendScintilla(SCI_GETLINEINDENTPOSITION, line)) {
+            return false;
+        }
+        from = SendScintilla(SCI_POSITIONBEFORE, caret);
+    } else {
+        if (caret >= SendScintilla(SCI_GETLINEENDPOSITION, line)) {
+            return false; // joins lines
+        }
+        to = SendScintilla(SCI_POSITIONAFTER, caret);
+    }
+    EditLongLine(line, lineStart, from, to - from, QByteArray());
+    return true;
+}
+
+bool TSyntaxEditor::AtLongLine(long& line, long& lineStart) {
+    if (!m_lexer || SendScintilla(SCI_GETSELECTIONS) != 1 ||
+        SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND) ||
+        SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL) != 0 ||
+        SendScintilla(SCI_GETREADONLY) != 0) {
         return false;
     }
+    line = SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETCURRENTPOS));
+    lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
+    return SendScintilla(SCI_GETLINEENDPOSITION, line) - lineStart >= TSpssLexer::kLongLine;
+}
+
+void TSyntaxEditor::EditLongLine(long line, long lineStart, long pos, long erase,
+                                 const QByteArray& insert) {
     StyleUpTo(lineStart);
     const long endStyled = SendScintilla(SCI_GETENDSTYLED);
     const bool lineStyled = endStyled >= SendScintilla(SCI_POSITIONFROMLINE, line + 1) &&
                             endStyled > lineStart;
     const long stateBefore = SendScintilla(SCI_GETLINESTATE, line);
-    const QByteArray bytes = text.toUtf8();
-    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    std::string removed;
+    if (erase > 0) {
+        const char* bytes =
+            reinterpret_cast<const char*>(SendScintilla(SCI_GETRANGEPOINTER, pos, erase));
+        removed.assign(bytes, static_cast<std::size_t>(erase));
+        SendScintilla(SCI_DELETERANGE, pos, erase);
+    } else {
+        SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(insert.size()), insert.constData());
+    }
     // Where the line's styles are the lexer's own from just before, it styles only the
-    // stretch the text can change; else the whole line.
-    if (!lineStyled || !m_lexer->StyleTyped(line, caret, bytes.size())) {
+    // stretch the edit can change; else the whole line.
+    if (!lineStyled || !m_lexer->StyleEdited(line, pos, removed, insert.size())) {
         const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
         m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
     }
     // The lines below were styled from this line's end state; while it stands, so do they.
     if (lineStyled && SendScintilla(SCI_GETLINESTATE, line) == stateBefore) {
-        SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(endStyled + bytes.size()));
+        SendScintilla(SCI_STARTSTYLING,
+                      static_cast<unsigned long>(endStyled + insert.size() - erase));
     }
     SendScintilla(SCI_SCROLLCARET);
     SendScintilla(SCI_CHOOSECARETX);
-    // As after any typed key, the caret shows at once and blinks from there.
+    // As after any key, the caret shows at once and blinks from there.
     const long period = SendScintilla(SCI_GETCARETPERIOD);
     SendScintilla(SCI_SETCARETPERIOD, period + 1);
     SendScintilla(SCI_SETCARETPERIOD, period);
-    emit SCN_CHARADDED(static_cast<int>(text.toUcs4().value(0)));
-    return true;
 }
 
 void TSyntaxEditor::StyleUpTo(long pos) {

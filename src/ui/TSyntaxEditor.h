@@ -125,9 +125,17 @@ private:
     void ConfigureLineMarks();
     void DropMarksOfEdit(long position, int type, long length);
     bool RunBinding(QKeyCombination key);
-    // Types a key's text into a very long line with the line styled before the caret is
-    // placed; false when the key is not plain typing there.
+    // Types a key's text into a very long line, or erases the character before or after the
+    // caret there, with the line styled before the caret is placed; false when the key is
+    // not plain typing or erasing there.
     bool TypeIntoLongLine(const QKeyEvent& e);
+    bool EraseInLongLine(bool back);
+    // Whether the caret is a single one, without a selection, on a line long enough for
+    // the above, in a text that may change; gives the line and its start.
+    bool AtLongLine(long& line, long& lineStart);
+    // Takes `erase` bytes from `pos`, or puts `insert` in at the caret, then styles the line,
+    // then places the caret.
+    void EditLongLine(long line, long lineStart, long pos, long erase, const QByteArray& insert);
     // Styles the text before `pos`: a line starting there is styled from the state of the
     // line above it.
     void StyleUpTo(long pos);

@@ -153,10 +153,14 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         paste();
         break;
     case C::ecDeleteChar:
-        SendScintilla(SCI_CLEAR);
+        if (!EraseInLongLine(false)) {
+            SendScintilla(SCI_CLEAR);
+        }
         break;
     case C::ecDeleteLastChar:
-        SendScintilla(SCI_DELETEBACK);
+        if (!EraseInLongLine(true)) {
+            SendScintilla(SCI_DELETEBACK);
+        }
         break;
     case C::ecDeleteLastWord:
         DeleteByWord(-1);

@@ -47,7 +47,7 @@ LanguageElements SmallVocabulary() {
 
 // Points every 8 bytes on lines of a few hundred, so that every kind of token meets points,
 // inserts and look-aheads across them.
-TEST(LongLineStyles, TypedTextGivesTheStylesOfAWholeScan) {
+TEST(LongLineStyles, TypedAndErasedTextGivesTheStylesOfAWholeScan) {
     TSynSPSSHighlighter hl(SmallVocabulary());
     hl.SetVariables({"x", "mean", "v1"});
     const std::vector<std::string> pieces = {
@@ -77,44 +77,66 @@ TEST(LongLineStyles, TypedTextGivesTheStylesOfAWholeScan) {
         const int startState = static_cast<int>(pick(2));
         LongLineStyles kept(round % 2 == 0 ? 8 : 1);
         kept.Style(hl, line, 0, startState);
-        for (int run = 0; run < 6; ++run) {
-            // A piece typed key by key, or put in whole.
+        // Replaces `count` bytes at `pos` by `add` and checks the restyled line.
+        const auto edit = [&](std::size_t pos, std::size_t count, const std::string& add) {
+            const std::string removed = line.substr(pos, count);
+            std::string before = kept.Styles();
+            before.replace(pos, count, add.size(), '\x7f');
+            line.replace(pos, count, add);
+            if (removed.find('\'') != std::string::npos) {
+                ASSERT_FALSE(kept.RestyleAfterEdit(hl, line, 0, pos, removed, add.size()));
+                kept.Style(hl, line, 0, startState);
+                return;
+            }
+            ASSERT_TRUE(kept.RestyleAfterEdit(hl, line, 0, pos, removed, add.size()));
+            const Scan scan = WholeScan(hl, line, startState);
+            ASSERT_EQ(kept.Styles(), scan.styles)
+                << "'" << removed << "' to '" << add << "' at " << pos << " of '" << line << "'";
+            ASSERT_EQ(kept.EndState(), scan.endState) << line;
+            for (std::size_t b = 0; b < line.size(); ++b) {
+                if (before[b] != scan.styles[b]) {
+                    ASSERT_TRUE(b >= kept.ChangedFrom() && b < kept.ChangedTo())
+                        << b << " outside the change in '" << line << "'";
+                }
+            }
+        };
+        for (int run = 0; run < 6 && !HasFatalFailure(); ++run) {
+            // A piece typed key by key or put in whole; or bytes erased key by key or at once.
             const std::string& piece = typed[pick(typed.size())];
             std::size_t pos = pick(3) == 0 ? line.size() : pick(line.size() + 1);
             const bool whole = pick(4) == 0;
-            for (std::size_t i = 0; i < piece.size(); i += whole ? piece.size() : 1) {
-                const std::string add = whole ? piece : piece.substr(i, 1);
-                std::string before = kept.Styles();
-                before.insert(pos, add.size(), '\x7f');
-                line.insert(pos, add);
-                ASSERT_TRUE(kept.RestyleAfterInsert(hl, line, 0, pos, add.size()));
-                pos += add.size();
-                const Scan scan = WholeScan(hl, line, startState);
-                ASSERT_EQ(kept.Styles(), scan.styles)
-                    << "'" << add << "' before " << pos << " of '" << line << "'";
-                ASSERT_EQ(kept.EndState(), scan.endState) << line;
-                for (std::size_t b = 0; b < line.size(); ++b) {
-                    if (before[b] != scan.styles[b]) {
-                        ASSERT_TRUE(b >= kept.ChangedFrom() && b < kept.ChangedTo())
-                            << b << " outside the change in '" << line << "'";
-                    }
+            if (pick(3) == 0) {
+                const std::size_t count = std::min(pos, 1 + pick(4));
+                if (whole) {
+                    edit(pos - count, count, "");
                 }
+                for (std::size_t i = 0; i < count && !whole && !HasFatalFailure(); ++i) {
+                    edit(--pos, 1, ""); // Backspace
+                }
+                continue;
+            }
+            for (std::size_t i = 0; i < piece.size() && !HasFatalFailure();
+                 i += whole ? piece.size() : 1) {
+                const std::string add = whole ? piece : piece.substr(i, 1);
+                edit(pos, 0, add);
+                pos += add.size();
             }
         }
     }
 }
 
-// Keys whose text changes tokens before it: with a point after every token, each of these
+// Keys whose edit changes tokens before it: with a point after every token, each of these
 // restarts or stops the scan at the one point where that would go wrong.
 TEST(LongLineStyles, KeysThatChangeTheTokensBeforeThem) {
     TSynSPSSHighlighter hl(SmallVocabulary());
-    struct Insert {
+    struct Edit {
         std::size_t pos;
         const char* text;
+        std::size_t erase = 0; // bytes taken from pos instead
     };
     struct Row {
         const char* line;
-        std::vector<Insert> inserts;
+        std::vector<Edit> edits;
     };
     const Row rows[] = {
         {"GET x. VAR LAB", {{14, "E"}, {15, "L"}, {16, "S"}}},    // two words make a command
@@ -122,15 +144,19 @@ TEST(LongLineStyles, KeysThatChangeTheTokensBeforeThem) {
         {"aaaa bbbb R LABEL cccc dddd", {{10, "VA"}, {19, "S"}}}, // looked ahead from new text
         {"x = aaaa bbbb CS cccc CS", {{1, " /"}}},                // a first '/' before an '='
         {"  * note. x", {{0, "a"}}},                              // content before a star
+        {"a = * note. b", {{0, "", 1}}},                          // and none any more
         {"x = 1 /* c. d", {{7, "y"}}},                            // between '/' and '*'
+        {"VAR LABELS x", {{9, "", 1}}},                           // a command no more
     };
     for (const Row& row : rows) {
         std::string line = row.line;
         LongLineStyles kept(1);
         kept.Style(hl, line, 0, 0);
-        for (const Insert& insert : row.inserts) {
-            line.insert(insert.pos, insert.text);
-            ASSERT_TRUE(kept.RestyleAfterInsert(hl, line, 0, insert.pos, std::strlen(insert.text)));
+        for (const Edit& edit : row.edits) {
+            const std::string removed = line.substr(edit.pos, edit.erase);
+            line.replace(edit.pos, edit.erase, edit.text);
+            ASSERT_TRUE(
+                kept.RestyleAfterEdit(hl, line, 0, edit.pos, removed, std::strlen(edit.text)));
             EXPECT_EQ(kept.Styles(), WholeScan(hl, line, 0).styles) << line;
         }
     }
@@ -159,7 +185,7 @@ TEST(LongLineStyles, ScansOnlyAroundTheTypedText) {
         auto pos = static_cast<std::size_t>(static_cast<double>(line.size()) * row.at);
         for (const char* key = row.keys; *key != '\0'; ++key, ++pos) {
             line.insert(pos, 1, *key);
-            ASSERT_TRUE(kept.RestyleAfterInsert(hl, line, 0, pos, 1));
+            ASSERT_TRUE(kept.RestyleAfterEdit(hl, line, 0, pos, {}, 1));
             EXPECT_LE(kept.Scanned(), 3 * 4096) << row.piece << " + " << *key;
             ASSERT_EQ(kept.Styles(), WholeScan(hl, line, 0).styles) << row.piece << " + " << *key;
         }
@@ -181,7 +207,7 @@ TEST(LongLineStyles, LeavesToAWholeScanWhatItCannotBound) {
         std::string now = line;
         now.insert(std::min(insert.pos, now.size()), insert.text);
         now.resize(line.size() + insert.lineGrowth, ' ');
-        EXPECT_FALSE(kept.RestyleAfterInsert(hl, now, 0, insert.pos, insert.text.size()))
+        EXPECT_FALSE(kept.RestyleAfterEdit(hl, now, 0, insert.pos, {}, insert.text.size()))
             << insert.text << " at " << insert.pos;
         EXPECT_TRUE(kept.Styles().empty()); // nothing kept to go wrong later
     }

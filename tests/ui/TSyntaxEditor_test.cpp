@@ -269,15 +269,25 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
     if (c.oneKey) {
         Press(editor, QKeyCombination(Qt::Key_A), QString::fromStdString(c.typed));
     }
+    std::string expected = c.text;
+    auto at = static_cast<std::size_t>(caret);
+    if (c.oneKey) {
+        expected.insert(at, c.typed);
+        at += c.typed.size();
+    }
     for (const char ch : c.oneKey ? std::string() : c.typed) {
+        if (ch == '\b' || ch == '\x7f') { // Backspace, Delete
+            Press(editor, QKeyCombination(ch == '\b' ? Qt::Key_Backspace : Qt::Key_Delete));
+            expected.erase(ch == '\b' ? --at : at, 1);
+            continue;
+        }
         Press(editor,
               QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
               QString(QChar::fromLatin1(ch)));
+        expected.insert(at++, 1, ch);
     }
-    std::string expected = c.text;
-    expected.insert(static_cast<std::size_t>(caret), c.typed);
     ASSERT_EQ(editor.Text(), expected);
-    EXPECT_EQ(Caret(editor), caret + static_cast<long>(c.typed.size()));
+    EXPECT_EQ(Caret(editor), static_cast<long>(at));
     TSyntaxEditor fresh;
     fresh.SetHighlighter(&highlighter);
     fresh.LoadText(expected);
@@ -297,8 +307,29 @@ INSTANTIATE_TEST_SUITE_P(
                      "COMMENT " + LongLine("words ") + "\r\nFREQUENCIES v1.\r\nLIST.\r\n", -1, "."},
         LongLineCase{"OpeningAStringAtTheEnd", LongLine("a b ") + "\r\nLIST.\r\n", -1, "'x"},
         LongLineCase{"ALineBreakInTheKeysText", LongLine("x = 1. ") + "\r\nLIST.\r\n", -1,
-                     "a\r\nFREQUENCIES v1.", true}),
+                     "a\r\nFREQUENCIES v1.", true},
+        // Erased: the period, so the comment runs on into the line below; then words.
+        LongLineCase{"BackspaceAtTheEnd", "COMMENT " + LongLine("words ") + ".\r\nx.\r\nLIST.\r\n",
+                     -1, "\b\b\b\b\b\b"},
+        LongLineCase{"DeleteInTheMiddle", LongLine("COMPUTE v1 = v2 + 1. ") + "\r\nLIST.\r\n", 7000,
+                     "\x7f\x7f\x7f\x7f"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Backspace in a line's indentation unindents it, on a long line as on a short one.
+TEST(SyntaxEditor, BackspaceUnindentsALongLineAsAShortOne) {
+    TSynSPSSHighlighter highlighter;
+    std::string starts[2];
+    for (const std::string& rest : {std::string("x = 1."), LongLine("x = 1. ")}) {
+        TSyntaxEditor editor;
+        editor.SetHighlighter(&highlighter);
+        editor.LoadText("      " + rest + "\r\n");
+        editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, 6);
+        Press(editor, QKeyCombination(Qt::Key_Backspace));
+        starts[rest.size() > 100] = editor.Text().substr(0, 8);
+    }
+    EXPECT_EQ(starts[1], starts[0]);
+    EXPECT_NE(starts[0], "     x =") << "a blank erased, not a step of indentation";
+}
 
 struct AcceptCase {
     const char* name;
