@@ -171,9 +171,19 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
         return;
     }
     // Every change counts (the editor asks only for notices before inserts and deletes): a
-    // kept line is used again only if the one change since is the typed text.
+    // kept line is used again only if the one change since is the key's own. A change after
+    // the line's text, such as a line break at its end, leaves it as it is.
     connect(editor, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            [this](int position, int type, const char* text, int length, int, int, int, int, int,
+                   int) {
+                const bool insert = (type & QsciScintilla::SC_MOD_BEFOREINSERT) != 0;
+                const long textEnd = m_longStart + static_cast<long>(m_long.Styles().size());
+                const bool after =
+                    position > textEnd || (position == textEnd && insert && length > 0 &&
+                                           text != nullptr && (text[0] == '\r' || text[0] == '\n'));
+                if (after && m_longStamp == m_stamp) {
+                    ++m_longStamp;
+                }
                 ++m_stamp;
                 m_lastChange = {type & (QsciScintilla::SC_MOD_BEFOREINSERT |
                                         QsciScintilla::SC_MOD_BEFOREDELETE),

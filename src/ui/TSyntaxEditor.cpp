@@ -522,6 +522,30 @@ bool TSyntaxEditor::EraseInLongLine(bool back) {
     return true;
 }
 
+// A line break at the end of a long line leaves the line's text and styles as they were,
+// but the control counts the line as unstyled from there, so the next paint would style the
+// whole line again: its new line end is styled here instead.
+void TSyntaxEditor::BreakLine() {
+    long line = 0;
+    long lineStart = 0;
+    bool styledAtEnd = false;
+    if (AtLongLine(line, lineStart) &&
+        SendScintilla(SCI_GETCURRENTPOS) == SendScintilla(SCI_GETLINEENDPOSITION, line)) {
+        StyleUpTo(lineStart);
+        styledAtEnd =
+            SendScintilla(SCI_GETENDSTYLED) >= SendScintilla(SCI_POSITIONFROMLINE, line + 1);
+    }
+    SendScintilla(SCI_NEWLINE);
+    if (styledAtEnd) {
+        const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, line);
+        const std::string styles(
+            static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, line + 1) - lineEnd),
+            static_cast<char>(SendScintilla(SCI_GETSTYLEAT, lineEnd - 1)));
+        SendScintilla(SCI_STARTSTYLING, lineEnd);
+        SendScintilla(SCI_SETSTYLINGEX, styles.size(), styles.data());
+    }
+}
+
 bool TSyntaxEditor::AtLongLine(long& line, long& lineStart) {
     if (!m_lexer || SendScintilla(SCI_GETSELECTIONS) != 1 ||
         SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND) ||
@@ -535,7 +559,7 @@ bool TSyntaxEditor::AtLongLine(long& line, long& lineStart) {
 }
 
 void TSyntaxEditor::EditLongLine(long line, long lineStart, long pos, long erase,
-                                 const QByteArray& insert) {
+                                 const QByteArray& insert, bool placeCaret) {
     StyleUpTo(lineStart);
     const long endStyled = SendScintilla(SCI_GETENDSTYLED);
     const bool lineStyled = endStyled >= SendScintilla(SCI_POSITIONFROMLINE, line + 1) &&
@@ -560,6 +584,9 @@ void TSyntaxEditor::EditLongLine(long line, long lineStart, long pos, long erase
     if (lineStyled && SendScintilla(SCI_GETLINESTATE, line) == stateBefore) {
         SendScintilla(SCI_STARTSTYLING,
                       static_cast<unsigned long>(endStyled + insert.size() - erase));
+    }
+    if (!placeCaret) {
+        return;
     }
     SendScintilla(SCI_SCROLLCARET);
     SendScintilla(SCI_CHOOSECARETX);
@@ -655,7 +682,9 @@ long TSyntaxEditor::TrimLine(long line) {
         }
         --keep;
     }
-    if (keep < end) {
+    if (keep < end && m_lexer && end - start >= TSpssLexer::kLongLine) {
+        EditLongLine(line, start, keep, end - keep, QByteArray(), false);
+    } else if (keep < end) {
         SendScintilla(SCI_DELETERANGE, keep, end - keep);
     }
     return end - keep;

@@ -172,7 +172,7 @@ bool TSyntaxEditor::RunBinding(QKeyCombination key) {
         redo();
         break;
     case C::ecLineBreak:
-        SendScintilla(SCI_NEWLINE);
+        BreakLine();
         break;
     case C::ecTab:
         if (SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONSTART)) !=

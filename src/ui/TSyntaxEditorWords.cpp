@@ -113,8 +113,18 @@ void TSyntaxEditor::MoveByWord(int delta, bool extend) {
 void TSyntaxEditor::DeleteByWord(int delta) {
     const long caret = SendScintilla(SB::SCI_GETCURRENTPOS);
     const long other = NextWordStart(caret, delta);
-    if (other != caret) {
-        SendScintilla(SB::SCI_DELETERANGE, std::min(caret, other), std::abs(other - caret));
+    if (other == caret) {
+        return;
+    }
+    const long from = std::min(caret, other);
+    const long length = std::abs(other - caret);
+    long line = 0;
+    long lineStart = 0;
+    if (AtLongLine(line, lineStart) && from >= lineStart &&
+        from + length <= SendScintilla(SB::SCI_GETLINEENDPOSITION, line)) {
+        EditLongLine(line, lineStart, from, length, QByteArray());
+    } else {
+        SendScintilla(SB::SCI_DELETERANGE, from, length);
     }
 }
 

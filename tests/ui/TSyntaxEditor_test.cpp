@@ -251,6 +251,8 @@ struct LongLineCase {
     long caret; // from the start of the text; -1 is the end of the long line
     std::string typed;
     bool oneKey = false; // the typed text arrives as the text of one key
+    bool shown = true;   // the text was styled as shown before the keys
+    int undos = 1;       // undo steps back to the text
 };
 
 class LongLineTyping : public ::testing::TestWithParam<LongLineCase> {};
@@ -265,7 +267,9 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
     const long caret =
         c.caret >= 0 ? c.caret : editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 0);
     editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, caret);
-    editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1); // as shown, before the keys
+    if (c.shown) {
+        editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1);
+    }
     if (c.oneKey) {
         Press(editor, QKeyCombination(Qt::Key_A), QString::fromStdString(c.typed));
     }
@@ -281,6 +285,22 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
             expected.erase(ch == '\b' ? --at : at, 1);
             continue;
         }
+        if (ch == '\x17') { // Ctrl+Backspace, after a word and a blank
+            Press(editor, QKeyCombination(Qt::ControlModifier, Qt::Key_Backspace));
+            const std::size_t wordStart = expected.find_last_of(' ', at - 2) + 1;
+            expected.erase(wordStart, at - wordStart);
+            at = wordStart;
+            continue;
+        }
+        if (ch == '\n') { // Enter; the line left behind loses its trailing blanks
+            Press(editor, QKeyCombination(Qt::Key_Return), "\r");
+            while (expected[at - 1] == ' ') {
+                expected.erase(--at, 1);
+            }
+            expected.insert(at, "\r\n");
+            at += 2;
+            continue;
+        }
         Press(editor,
               QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
               QString(QChar::fromLatin1(ch)));
@@ -292,7 +312,9 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
     fresh.SetHighlighter(&highlighter);
     fresh.LoadText(expected);
     EXPECT_EQ(StylesOf(editor), StylesOf(fresh));
-    Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace)); // one undo
+    for (int i = 0; i < c.undos; ++i) {
+        Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace));
+    }
     EXPECT_EQ(editor.Text(), c.text);
 }
 
@@ -312,7 +334,18 @@ INSTANTIATE_TEST_SUITE_P(
         LongLineCase{"BackspaceAtTheEnd", "COMMENT " + LongLine("words ") + ".\r\nx.\r\nLIST.\r\n",
                      -1, "\b\b\b\b\b\b"},
         LongLineCase{"DeleteInTheMiddle", LongLine("COMPUTE v1 = v2 + 1. ") + "\r\nLIST.\r\n", 7000,
-                     "\x7f\x7f\x7f\x7f"}),
+                     "\x7f\x7f\x7f\x7f"},
+        LongLineCase{"CtrlBackspaceAtTheEnd", "x = " + LongLine("words ") + "\r\nLIST.\r\n", -1,
+                     "\x17"},
+        // The comment runs on into the new line and the one below it.
+        LongLineCase{"EnterAtTheEnd", "COMMENT " + LongLine("words ") + "end\r\nx.\r\nLIST.\r\n",
+                     -1, "\n"},
+        LongLineCase{"EnterAtTheEndOfAStatement", "x = " + LongLine("words ") + "end\r\nLIST.\r\n",
+                     -1, "\n"},
+        LongLineCase{"EnterAfterTrailingBlanks", "x = " + LongLine("words ") + "\r\nLIST.\r\n", -1,
+                     "\n", false, true, 2},
+        LongLineCase{"EnterBeforeTheLineWasShown", "x = " + LongLine("words ") + "end\r\nLIST.\r\n",
+                     -1, "\n", false, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // Backspace in a line's indentation unindents it, on a long line as on a short one.
