@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <tuple>
 
 namespace qs {
@@ -347,6 +349,50 @@ INSTANTIATE_TEST_SUITE_P(
         LongLineCase{"EnterBeforeTheLineWasShown", "x = " + LongLine("words ") + "end\r\nLIST.\r\n",
                      -1, "\n", false, false}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Keys at random on and around a long line: whatever path each key takes, the styles end
+// up as those of the same text loaded afresh.
+TEST(SyntaxEditor, RandomKeysAtALongLineStyleAsAFreshText) {
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.resize(400, 200);
+    editor.LoadText("COMMENT a.\r\n" + LongLine("COMPUTE v1 = v2 + 1. ") +
+                    "\r\n* note\r\nLIST.\r\n");
+    editor.SendScintilla(QsciScintilla::SCI_GOTOPOS,
+                         editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1));
+    const std::string printable = "ab1 .=/*\"'(x";
+    const QKeyCombination keys[] = {
+        Qt::Key_Backspace,
+        Qt::Key_Delete,
+        QKeyCombination(Qt::ControlModifier, Qt::Key_Backspace),
+        Qt::Key_Return,
+        Qt::Key_Left,
+        Qt::Key_Right,
+        Qt::Key_End,
+        Qt::Key_Up,
+        Qt::Key_Down,
+        QKeyCombination(Qt::AltModifier, Qt::Key_Backspace), // undo
+    };
+    std::mt19937 rng(11);
+    const auto pick = [&rng](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    for (int i = 0; i < 200; ++i) {
+        if (pick(2) == 0) {
+            const char ch = printable[pick(printable.size())];
+            Press(editor,
+                  QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
+                  QString(QChar::fromLatin1(ch)));
+        } else {
+            Press(editor, keys[pick(std::size(keys))]);
+        }
+        TSyntaxEditor fresh;
+        fresh.SetHighlighter(&highlighter);
+        fresh.LoadText(editor.Text());
+        ASSERT_EQ(StylesOf(editor), StylesOf(fresh)) << "after key " << i;
+    }
+}
 
 // Backspace in a line's indentation unindents it, on a long line as on a short one.
 TEST(SyntaxEditor, BackspaceUnindentsALongLineAsAShortOne) {
