@@ -101,9 +101,14 @@ void TSpssLexer::styleText(int start, int end) {
     constexpr long kBatchBytes = 1 << 18;
     long line = firstLine;
     while (line <= lastLine) {
+        if (line == m_longLine && StyleKeptLine(line, state)) {
+            state = m_long.EndState();
+            ++line;
+            continue;
+        }
         const long from = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
         long stopLine = line;
-        while (stopLine < lastLine &&
+        while (stopLine < lastLine && stopLine + 1 != m_longLine &&
                send(QsciScintilla::SCI_POSITIONFROMLINE, stopLine + 1) - from < kBatchBytes) {
             ++stopLine;
         }
@@ -122,6 +127,9 @@ void TSpssLexer::styleText(int start, int end) {
             const long lineStart = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
             const long lineEnd = send(QsciScintilla::SCI_GETLINEENDPOSITION, line);
             const std::string_view lineText(text + (lineStart - from), lineEnd - lineStart);
+            if (line == m_longLine) {
+                m_longLine = -1; // kept no more, unless it is still long
+            }
             if (lineEnd - lineStart >= kLongLine) {
                 // Kept with its scan points, so that typing into it styles only a stretch.
                 m_long.Style(m_highlighter, lineText, static_cast<int>(line), state);
@@ -129,6 +137,7 @@ void TSpssLexer::styleText(int start, int end) {
                           m_styles.begin() + (lineStart - from));
                 m_longLine = line;
                 m_longStart = lineStart;
+                m_longStartState = state;
                 m_longStamp = m_stamp;
                 m_longGeneration = m_highlighter.Generation();
             } else {
@@ -177,11 +186,31 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
             [this](int position, int type, const char* text, int length, int, int, int, int, int,
                    int) {
                 const bool insert = (type & QsciScintilla::SC_MOD_BEFOREINSERT) != 0;
+                // The bytes about to go, while they are still there: a kept line can be styled
+                // again around them only if they hold no quote or line break.
+                m_removed.clear();
+                bool breaksOnly = false; // line breaks only, followed by another line end
+                if (!insert && length <= kMaxRemoved && this->editor() != nullptr) {
+                    // With the byte after them, if any. (The copy the control gives holds a
+                    // NUL after the bytes asked for.)
+                    const long docLength =
+                        this->editor()->SendScintilla(QsciScintilla::SCI_GETLENGTH);
+                    const bool atEnd = position + length >= docLength;
+                    const QByteArray bytes =
+                        this->editor()->bytes(position, position + length + (atEnd ? 0 : 1));
+                    m_removed.assign(bytes.constData(), static_cast<std::size_t>(length));
+                    breaksOnly = length > 0 &&
+                                 m_removed.find_first_not_of("\r\n") == std::string::npos &&
+                                 (atEnd || bytes[length] == '\r' || bytes[length] == '\n');
+                }
+                // Line breaks put in right after the kept line's text, or taken out there
+                // before another line end, leave the text as it is.
                 const long textEnd = m_longStart + static_cast<long>(m_long.Styles().size());
-                const bool after =
-                    position > textEnd || (position == textEnd && insert && length > 0 &&
-                                           text != nullptr && (text[0] == '\r' || text[0] == '\n'));
-                if (after && m_longStamp == m_stamp) {
+                const bool breakAtEnd =
+                    position == textEnd &&
+                    (insert ? length > 0 && text != nullptr && (text[0] == '\r' || text[0] == '\n')
+                            : breaksOnly);
+                if ((position > textEnd || breakAtEnd) && m_longStamp == m_stamp) {
                     ++m_longStamp;
                 }
                 ++m_stamp;
@@ -191,13 +220,9 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
             });
 }
 
-bool TSpssLexer::StyleEdited(long line, long pos, std::string_view removed, long inserted) {
+bool TSpssLexer::StyleKeptLine(long line, int startState) {
     QsciScintilla* ed = editor();
-    const Change edit = removed.empty() ? Change{QsciScintilla::SC_MOD_BEFOREINSERT, pos, inserted}
-                                        : Change{QsciScintilla::SC_MOD_BEFOREDELETE, pos,
-                                                 static_cast<long>(removed.size())};
-    if (ed == nullptr || line != m_longLine || m_longStamp + 1 != m_stamp ||
-        (removed.empty() == (inserted == 0)) || m_lastChange != edit ||
+    if (ed == nullptr || line != m_longLine || startState != m_longStartState ||
         m_longGeneration != m_highlighter.Generation()) {
         return false;
     }
@@ -209,30 +234,42 @@ bool TSpssLexer::StyleEdited(long line, long pos, std::string_view removed, long
     const long next = send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1) > lineStart
                           ? send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1)
                           : send(QsciScintilla::SCI_GETLENGTH);
-    const char* text = reinterpret_cast<const char*>(
-        send(QsciScintilla::SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
-    if (lineStart != m_longStart || text == nullptr ||
-        !m_long.RestyleAfterEdit(m_highlighter, std::string_view(text, lineEnd - lineStart),
-                                 static_cast<int>(line), pos - lineStart, removed, inserted)) {
-        m_long.Clear();
-        m_longLine = -1;
+    const std::string& styles = m_long.Styles();
+    if (lineStart != m_longStart) {
         return false;
     }
-    m_longStamp = m_stamp;
-    const std::string& styles = m_long.Styles();
-    std::size_t from = m_long.ChangedFrom();
-    std::size_t to = m_long.ChangedTo();
-    // A new end state is passed on by styling up to the next line, as a whole styling does.
-    if (send(QsciScintilla::SCI_GETLINESTATE, line) != m_long.EndState()) {
-        send(QsciScintilla::SCI_SETLINESTATE, line, m_long.EndState());
-        to = styles.size();
+    if (m_longStamp != m_stamp) {
+        // One insert or delete inside the line since it was styled: only around it.
+        const bool insert = m_lastChange.type == QsciScintilla::SC_MOD_BEFOREINSERT;
+        const bool erase = m_lastChange.type == QsciScintilla::SC_MOD_BEFOREDELETE &&
+                           static_cast<long>(m_removed.size()) == m_lastChange.length;
+        const char* text = reinterpret_cast<const char*>(
+            send(QsciScintilla::SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
+        if (m_longStamp + 1 != m_stamp || (!insert && !erase) || text == nullptr ||
+            m_lastChange.pos < lineStart ||
+            !m_long.RestyleAfterEdit(m_highlighter, std::string_view(text, lineEnd - lineStart),
+                                     static_cast<int>(line), m_lastChange.pos - lineStart,
+                                     erase ? std::string_view(m_removed) : std::string_view(),
+                                     insert ? m_lastChange.length : 0)) {
+            m_longLine = -1;
+            m_long.Clear();
+            return false;
+        }
+        // Only the styles that changed go to the control.
+        const std::size_t from = m_long.ChangedFrom();
+        m_styles.assign(styles, from, m_long.ChangedTo() - from);
+        send(QsciScintilla::SCI_STARTSTYLING, lineStart + static_cast<long>(from));
+        ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
+        m_longStamp = m_stamp;
+    } else if (lineEnd - lineStart != static_cast<long>(styles.size())) {
+        return false;
     }
-    m_styles.assign(styles, from, to - from);
-    if (to == styles.size() && !styles.empty()) {
-        m_styles.append(static_cast<std::size_t>(next - lineEnd), styles.back()); // line end
-    }
-    send(QsciScintilla::SCI_STARTSTYLING, lineStart + static_cast<long>(from));
+    // The line end, which a line break put in after the line may have left unstyled, takes
+    // the last character's style, as in a whole styling; the line then counts as styled.
+    m_styles.assign(static_cast<std::size_t>(next - lineEnd), styles.empty() ? 0 : styles.back());
+    send(QsciScintilla::SCI_STARTSTYLING, lineEnd);
     ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
+    send(QsciScintilla::SCI_SETLINESTATE, line, m_long.EndState());
     return true;
 }
 

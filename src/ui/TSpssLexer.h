@@ -7,7 +7,7 @@
 #include <Qsci/qscilexercustom.h>
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 namespace qs {
 
@@ -25,13 +25,9 @@ public:
     QFont defaultFont(int style) const override;
     void styleText(int start, int end) override;
     void setEditor(QsciScintilla* editor) override;
-    // From this length a line keeps the points of its scan, for StyleEdited.
+    // From this length a line keeps the points of its scan: styling it again after one insert
+    // or delete in it styles only the stretch around the change.
     static constexpr long kLongLine = 8 << 10;
-    // After one key on the long `line` either put `inserted` bytes in at `pos` or took the
-    // bytes `removed` from there: styles again only what that can have changed. False, with
-    // nothing styled, when the line's styles are not known to be the ones this lexer gave
-    // it just before the key.
-    bool StyleEdited(long line, long pos, std::string_view removed, long inserted);
     // Takes the highlighter's current colours and styles: the control's lexer base keeps
     // the ones it asked for first and would not ask again.
     void ReloadStyles();
@@ -40,6 +36,10 @@ public:
     static QFont EditorFont();
 
 private:
+    // Styles the kept long line, starting in `startState`, from what was kept of it; false
+    // when what was kept does not tell its styles now.
+    bool StyleKeptLine(long line, int startState);
+
     TSynSPSSHighlighter& m_highlighter;
     std::string m_styles; // reused styling buffer
     // The last long line styled whole, and what it was styled under: the count of changes
@@ -47,6 +47,7 @@ private:
     LongLineStyles m_long;
     long m_longLine = -1;
     long m_longStart = -1;
+    int m_longStartState = 0;
     std::uint64_t m_longStamp = 0;
     unsigned m_longGeneration = 0;
     std::uint64_t m_stamp = 0; // changes to the text so far
@@ -57,6 +58,8 @@ private:
         bool operator==(const Change&) const = default;
     };
     Change m_lastChange;
+    static constexpr long kMaxRemoved = 4096; // longer deletes restyle the whole line
+    std::string m_removed;                    // the bytes the last delete took
 };
 
 } // namespace qs

@@ -523,8 +523,8 @@ bool TSyntaxEditor::EraseInLongLine(bool back) {
 }
 
 // A line break at the end of a long line leaves the line's text and styles as they were,
-// but the control counts the line as unstyled from there, so the next paint would style the
-// whole line again: its new line end is styled here instead.
+// but the control counts the line as unstyled from there. Styling its new line end here,
+// before the paint, spares the paint a change of styles, which makes it start over.
 void TSyntaxEditor::BreakLine() {
     long line = 0;
     long lineStart = 0;
@@ -559,34 +559,24 @@ bool TSyntaxEditor::AtLongLine(long& line, long& lineStart) {
 }
 
 void TSyntaxEditor::EditLongLine(long line, long lineStart, long pos, long erase,
-                                 const QByteArray& insert, bool placeCaret) {
+                                 const QByteArray& insert) {
     StyleUpTo(lineStart);
     const long endStyled = SendScintilla(SCI_GETENDSTYLED);
     const bool lineStyled = endStyled >= SendScintilla(SCI_POSITIONFROMLINE, line + 1) &&
                             endStyled > lineStart;
     const long stateBefore = SendScintilla(SCI_GETLINESTATE, line);
-    std::string removed;
     if (erase > 0) {
-        const char* bytes =
-            reinterpret_cast<const char*>(SendScintilla(SCI_GETRANGEPOINTER, pos, erase));
-        removed.assign(bytes, static_cast<std::size_t>(erase));
         SendScintilla(SCI_DELETERANGE, pos, erase);
     } else {
         SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(insert.size()), insert.constData());
     }
-    // Where the line's styles are the lexer's own from just before, it styles only the
-    // stretch the edit can change; else the whole line.
-    if (!lineStyled || !m_lexer->StyleEdited(line, pos, removed, insert.size())) {
-        const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
-        m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
-    }
+    // The lexer styles only the stretch the edit can change, where it can tell.
+    const long nextLine = SendScintilla(SCI_POSITIONFROMLINE, line + 1);
+    m_lexer->styleText(static_cast<int>(lineStart), static_cast<int>(nextLine));
     // The lines below were styled from this line's end state; while it stands, so do they.
     if (lineStyled && SendScintilla(SCI_GETLINESTATE, line) == stateBefore) {
         SendScintilla(SCI_STARTSTYLING,
                       static_cast<unsigned long>(endStyled + insert.size() - erase));
-    }
-    if (!placeCaret) {
-        return;
     }
     SendScintilla(SCI_SCROLLCARET);
     SendScintilla(SCI_CHOOSECARETX);
@@ -682,9 +672,7 @@ long TSyntaxEditor::TrimLine(long line) {
         }
         --keep;
     }
-    if (keep < end && m_lexer && end - start >= TSpssLexer::kLongLine) {
-        EditLongLine(line, start, keep, end - keep, QByteArray(), false);
-    } else if (keep < end) {
+    if (keep < end) {
         SendScintilla(SCI_DELETERANGE, keep, end - keep);
     }
     return end - keep;

@@ -136,9 +136,8 @@ private:
     // the above, in a text that may change; gives the line and its start.
     bool AtLongLine(long& line, long& lineStart);
     // Takes `erase` bytes from `pos`, or puts `insert` in at the caret, then styles the line,
-    // then places the caret (when asked: trimming a line the caret has left does not).
-    void EditLongLine(long line, long lineStart, long pos, long erase, const QByteArray& insert,
-                      bool placeCaret = true);
+    // then places the caret.
+    void EditLongLine(long line, long lineStart, long pos, long erase, const QByteArray& insert);
     // Styles the text before `pos`: a line starting there is styled from the state of the
     // line above it.
     void StyleUpTo(long pos);

@@ -250,7 +250,7 @@ std::string StylesOf(TSyntaxEditor& editor) {
 struct LongLineCase {
     const char* name;
     std::string text;
-    long caret; // from the start of the text; -1 is the end of the long line
+    long caret; // from the start of the text; -1 is the end of the long line, -2 the next start
     std::string typed;
     bool oneKey = false; // the typed text arrives as the text of one key
     bool shown = true;   // the text was styled as shown before the keys
@@ -266,8 +266,10 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
     editor.SetHighlighter(&highlighter);
     editor.resize(400, 200);
     editor.LoadText(c.text);
-    const long caret =
-        c.caret >= 0 ? c.caret : editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 0);
+    const long caret = c.caret >= 0 ? c.caret
+                       : c.caret == -1
+                           ? editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 0)
+                           : editor.SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, 1);
     editor.SendScintilla(QsciScintilla::SCI_GOTOPOS, caret);
     if (c.shown) {
         editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1);
@@ -282,9 +284,11 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
         at += c.typed.size();
     }
     for (const char ch : c.oneKey ? std::string() : c.typed) {
-        if (ch == '\b' || ch == '\x7f') { // Backspace, Delete
+        if (ch == '\b' || ch == '\x7f') { // Backspace, Delete (a line break goes whole)
             Press(editor, QKeyCombination(ch == '\b' ? Qt::Key_Backspace : Qt::Key_Delete));
-            expected.erase(ch == '\b' ? --at : at, 1);
+            const bool lineBreak = ch == '\b' && expected.compare(at - 2, 2, "\r\n") == 0;
+            at -= ch == '\b' ? (lineBreak ? 2 : 1) : 0;
+            expected.erase(at, lineBreak ? 2 : 1);
             continue;
         }
         if (ch == '\x17') { // Ctrl+Backspace, after a word and a blank
@@ -318,6 +322,10 @@ TEST_P(LongLineTyping, GivesTheTextStylesAndUndoOfOrdinaryTyping) {
         Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace));
     }
     EXPECT_EQ(editor.Text(), c.text);
+    TSyntaxEditor before;
+    before.SetHighlighter(&highlighter);
+    before.LoadText(c.text);
+    EXPECT_EQ(StylesOf(editor), StylesOf(before)); // styled again after the undo
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -346,6 +354,9 @@ INSTANTIATE_TEST_SUITE_P(
                      -1, "\n"},
         LongLineCase{"EnterAfterTrailingBlanks", "x = " + LongLine("words ") + "\r\nLIST.\r\n", -1,
                      "\n", false, true, 2},
+        // Backspace on the empty line below joins it to the long line.
+        LongLineCase{"BackspaceJoinsAnEmptyLine",
+                     "x = " + LongLine("words ") + "end\r\n\r\nLIST.\r\n", -2, "\b"},
         LongLineCase{"EnterBeforeTheLineWasShown", "x = " + LongLine("words ") + "end\r\nLIST.\r\n",
                      -1, "\n", false, false}),
     [](const auto& row) { return std::string(row.param.name); });
