@@ -183,14 +183,15 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
     // kept line is used again only if the one change since is the key's own. A change after
     // the line's text, such as a line break at its end, leaves it as it is.
     connect(editor, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char* text, int length, int, int, int, int, int,
-                   int) {
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                SettleInsertAtEnd();
                 const bool insert = (type & QsciScintilla::SC_MOD_BEFOREINSERT) != 0;
                 // The bytes about to go, while they are still there: a kept line can be styled
                 // again around them only if they hold no quote or line break.
                 m_removed.clear();
                 bool breaksOnly = false; // line breaks only, followed by another line end
-                if (!insert && length <= kMaxRemoved && this->editor() != nullptr) {
+                if (!insert && m_longLine >= 0 && length <= kMaxRemoved &&
+                    this->editor() != nullptr) {
                     // With the byte after them, if any. (The copy the control gives holds a
                     // NUL after the bytes asked for.)
                     const long docLength =
@@ -203,16 +204,15 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
                                  m_removed.find_first_not_of("\r\n") == std::string::npos &&
                                  (atEnd || bytes[length] == '\r' || bytes[length] == '\n');
                 }
-                // Line breaks put in right after the kept line's text, or taken out there
-                // before another line end, leave the text as it is.
-                const long textEnd = m_longStart + static_cast<long>(m_long.Styles().size());
-                const bool breakAtEnd =
-                    position == textEnd &&
-                    (insert ? length > 0 && text != nullptr && (text[0] == '\r' || text[0] == '\n')
-                            : breaksOnly);
-                if ((position > textEnd || breakAtEnd) && m_longStamp == m_stamp) {
+                // Line breaks taken out right after the kept line's text, before another line
+                // end, leave the text as it is; so does an insert there that starts with a line
+                // break, which shows once it is in.
+                const bool inStep = m_longStamp == m_stamp;
+                const long textEnd = TextEnd();
+                if (inStep && (position > textEnd || (position == textEnd && breaksOnly))) {
                     ++m_longStamp;
                 }
+                m_insertAtEnd = inStep && insert && position == textEnd && length > 0;
                 ++m_stamp;
                 m_lastChange = {type & (QsciScintilla::SC_MOD_BEFOREINSERT |
                                         QsciScintilla::SC_MOD_BEFOREDELETE),
@@ -220,7 +220,26 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
             });
 }
 
+long TSpssLexer::TextEnd() const {
+    return m_longStart + static_cast<long>(m_long.Styles().size());
+}
+
+void TSpssLexer::SettleInsertAtEnd() {
+    if (!m_insertAtEnd) {
+        return;
+    }
+    m_insertAtEnd = false;
+    const int next =
+        editor() != nullptr && m_longStamp + 1 == m_stamp
+            ? static_cast<int>(editor()->SendScintilla(QsciScintilla::SCI_GETCHARAT, TextEnd()))
+            : 0;
+    if (next == '\r' || next == '\n') {
+        ++m_longStamp;
+    }
+}
+
 bool TSpssLexer::StyleKeptLine(long line, int startState) {
+    SettleInsertAtEnd();
     QsciScintilla* ed = editor();
     if (ed == nullptr || line != m_longLine || startState != m_longStartState ||
         m_longGeneration != m_highlighter.Generation()) {

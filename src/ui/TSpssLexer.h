@@ -39,6 +39,11 @@ private:
     // Styles the kept long line, starting in `startState`, from what was kept of it; false
     // when what was kept does not tell its styles now.
     bool StyleKeptLine(long line, int startState);
+    // Where the kept line's text ends.
+    long TextEnd() const;
+    // Counts the last insert, made right at the kept line's end, as leaving the line as it
+    // is when it began with a line break: that shows only once the insert is in.
+    void SettleInsertAtEnd();
 
     TSynSPSSHighlighter& m_highlighter;
     std::string m_styles; // reused styling buffer
@@ -55,11 +60,11 @@ private:
         int type = 0; // the control's notice: before an insert or a delete
         long pos = -1;
         long length = 0;
-        bool operator==(const Change&) const = default;
     };
     Change m_lastChange;
     static constexpr long kMaxRemoved = 4096; // longer deletes restyle the whole line
     std::string m_removed;                    // the bytes the last delete took
+    bool m_insertAtEnd = false; // the last change, an insert right at the kept line's end
 };
 
 } // namespace qs

@@ -537,12 +537,9 @@ void TSyntaxEditor::BreakLine() {
     }
     SendScintilla(SCI_NEWLINE);
     if (styledAtEnd) {
-        const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, line);
-        const std::string styles(
-            static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, line + 1) - lineEnd),
-            static_cast<char>(SendScintilla(SCI_GETSTYLEAT, lineEnd - 1)));
-        SendScintilla(SCI_STARTSTYLING, lineEnd);
-        SendScintilla(SCI_SETSTYLINGEX, styles.size(), styles.data());
+        // The lexer knows the line as kept: it styles only the new line end.
+        m_lexer->styleText(static_cast<int>(lineStart),
+                           static_cast<int>(SendScintilla(SCI_POSITIONFROMLINE, line + 1)));
     }
 }
 
