@@ -5,7 +5,7 @@
 #include "datafile/ReferenceDump.h"
 #include "datafile/RowName.h"
 #include "platform/spssio/SavBuilder.h"
-#include "support/ShellCommand.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +29,8 @@ struct ToolRun {
 
 ToolRun RunTool(const std::string& args) {
     test::TempDir dir;
-    const std::string command = test::ShellProgram("quillstone-dict") + " " + args + " > " +
-                                test::ShellQuoted((dir / "out").string()) + " 2> " +
-                                test::ShellQuoted((dir / "err").string());
     ToolRun run;
-    run.exitCode = test::RunShellCommand(command);
+    run.exitCode = test::RunProgram("quillstone-dict", args, {dir / "out", dir / "err", {}});
     run.out = test::ReadFileBytes(dir / "out");
     run.err = test::ReadFileBytes(dir / "err");
     return run;

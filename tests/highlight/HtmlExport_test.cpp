@@ -1,7 +1,7 @@
 // Tests of the HTML export, token counts, and the quillstone-highlight tool's command line.
 #include "HighlightTestUtil.h"
 #include "highlight/HtmlExport.h"
-#include "support/ShellCommand.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -51,13 +51,11 @@ struct RunResult {
     std::string output;
 };
 
-// Runs the tool through the shell with stderr folded into the output.
-RunResult RunTool(const std::string& arguments) {
+// Runs the tool with stderr folded into the output.
+RunResult RunTool(const std::string& arguments, const std::filesystem::path& input = {}) {
     test::TempDir dir;
-    const std::string command = test::ShellProgram("quillstone-highlight") + " " + arguments +
-                                " > " + test::ShellQuoted((dir / "out").string()) + " 2>&1";
     RunResult result{-1, {}};
-    result.exitCode = test::RunShellCommand(command);
+    result.exitCode = test::RunProgram("quillstone-highlight", arguments, {dir / "out", {}, input});
     result.output = test::ReadFileBytes(dir / "out");
     return result;
 }
@@ -84,8 +82,7 @@ TEST_F(HighlightTool, TokensWithLanguageAndVariables) {
 }
 
 TEST_F(HighlightTool, ReadsStandardInputAndCounts) {
-    RunResult r =
-        RunTool("--language " + Path("lang.txt") + " --format count - < " + Path("in.sps"));
+    RunResult r = RunTool("--language " + Path("lang.txt") + " --format count -", m_dir / "in.sps");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.output.find("Comment\t2\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Command\t1\n"), std::string::npos) << r.output;
