@@ -116,6 +116,24 @@ int main(int argc, char** argv) {
             typeAt(editor->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1), true);
         const std::vector<double> keys =
             typeAt(editor->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1));
+        // Undo of a typed run at the end, one Ctrl+Z each.
+        std::vector<double> undos;
+        for (int i = 0; i < keyCount; ++i) {
+            for (const char c : std::string(" COMPUTE z = 1.")) {
+                QKeyEvent press(QEvent::KeyPress, QChar(c).toUpper().unicode(), Qt::NoModifier,
+                                QString(QChar(c)));
+                QApplication::sendEvent(editor, &press);
+            }
+            editor->viewport()->repaint();
+            QApplication::processEvents();
+            const auto start = Clock::now();
+            QKeyEvent undo(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+            QApplication::sendEvent(editor, &undo);
+            editor->viewport()->repaint();
+            QApplication::processEvents();
+            undos.push_back(Ms(Clock::now() - start));
+        }
+        std::sort(undos.begin(), undos.end());
         double sum = 0;
         for (double k : keys) {
             sum += k;
@@ -141,6 +159,8 @@ int main(int argc, char** argv) {
                     middle[middle.size() / 2], middle.back());
         std::printf("  Backspace at its end: median %.2f ms, max %.2f ms\n",
                     erased[erased.size() / 2], erased.back());
+        std::printf("  Undo of a typed run at its end: median %.2f ms, max %.2f ms\n",
+                    undos[undos.size() / 2], undos.back());
         std::printf("  idle with the caret there: %.0f ms CPU in %.0f ms = %.1f %% of a core "
                     "(caret period %ld ms, focus %s, %d repaints)\n",
                     idleCpu, idleWall, 100.0 * idleCpu / idleWall,

@@ -89,6 +89,7 @@ void TSpssLexer::styleText(int start, int end) {
     if (ed == nullptr || end <= start) {
         return;
     }
+    m_stylesAhead = 0;
     const auto send = [ed](unsigned int message, unsigned long w = 0, long l = 0) {
         return ed->SendScintilla(message, w, l);
     };
@@ -167,6 +168,7 @@ void TSpssLexer::styleText(int start, int end) {
     if (m_styles.capacity() > 2 * kBatchBytes) {
         m_styles = std::string(); // a long line made it large: give the memory back
     }
+    m_lineAhead = std::string();
 }
 
 void TSpssLexer::setEditor(QsciScintilla* editor) {
@@ -217,6 +219,9 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
                 m_lastChange = {type & (QsciScintilla::SC_MOD_BEFOREINSERT |
                                         QsciScintilla::SC_MOD_BEFOREDELETE),
                                 position, length};
+                if (!insert && inStep && m_longStamp + 1 == m_stamp) {
+                    StyleBeforeDelete(position, length);
+                }
             });
 }
 
@@ -238,6 +243,81 @@ void TSpssLexer::SettleInsertAtEnd() {
     }
 }
 
+void TSpssLexer::StyleBeforeDelete(long position, long length) {
+    QsciScintilla* ed = editor();
+    const long lineStart = m_longStart;
+    const long lineEnd = TextEnd();
+    if (ed == nullptr || m_longLine < 0 || m_stylesAhead >= kMaxStylesAhead ||
+        position < lineStart || position + length > lineEnd ||
+        static_cast<long>(m_removed.size()) != length ||
+        m_longGeneration != m_highlighter.Generation()) {
+        return;
+    }
+    const auto send = [ed](unsigned int message, unsigned long w = 0, long l = 0) {
+        return ed->SendScintilla(message, w, l);
+    };
+    // Styling sets the styled part's end after what it styles: the lines above must be
+    // styled, and from the state the line was styled in.
+    const long line = m_longLine;
+    if (send(QsciScintilla::SCI_GETENDSTYLED) < lineStart ||
+        (line > 0 ? send(QsciScintilla::SCI_GETLINESTATE, line - 1) : 0) != m_longStartState) {
+        return;
+    }
+    const char* text = reinterpret_cast<const char*>(
+        send(QsciScintilla::SCI_GETRANGEPOINTER, lineStart, lineEnd - lineStart));
+    if (text == nullptr) {
+        return;
+    }
+    const auto pos = static_cast<std::size_t>(position - lineStart);
+    const auto gone = static_cast<std::size_t>(length);
+    if (m_aheadStamp == m_longStamp &&
+        m_lineAhead.size() == static_cast<std::size_t>(lineEnd - lineStart)) {
+        m_lineAhead.erase(pos, gone); // the line as the delete before left it: an undo's run
+    } else {
+        m_lineAhead.assign(text, pos);
+        m_lineAhead.append(text + pos + gone,
+                           static_cast<std::size_t>(lineEnd - lineStart) - pos - gone);
+    }
+    if (!m_long.RestyleAfterEdit(m_highlighter, m_lineAhead, static_cast<int>(line), pos, m_removed,
+                                 0)) {
+        m_longLine = -1;
+        return;
+    }
+    ++m_stylesAhead;
+    m_longStamp = m_stamp;
+    m_aheadStamp = m_stamp;
+    // The changed styles go where their bytes stand now: those after the deleted ones are
+    // further on by its length. What the deleted bytes get does not matter.
+    const std::string& styles = m_long.Styles();
+    const std::size_t from = m_long.ChangedFrom();
+    const std::size_t to = m_long.ChangedTo();
+    if (from < to) {
+        const std::size_t oldFrom = from < pos ? from : from + gone;
+        const std::size_t oldTo = to <= pos ? to : to + gone;
+        m_styles.assign(oldTo - oldFrom, 0);
+        for (std::size_t at = oldFrom; at < oldTo; ++at) {
+            if (at < pos || at >= pos + gone) {
+                m_styles[at - oldFrom] = styles[at < pos ? at : at - gone];
+            }
+        }
+        send(QsciScintilla::SCI_STARTSTYLING, lineStart + static_cast<long>(oldFrom));
+        ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
+    }
+    StyleLineEnd(line, lineEnd);
+}
+
+void TSpssLexer::StyleLineEnd(long line, long lineEnd) {
+    QsciScintilla* ed = editor();
+    const long next = ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line + 1) > lineEnd
+                          ? ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line + 1)
+                          : ed->SendScintilla(QsciScintilla::SCI_GETLENGTH);
+    const std::string& styles = m_long.Styles();
+    m_styles.assign(static_cast<std::size_t>(next - lineEnd), styles.empty() ? 0 : styles.back());
+    ed->SendScintilla(QsciScintilla::SCI_STARTSTYLING, lineEnd);
+    ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
+    ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, m_long.EndState());
+}
+
 bool TSpssLexer::StyleKeptLine(long line, int startState) {
     SettleInsertAtEnd();
     QsciScintilla* ed = editor();
@@ -250,9 +330,6 @@ bool TSpssLexer::StyleKeptLine(long line, int startState) {
     };
     const long lineStart = send(QsciScintilla::SCI_POSITIONFROMLINE, line);
     const long lineEnd = send(QsciScintilla::SCI_GETLINEENDPOSITION, line);
-    const long next = send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1) > lineStart
-                          ? send(QsciScintilla::SCI_POSITIONFROMLINE, line + 1)
-                          : send(QsciScintilla::SCI_GETLENGTH);
     const std::string& styles = m_long.Styles();
     if (lineStart != m_longStart) {
         return false;
@@ -285,10 +362,7 @@ bool TSpssLexer::StyleKeptLine(long line, int startState) {
     }
     // The line end, which a line break put in after the line may have left unstyled, takes
     // the last character's style, as in a whole styling; the line then counts as styled.
-    m_styles.assign(static_cast<std::size_t>(next - lineEnd), styles.empty() ? 0 : styles.back());
-    send(QsciScintilla::SCI_STARTSTYLING, lineEnd);
-    ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, m_styles.size(), m_styles.data());
-    send(QsciScintilla::SCI_SETLINESTATE, line, m_long.EndState());
+    StyleLineEnd(line, lineEnd);
     return true;
 }
 

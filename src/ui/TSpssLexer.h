@@ -39,6 +39,12 @@ private:
     // Styles the kept long line, starting in `startState`, from what was kept of it; false
     // when what was kept does not tell its styles now.
     bool StyleKeptLine(long line, int startState);
+    // Styles the kept line as it will be once the bytes at [position, position + length) of
+    // it are gone, before they go. The control places the caret right after an undo, which
+    // lays the line out: with the styles already final, that layout is the only one.
+    void StyleBeforeDelete(long position, long length);
+    // The kept line's end takes the style of its last character; its end state is stored.
+    void StyleLineEnd(long line, long lineEnd);
     // Where the kept line's text ends.
     long TextEnd() const;
     // Counts the last insert, made right at the kept line's end, as leaving the line as it
@@ -65,6 +71,12 @@ private:
     static constexpr long kMaxRemoved = 4096; // longer deletes restyle the whole line
     std::string m_removed;                    // the bytes the last delete took
     bool m_insertAtEnd = false; // the last change, an insert right at the kept line's end
+    // Deletes styled ahead since the last styling: past many, a run of them (the undo of a
+    // long typed run) is cheaper styled once, afterwards.
+    int m_stylesAhead = 0;
+    static constexpr int kMaxStylesAhead = 64;
+    std::string m_lineAhead;        // the kept line as the last delete styled ahead left it
+    std::uint64_t m_aheadStamp = 0; // the change it was made for
 };
 
 } // namespace qs

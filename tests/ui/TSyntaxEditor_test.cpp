@@ -361,6 +361,54 @@ INSTANTIATE_TEST_SUITE_P(
                      -1, "\n", false, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// Undoing typed text on a long line styles the line before the control places the caret,
+// which lays the line out: the styles are final before any paint asks for them.
+TEST(SyntaxEditor, UndoOfTypingStylesALongLineAtOnce) {
+    struct Row {
+        std::string text;
+        long caret; // -1: the end of the long line
+        std::string typed;
+    };
+    const Row rows[] = {
+        {"* a.\r\n" + LongLine("COMPUTE v1 = v2 + 1. ") + "\r\nLIST.\r\n", -1, " FREQ x"},
+        // The comment the slash and star began ends with them: the styles after them change.
+        {"* a.\r\n" + LongLine("x = a b. ") + "\r\nLIST.\r\n", 7000, "/*"},
+        {"COMMENT a.\r\nCOMMENT " + LongLine("words ") + "\r\nLIST.\r\n", -1, "."},
+    };
+    TSynSPSSHighlighter highlighter;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        TSyntaxEditor editor;
+        editor.SetHighlighter(&highlighter);
+        editor.LoadText(row.text);
+        const long lineStart = editor.SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, 1);
+        const long next = editor.SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, 2);
+        editor.SendScintilla(QsciScintilla::SCI_GOTOPOS,
+                             row.caret >= 0
+                                 ? row.caret
+                                 : editor.SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, 1));
+        editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0, -1);
+        for (const char ch : row.typed) {
+            Press(editor,
+                  QKeyCombination(static_cast<Qt::Key>(QChar::fromLatin1(ch).toUpper().unicode())),
+                  QString(QChar::fromLatin1(ch)));
+        }
+        Press(editor, QKeyCombination(Qt::AltModifier, Qt::Key_Backspace));
+        ASSERT_EQ(editor.Text(), row.text);
+        std::string styles;
+        for (long pos = lineStart; pos < next; ++pos) {
+            styles += static_cast<char>(editor.SendScintilla(QsciScintilla::SCI_GETSTYLEAT, pos));
+        }
+        TSyntaxEditor fresh;
+        fresh.SetHighlighter(&highlighter);
+        fresh.LoadText(row.text);
+        EXPECT_EQ(styles, StylesOf(fresh).substr(lineStart, next - lineStart));
+        EXPECT_EQ(editor.SendScintilla(QsciScintilla::SCI_GETLINESTATE, 1),
+                  fresh.SendScintilla(QsciScintilla::SCI_GETLINESTATE, 1));
+        EXPECT_EQ(StylesOf(editor), StylesOf(fresh));
+    }
+}
+
 // Keys at random on and around a long line: whatever path each key takes, the styles end
 // up as those of the same text loaded afresh.
 TEST(SyntaxEditor, RandomKeysAtALongLineStyleAsAFreshText) {
