@@ -219,7 +219,11 @@ void TSpssLexer::setEditor(QsciScintilla* editor) {
                 m_lastChange = {type & (QsciScintilla::SC_MOD_BEFOREINSERT |
                                         QsciScintilla::SC_MOD_BEFOREDELETE),
                                 position, length};
-                if (!insert && inStep && m_longStamp + 1 == m_stamp) {
+                // Only an undo's or redo's: the editor's own deletes on a long line style it
+                // right after, without a copy of the line.
+                const bool replayed = (type & (QsciScintilla::SC_PERFORMED_UNDO |
+                                               QsciScintilla::SC_PERFORMED_REDO)) != 0;
+                if (!insert && replayed && inStep && m_longStamp + 1 == m_stamp) {
                     StyleBeforeDelete(position, length);
                 }
             });
