@@ -17,11 +17,47 @@ void TQuillstone::SubmitShowJob() {
     m_engine->AddJob(std::make_unique<TSPSSShowHideDocument>(true, 0, 0, m_uiHooks));
 }
 
-void TQuillstone::RunSyntax(const std::string& syntax,
+bool TQuillstone::RunSyntax(const std::string& syntax,
                             TSPSSSyntaxJob::MessagesHandler onMessages) {
-    if (m_engine != nullptr) {
-        m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages)));
+    return m_engine != nullptr &&
+           m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages)));
+}
+
+bool TQuillstone::RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult) {
+    if (m_engine == nullptr) {
+        return false;
     }
+    const std::uint64_t generation = ++*m_queries;
+    return m_engine->AddJob(
+        std::make_unique<TSPSSDataFileJob>(m_queries, generation, std::move(onResult)));
+}
+
+std::string TQuillstone::StopRuns() {
+    if (m_engine == nullptr) {
+        return "Nothing runs";
+    }
+    const std::size_t dropped = m_engine->DropPending();
+    // The worker may be waiting for the run: the engine is asked on a connection of
+    // our own, which it answers at once.
+    std::string engine;
+    try {
+        const std::unique_ptr<automation::ISpssApp> app =
+            m_connect ? m_connect() : automation::GetActiveSpssApp();
+        if (app && !app->StopRuns()) {
+            engine = "; the engine cannot stop a run";
+        }
+    } catch (const std::exception& e) {
+        engine = std::string("; the engine was not reached: ") + e.what();
+    }
+    return "Run stopped" +
+           (dropped > 0 ? " (" + std::to_string(dropped) + " waiting job" +
+                              (dropped == 1 ? "" : "s") + " dropped)"
+                        : std::string()) +
+           engine;
+}
+
+bool TQuillstone::Busy() const {
+    return m_engine != nullptr && !m_engine->Idle();
 }
 
 void TQuillstone::NewDataFile() {
@@ -41,9 +77,6 @@ void TQuillstone::OpenDataFile(const std::string& path) {
 std::string TQuillstone::GetActiveDataFilePath() {
     std::string path;
     if (m_engine != nullptr) {
-        // The answer must include what was sent before it: a GET or a run still waiting
-        // in the queue would otherwise reach the engine after the question.
-        m_engine->WaitIdle();
         ActiveDataFileHooks hooks = DefaultActiveDataFileHooks(ShowMessage);
         if (m_connect) {
             hooks.connect = m_connect;

@@ -29,14 +29,23 @@ public:
 
     // Sends syntax to the engine to be run in order; `onMessages` gets the messages the
     // engine reported for it, on the job worker's thread.
-    virtual void RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages);
-    void RunSyntax(const std::string& syntax) { RunSyntax(syntax, {}); }
+    // False when the job engine has ended, so that the text will not run.
+    virtual bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages);
+    bool RunSyntax(const std::string& syntax) { return RunSyntax(syntax, {}); }
     virtual void NewDataFile();
     virtual void OpenDataFile(const std::string& path);
-    // The path of the engine's active data file (saved there first), "Untitled", or "";
-    // raises EAbort when no engine runs.
+    // The path of the engine's active data file, "Untitled", or ""; raises EAbort when no
+    // engine runs. Nothing is written: the file stays as the user left it.
     virtual std::string GetActiveDataFilePath();
-
+    // Queues a data file query behind the jobs already submitted; `onResult` gets its
+    // answer on the job worker's thread, unless a newer query overtakes it. False when the
+    // query will not run.
+    virtual bool RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult);
+    // Stops the run in progress in the engine and drops the jobs still waiting here.
+    // Returns a sentence for the status bar.
+    virtual std::string StopRuns();
+    // A run or query is waiting or in progress.
+    virtual bool Busy() const;
     // "GET FILE='path'." with every single quote of the path doubled, so that a quote in a
     // file name neither breaks the command nor adds commands of its own.
     static std::string GetFileCommand(const std::string& path);
@@ -48,6 +57,8 @@ private:
     // The main thread's own connection for the data-file query.
     std::function<std::unique_ptr<automation::ISpssApp>()> m_connect;
     TSPSSUiHooks m_uiHooks;
+    std::shared_ptr<std::atomic<std::uint64_t>> m_queries =
+        std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 } // namespace qs

@@ -9,12 +9,15 @@
 #include "platform/automation/EngineClient.h"
 #include "platform/automation/EngineMessages.h"
 
+#include <QDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <unistd.h>
 
 namespace qs::engine {
 namespace {
@@ -49,6 +52,19 @@ std::vector<automation::EngineMessage> EngineMessages(const BatchResult& result)
     return messages;
 }
 
+// Said when a dictionary is asked for while the user's TEMPORARY waits for its procedure:
+// saving one then would run that procedure early and drop the temporary changes.
+constexpr const char* kTemporaryPending =
+    "The data file objects are read again after the next procedure: a TEMPORARY command "
+    "is in effect.";
+
+bool Mentions(const BatchResult& result, std::string_view words) {
+    return std::any_of(result.messages.begin(), result.messages.end(),
+                       [&](const PsppMessage& message) {
+                           return message.text.find(words) != std::string::npos;
+                       });
+}
+
 } // namespace
 
 EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow& output,
@@ -74,6 +90,14 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
         m_output.AppendOutput(QString::fromStdString(session.UnavailableMessage()) + "\n");
     }
     ShowDataset();
+}
+
+EngineHost::~EngineHost() {
+    QDir folder(QString::fromStdString(m_session.WorkFolder()));
+    const QString mine = "dict-" + QString::number(::getpid()) + "-*.sav";
+    for (const QString& name : folder.entryList({mine}, QDir::Files)) {
+        folder.remove(name);
+    }
 }
 
 void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
@@ -102,6 +126,10 @@ void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
         m_server.Reply(client, HelloReply(automation::kProtocolVersion));
         return;
     }
+    if (AnsweredAtOnce(parsed.request->op)) {
+        Answer(client, *parsed.request);
+        return;
+    }
     // Requests that the same wake-up brings in arrived together; they are taken in the
     // order their connections were made, once all of them have been read.
     m_arrivals.push_back({client, *parsed.request});
@@ -124,6 +152,9 @@ void EngineHost::TakeArrivals() {
 
 void EngineHost::OnClientGone(quint64 client) {
     m_greeted.erase(client);
+    if (m_current && m_current->client == client && m_purpose == Purpose::User && !m_stopping) {
+        m_output.AppendOutput("\nThe editor that sent this run has gone; the run goes on here.\n");
+    }
     const auto mine = [client](const Task& task) { return task.client == client; };
     std::erase_if(m_tasks, mine);
     std::erase_if(m_arrivals, mine);
@@ -185,6 +216,28 @@ void EngineHost::Run(Task task) {
     case EngineOp::DocumentPath:
         m_server.Reply(task.client, ValueReply(m_dataPath));
         return;
+    case EngineOp::SaveDictionary:
+        if (!m_session.Available()) {
+            m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
+            return;
+        }
+        // First only TEMPORARY: it fails, and nothing else runs, when the user's own
+        // TEMPORARY still waits for its procedure or there is no dataset.
+        m_current = std::move(task);
+        m_purpose = Purpose::DictionaryProbe;
+        m_session.RunBatch("TEMPORARY.");
+        return;
+    default:
+        Answer(task.client, request);
+        return;
+    case EngineOp::Hello:
+        m_server.Reply(task.client, HelloReply(automation::kProtocolVersion));
+        return;
+    }
+}
+
+void EngineHost::Answer(quint64 client, const EngineRequest& request) {
+    switch (request.op) {
     case EngineOp::SetVisible: {
         QWidget* window = Window(request.kind);
         if (request.visible) {
@@ -194,7 +247,7 @@ void EngineHost::Run(Task task) {
         } else {
             window->hide();
         }
-        m_server.Reply(task.client, OkReply());
+        m_server.Reply(client, OkReply());
         return;
     }
     case EngineOp::SetWindowState: {
@@ -204,16 +257,48 @@ void EngineHost::Run(Task task) {
         if (request.state >= 0 && request.state <= 2) {
             Window(request.kind)->setWindowState(kStates[request.state]);
         }
-        m_server.Reply(task.client, OkReply());
+        m_server.Reply(client, OkReply());
         return;
     }
     case EngineOp::BannerText:
-        m_server.Reply(task.client, ValueReply(Window(request.kind)->windowTitle().toStdString()));
+        m_server.Reply(client, ValueReply(Window(request.kind)->windowTitle().toStdString()));
         return;
-    case EngineOp::Hello:
-        m_server.Reply(task.client, HelloReply(automation::kProtocolVersion));
+    case EngineOp::Cancel:
+        Cancel(client);
+        return;
+    case EngineOp::Note:
+        m_output.AppendOutput("\n" + QString::fromStdString(request.text) + "\n");
+        m_server.Reply(client, OkReply());
+        return;
+    default:
+        m_server.Reply(client, ErrorReply("this operation waits its turn"));
         return;
     }
+}
+
+void EngineHost::Cancel(quint64 client) {
+    // Runs that have not begun never will; other requests keep their turn.
+    const auto dropped = [](const Task& task) {
+        return task.request.op == EngineOp::Execute || task.request.op == EngineOp::SaveAs ||
+               task.request.op == EngineOp::SaveDictionary;
+    };
+    std::size_t count = 0;
+    for (const Task& task : m_tasks) {
+        if (dropped(task)) {
+            m_server.Reply(task.client, ErrorReply("The run was stopped before it began."));
+            ++count;
+        }
+    }
+    std::erase_if(m_tasks, dropped);
+    const bool running = m_current && m_purpose == Purpose::User && m_session.Busy();
+    if (running) {
+        m_stopping = true;
+        m_output.AppendOutput("\nStopping the run...\n");
+        m_session.Interrupt();
+    } else if (count > 0) {
+        m_output.AppendOutput("\nThe runs still waiting were dropped.\n");
+    }
+    m_server.Reply(client, ValueReply(running ? "stopping" : count > 0 ? "dropped" : "idle"));
 }
 
 void EngineHost::OnBatchFinished(const BatchResult& result) {
@@ -234,6 +319,8 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
         m_variablesStale = true;
         if (purpose == Purpose::SaveAs) {
             FinishSaveAs(task, result);
+        } else if (purpose != Purpose::User) {
+            FinishDictionaryStep(purpose, task, result);
         } else {
             FinishUserBatch(task, result);
         }
@@ -243,6 +330,13 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
 }
 
 void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
+    if (m_stopping) {
+        m_stopping = false;
+        if (result.ok || result.error == "The run was stopped.") {
+            m_output.AppendOutput("The run was stopped; PSPP kept its data. Commands PSPP had "
+                                  "already read may have run: see above.\n");
+        }
+    }
     TrackDataset(task.request.text, result, 0);
     ShowDataset();
     if (!result.ok) {
@@ -267,6 +361,52 @@ void EngineHost::FinishSaveAs(const Task& task, const BatchResult& result) {
     m_dataPath = Absolute(task.request.path);
     ShowDataset();
     m_server.Reply(task.client, OkReply());
+}
+
+void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchResult& result) {
+    if (!result.ok) {
+        ::unlink(m_dictionaryFile.c_str());
+        m_server.Reply(task.client, ErrorReply(result.error));
+        return;
+    }
+    switch (purpose) {
+    case Purpose::DictionaryProbe:
+        if (result.errors > 0) {
+            // Nothing was changed; say why there is no dictionary.
+            if (Mentions(result, "only after the active dataset has been defined")) {
+                m_server.Reply(task.client, ValueReply(""));
+            } else if (Mentions(result, "may only appear once")) {
+                m_server.Reply(task.client, ErrorReply(kTemporaryPending));
+            } else {
+                m_server.Reply(task.client, ErrorReply(ErrorText(result)));
+            }
+            return;
+        }
+        // The dictionary without its cases; SAVE ends the TEMPORARY, so the dataset
+        // itself keeps every case.
+        m_dictionaryFile = m_session.WorkFolder() + "/dict-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(++m_dictionaryFiles) + ".sav";
+        m_current = std::move(task);
+        m_purpose = Purpose::DictionarySave;
+        m_session.RunBatch("SELECT IF 0.\nSAVE OUTFILE=" + SyntaxQuoted(m_dictionaryFile) + ".");
+        return;
+    case Purpose::DictionarySave:
+        if (result.errors > 0) {
+            ::unlink(m_dictionaryFile.c_str());
+            m_server.Reply(task.client, ErrorReply(ErrorText(result)));
+            // A SAVE that failed left our TEMPORARY open: a procedure closes it, so that
+            // the user's next transformations stay permanent.
+            m_current = std::move(task);
+            m_current->client = 0;
+            m_purpose = Purpose::CloseTemporary;
+            m_session.RunBatch("EXECUTE.");
+            return;
+        }
+        m_server.Reply(task.client, ValueReply(m_dictionaryFile));
+        return;
+    default:
+        return;
+    }
 }
 
 void EngineHost::TrackDataset(const std::string& text, const BatchResult& result, int depth) {

@@ -32,6 +32,8 @@ class EngineHost : public QObject {
 public:
     EngineHost(EngineServer& server, PsppSession& session, OutputWindow& output, DataWindow& data,
                QObject* parent = nullptr);
+    // Removes the dictionary files that no client took.
+    ~EngineHost() override;
 
     const std::string& DataPath() const { return m_dataPath; }
 
@@ -40,7 +42,8 @@ signals:
     void AllWindowsClosed();
 
 private:
-    enum class Purpose { User, SaveAs, Variables };
+    // What the running batch is for: the user's syntax, or one step of an engine request.
+    enum class Purpose { User, SaveAs, Variables, DictionaryProbe, DictionarySave, CloseTemporary };
     struct Task {
         quint64 client = 0;
         EngineRequest request;
@@ -55,6 +58,9 @@ private:
     void Run(Task task);
     void FinishUserBatch(const Task& task, const BatchResult& result);
     void FinishSaveAs(const Task& task, const BatchResult& result);
+    void FinishDictionaryStep(Purpose purpose, Task task, const BatchResult& result);
+    void Answer(quint64 client, const EngineRequest& request);
+    void Cancel(quint64 client);
     void TrackDataset(const std::string& text, const BatchResult& result, int depth);
     void ShowDataset();
     QWidget* Window(std::int64_t kind) const;
@@ -72,6 +78,9 @@ private:
     std::string m_dataPath;
     QList<DataWindowVariable> m_variables;
     bool m_variablesStale = true;
+    std::string m_dictionaryFile; // the file the running dictionary save writes
+    std::uint64_t m_dictionaryFiles = 0;
+    bool m_stopping = false; // the user's run is being stopped
 };
 
 } // namespace qs::engine

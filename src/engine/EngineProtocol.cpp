@@ -18,11 +18,14 @@ struct OpName {
     std::string_view name;
     EngineOp op;
 };
-constexpr std::array<OpName, 7> kOps{{
+constexpr std::array<OpName, 10> kOps{{
     {"hello", EngineOp::Hello},
     {"execute", EngineOp::Execute},
     {"document_path", EngineOp::DocumentPath},
     {"save_as", EngineOp::SaveAs},
+    {"save_dictionary", EngineOp::SaveDictionary},
+    {"cancel", EngineOp::Cancel},
+    {"note", EngineOp::Note},
     {"set_visible", EngineOp::SetVisible},
     {"set_window_state", EngineOp::SetWindowState},
     {"banner_text", EngineOp::BannerText},
@@ -66,6 +69,16 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         request.version = *v;
         return {request, {}};
     }
+    case EngineOp::Cancel:
+        return {request, {}};
+    case EngineOp::Note: {
+        const auto text = JsonString(*object, "text");
+        if (!text) {
+            return {std::nullopt, Missing(op, "text", "string")};
+        }
+        request.text = *text;
+        return {request, {}};
+    }
     case EngineOp::Execute: {
         const auto text = JsonString(*object, "text");
         const auto wait = JsonBool(*object, "wait");
@@ -92,13 +105,20 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         return {std::nullopt, "there is no document of kind " + std::to_string(*kind)};
     }
     request.kind = *kind;
-    if ((request.op == EngineOp::DocumentPath || request.op == EngineOp::SaveAs) && *kind != 0) {
+    if ((request.op == EngineOp::DocumentPath || request.op == EngineOp::SaveAs ||
+         request.op == EngineOp::SaveDictionary) &&
+        *kind != 0) {
         return {std::nullopt, op + " applies to the data document (kind 0) only"};
     }
     if (request.op == EngineOp::SaveAs) {
         const auto path = JsonString(*object, "path");
         if (!path || path->empty()) {
             return {std::nullopt, Missing(op, "path", "non-empty string")};
+        }
+        // A file name with a NUL would be cut short on its way to PSPP, and one with a
+        // line break cannot be typed: either would write somewhere else than asked.
+        if (path->find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
+            return {std::nullopt, "the file name contains a NUL or a line break"};
         }
         request.path = *path;
     } else if (request.op == EngineOp::SetVisible) {
@@ -115,6 +135,19 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         request.state = *state;
     }
     return {request, {}};
+}
+
+bool AnsweredAtOnce(EngineOp op) {
+    switch (op) {
+    case EngineOp::SetVisible:
+    case EngineOp::SetWindowState:
+    case EngineOp::BannerText:
+    case EngineOp::Cancel:
+    case EngineOp::Note:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::string OkReply() {

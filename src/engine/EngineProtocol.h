@@ -9,12 +9,26 @@
 
 namespace qs::engine {
 
-enum class EngineOp { Hello, Execute, DocumentPath, SaveAs, SetVisible, SetWindowState, BannerText };
+enum class EngineOp {
+    Hello,
+    Execute,
+    DocumentPath,
+    SaveAs,
+    SaveDictionary,
+    SetVisible,
+    SetWindowState,
+    BannerText,
+    Cancel,
+    Note
+};
+
+// Operations answered at once, even while a batch runs: they touch no dataset.
+bool AnsweredAtOnce(EngineOp op);
 
 struct EngineRequest {
     EngineOp op = EngineOp::Hello;
     std::int64_t version = 0; // hello
-    std::string text;         // execute
+    std::string text;         // execute, note
     bool wait = false;        // execute
     bool report = false;      // execute: reply with the run's output and message counts
     bool messages = false;    // execute: reply with the run's messages and their lines

@@ -28,6 +28,13 @@ using Clock = std::chrono::steady_clock;
 // Wide enough that neither the typed lines nor the tables wrap.
 constexpr unsigned short kTerminalColumns = 1000;
 
+// How long an interrupted PSPP may take to come back to its prompt before it is ended.
+constexpr int kInterruptGraceMs = 3000;
+// PSPP flushes what was typed ahead when interrupted: the marker is typed again after this.
+constexpr int kRetypeMarkerMs = 300;
+
+constexpr const char* kStoppedMessage = "The run was stopped.";
+
 
 // The batch file holds LF lines whatever the editor sent (it sends CR LF).
 std::string WithLfLines(const std::string& text) {
@@ -87,6 +94,13 @@ PsppSession::PsppSession(std::string program, std::string workFolder, QObject* p
     m_nonce = (m_nonce << 32) ^ std::random_device{}();
     m_watch.setInterval(200);
     connect(&m_watch, &QTimer::timeout, this, &PsppSession::CheckAlive);
+    m_interruptDeadline.setSingleShot(true);
+    m_interruptDeadline.setInterval(kInterruptGraceMs);
+    connect(&m_interruptDeadline, &QTimer::timeout, this, [this] {
+        if (m_running && m_interrupted) {
+            Kill();
+        }
+    });
 }
 
 PsppSession::~PsppSession() {
@@ -165,6 +179,8 @@ void PsppSession::Stop() {
         if (!WaitFor(m_pid, status, std::chrono::milliseconds(m_ready ? 2000 : 0))) {
             ::kill(m_pid, SIGTERM);
             if (!WaitFor(m_pid, status, std::chrono::milliseconds(1000))) {
+                // PSPP leads its own process group: a HOST child goes with it.
+                ::kill(-m_pid, SIGKILL);
                 ::kill(m_pid, SIGKILL);
                 WaitFor(m_pid, status, std::chrono::milliseconds(1000));
             }
@@ -179,8 +195,49 @@ void PsppSession::Stop() {
     ::unlink((m_workFolder + "/pspp.jnl").c_str());
 }
 
+void PsppSession::Interrupt() {
+    if (!m_running || m_interrupted) {
+        return;
+    }
+    if (!m_sent) {
+        // Not typed yet (PSPP is still starting): nothing of it has run.
+        Finish({false, kStoppedMessage, {}, {}, 0, 0});
+        return;
+    }
+    m_interrupted = true;
+    // PSPP reads the batch file as it goes: what it has not read yet will not run.
+    ::truncate(m_batchFile.c_str(), 0);
+    WriteAll("\x03");
+    const std::uint64_t batch = m_batchNo;
+    QTimer::singleShot(kRetypeMarkerMs, this, [this, batch] {
+        if (m_running && m_interrupted && m_batchNo == batch && m_master >= 0) {
+            TypeMarker("-stop");
+        }
+    });
+    m_interruptDeadline.start();
+}
+
+void PsppSession::Kill() {
+    if (m_pid > 0) {
+        ::kill(-m_pid, SIGKILL);
+        ::kill(m_pid, SIGKILL);
+    }
+}
+
+void PsppSession::TypeMarker(std::string_view extra) {
+    char marker[64];
+    std::snprintf(marker, sizeof marker, "QS-%016llx-%llu%.*s",
+                  static_cast<unsigned long long>(m_nonce),
+                  static_cast<unsigned long long>(m_batchNo), static_cast<int>(extra.size()),
+                  extra.data());
+    const std::string echo = "ECHO '" + std::string(marker) + "'.";
+    m_transcript.BeginBatch({echo}, marker, m_batchFile);
+    WriteAll(echo + "\n");
+}
+
 void PsppSession::RunBatch(const std::string& syntax) {
     m_running = true;
+    m_interrupted = false;
     m_sent = false;
     m_pending = syntax;
     m_output.clear();
@@ -282,7 +339,8 @@ void PsppSession::OnReadable() {
     }
     if (m_running && m_sent && m_transcript.BatchDone()) {
         m_ready = true;
-        BatchResult result{true, {}, std::move(m_output), m_transcript.Messages(),
+        BatchResult result{!m_interrupted, m_interrupted ? kStoppedMessage : std::string(),
+                           std::move(m_output), m_transcript.Messages(),
                            m_transcript.ErrorCount(), m_transcript.WarningCount()};
         Finish(std::move(result));
     } else if (m_settingUp && m_transcript.BatchDone()) {
@@ -312,9 +370,16 @@ void PsppSession::OnEnded() {
     m_reaped = false;
     m_ready = false;
     const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    std::string why = Describe(status);
+    const bool stopped = m_interrupted;
+    m_interrupted = false;
+    m_interruptDeadline.stop();
+    std::string why = stopped ? "The run was stopped, and PSPP did not come back from it in time, "
+                                "so it was ended"
+                              : Describe(status);
 
-    m_quickDeaths = Clock::now() - m_startedAt < std::chrono::seconds(3) ? m_quickDeaths + 1 : 0;
+    m_quickDeaths = !stopped && Clock::now() - m_startedAt < std::chrono::seconds(3)
+                        ? m_quickDeaths + 1
+                        : 0;
     if (m_quickDeaths >= 3) {
         m_gaveUp = true;
         m_gaveUpWhy = why + " three times right after starting; syntax cannot run until "
@@ -337,6 +402,8 @@ void PsppSession::OnEnded() {
 
 void PsppSession::Finish(BatchResult result) {
     m_running = false;
+    m_interrupted = false;
+    m_interruptDeadline.stop();
     m_sent = false;
     m_pending.clear();
     emit BatchFinished(result);

@@ -42,6 +42,12 @@ public:
     // Runs `syntax`; BatchFinished follows exactly once. Only one batch at a time.
     void RunBatch(const std::string& syntax);
     bool Busy() const { return m_running; }
+    // Stops the running batch: what is left of its file is cut off and PSPP is
+    // interrupted. A PSPP that is back at its prompt soon keeps its data, and the batch
+    // finishes as stopped; one that is not is ended and started anew (SessionEnded).
+    void Interrupt();
+    // The private folder of the batch files; the engine's own files go there too.
+    const std::string& WorkFolder() const { return m_workFolder; }
     bool Available() const { return !m_program.empty() && !m_gaveUp; }
     pid_t Pid() const { return m_pid; }
     // The one sentence that says PSPP cannot run here.
@@ -62,6 +68,8 @@ private:
     void SendBatch();
     void Finish(BatchResult result);
     bool WriteAll(std::string_view bytes);
+    void TypeMarker(std::string_view extra);
+    void Kill();
 
     std::string m_program;
     std::string m_workFolder;
@@ -84,6 +92,8 @@ private:
     int m_reapedStatus = 0;
     int m_quickDeaths = 0;
     bool m_trace = false; // QUILLSTONE_ENGINE_TRACE: the terminal's traffic on stderr
+    bool m_interrupted = false; // the running batch is being stopped
+    QTimer m_interruptDeadline;
     bool m_gaveUp = false;
     std::string m_gaveUpWhy;
     std::chrono::steady_clock::time_point m_startedAt;

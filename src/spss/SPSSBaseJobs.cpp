@@ -13,8 +13,13 @@ using automation::EAutomationError;
 using automation::ISpssApp;
 
 void TSPSSJob::Run(std::unique_ptr<ISpssApp>& App) {
+    ConnectionLost = false;
     try {
         Execute(App);
+    } catch (const automation::EConnectionLost& e) {
+        ErrorMessage = e.what();
+        Finished = false;
+        ConnectionLost = true;
     } catch (const EAutomationError& e) {
         ErrorMessage = e.what();
         Finished = false;
@@ -25,6 +30,9 @@ void TSPSSJob::Run(std::unique_ptr<ISpssApp>& App) {
 }
 
 namespace {
+
+// No engine connection: nothing was sent, so a new engine may take the job.
+constexpr const char* kNotLoaded = "This job can not be executed because SPSS is not loaded";
 
 bool IsBlank(const std::string& text) {
     for (const char c : text) {
@@ -105,7 +113,7 @@ std::string TSPSSSyntaxJob::MakeTempFileName(const std::string& Prefix) {
 
 void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
     if (!App) {
-        throw ESPSSJobError("This job can not be executed because SPSS is not loaded");
+        throw automation::EConnectionLost(kNotLoaded);
     }
     Finished = true;
     if (IsBlank(SyntaxText)) {
@@ -148,7 +156,7 @@ void TSPSSShowHideDocument::Execute(std::unique_ptr<ISpssApp>& App) {
     } guard{m_Hooks.RestoreCursor};
 
     if (!App) {
-        throw ESPSSJobError("This job can not be executed because SPSS is not loaded");
+        throw automation::EConnectionLost(kNotLoaded);
     }
     std::unique_ptr<automation::ISpssDocument> doc;
     switch (DocumentKind) {
@@ -180,6 +188,39 @@ void TSPSSShowHideDocument::Execute(std::unique_ptr<ISpssApp>& App) {
         }
     }
     Finished = true;
+}
+
+TSPSSDataFileJob::TSPSSDataFileJob(std::shared_ptr<std::atomic<std::uint64_t>> latest,
+                                   std::uint64_t generation, ResultHandler onResult)
+    : m_Latest(std::move(latest)), m_Generation(generation), m_OnResult(std::move(onResult)) {}
+
+void TSPSSDataFileJob::Execute(std::unique_ptr<ISpssApp>& App) {
+    if (m_Latest && m_Latest->load() != m_Generation) {
+        Finished = true; // a newer query behind this one will answer
+        return;
+    }
+    if (!App) {
+        throw automation::EConnectionLost(kNotLoaded);
+    }
+    TDataFileQuery result;
+    try {
+        const std::unique_ptr<automation::ISpssDocument> document = App->Documents()->GetDataDoc(0);
+        result.Path = document->GetDocumentPath();
+        if (result.Path.empty()) {
+            result.Path = "Untitled";
+        }
+        result.DictionaryFile = document->SaveDictionaryCopy();
+    } catch (const automation::EConnectionLost&) {
+        throw; // the engine retries on a new engine
+    } catch (const EAutomationError& e) {
+        result.Error = e.what();
+    }
+    Finished = true;
+    if (m_OnResult) {
+        m_OnResult(std::move(result));
+    } else if (!result.DictionaryFile.empty()) {
+        std::remove(result.DictionaryFile.c_str());
+    }
 }
 
 TSPSSAttachJob::TSPSSAttachJob(TSPSSAppFactory factory) : m_Factory(std::move(factory)) {}

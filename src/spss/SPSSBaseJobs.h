@@ -5,6 +5,7 @@
 
 #include "platform/automation/Automation.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,6 +36,9 @@ public:
 
     bool Finished = false;
     std::string ErrorMessage;
+    // The engine was gone before the job's request reached it: nothing ran, and the job
+    // may run again on a new engine.
+    bool ConnectionLost = false;
 
 protected:
     // App is the engine's own reference, so a job may set it.
@@ -97,6 +101,33 @@ protected:
 
 private:
     TSPSSUiHooks m_Hooks;
+};
+
+// What the data file query found: the data document's own path (for display only; its
+// file is never written), and a private file holding the active dataset's dictionary.
+struct TDataFileQuery {
+    std::string Path;           // the document's path, "Untitled" when never saved
+    std::string DictionaryFile; // to read, then remove; empty when there is no data
+    std::string Error;          // why there is no answer; empty when there is one
+};
+
+// Asks the engine for its data document's path and a private copy of its dictionary.
+// Queued behind the runs before it, so it sees what they did; one that a newer query
+// has overtaken does nothing.
+class TSPSSDataFileJob : public TSPSSJob {
+public:
+    using ResultHandler = std::function<void(TDataFileQuery Result)>;
+    // `latest` counts the queries made; this one is the `generation`th.
+    TSPSSDataFileJob(std::shared_ptr<std::atomic<std::uint64_t>> latest, std::uint64_t generation,
+                     ResultHandler onResult);
+
+protected:
+    void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
+
+private:
+    std::shared_ptr<std::atomic<std::uint64_t>> m_Latest;
+    std::uint64_t m_Generation;
+    ResultHandler m_OnResult;
 };
 
 // How the attach job reaches an engine. Until the automation client is linked into the

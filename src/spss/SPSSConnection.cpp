@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sys/stat.h>
 
 namespace qs {
 
@@ -30,12 +29,6 @@ ActiveDataFileHooks DefaultActiveDataFileHooks(std::function<void(const std::str
     hooks.connect = [] { return automation::GetActiveSpssApp(); };
     hooks.registeredVersion = [] { return GetRegisteredSpssVersion(DefaultRegistryBackend()); };
     hooks.showMessage = std::move(show);
-    hooks.clearAttributes = [](const std::string& path) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) {
-            ::chmod(path.c_str(), st.st_mode | S_IWUSR);
-        }
-    };
     return hooks;
 }
 
@@ -59,12 +52,8 @@ void GetActiveDataFilePath(std::string& path, const ActiveDataFileHooks& hooks) 
         const std::unique_ptr<automation::ISpssDocuments> documents = app->Documents();
         const std::unique_ptr<automation::ISpssDocument> document = documents->GetDataDoc(0);
         path = document->GetDocumentPath().empty() ? kUntitledDataFile : document->GetDocumentPath();
-        // An empty path (the document forgot its file between the two asks) has nothing
-        // to save to.
-        if (!path.empty() && path != kUntitledDataFile) {
-            hooks.clearAttributes(path);
-            document->SaveAs(path);
-        }
+        // No save over the path: it may not even hold the dataset (a GET that failed, a
+        // SELECT IF since), and the user's file is the user's to write.
         if (path.empty()) {
             hooks.showMessage(kNoDataFileMessage);
         }

@@ -1,6 +1,6 @@
 // The editor's own short connection to the running engine: which data file it has active,
-// after making it save that file, so that the dictionary read from disk is what the engine
-// holds. Also which installed engine version is the registered one.
+// for display. The file is never written from here: the dictionary comes from a private
+// copy (the data file job). Also which installed engine version is the registered one.
 #pragma once
 
 #include "platform/automation/Automation.h"
@@ -21,14 +21,12 @@ struct ActiveDataFileHooks {
     std::function<std::unique_ptr<automation::ISpssApp>()> connect;
     std::function<std::string()> registeredVersion;
     std::function<void(const std::string& message)> showMessage; // a message box
-    // Makes the file writable for the engine's save; a failure is ignored.
-    std::function<void(const std::string& path)> clearAttributes;
 };
 // The hooks of the running program: the active engine, the user's registry, the file.
 ActiveDataFileHooks DefaultActiveDataFileHooks(std::function<void(const std::string&)> show);
 
-// Sets path to the engine's active data file (saved there first), to "Untitled" for a
-// data document never saved, or leaves it as it is. Raises EAbort when no engine runs.
+// Sets path to the engine's active data file, to "Untitled" for a data document never
+// saved, or leaves it as it is. Raises EAbort when no engine runs.
 void GetActiveDataFilePath(std::string& path, const ActiveDataFileHooks& hooks);
 
 // What GetActiveDataFilePath gives for a data document that was never saved.

@@ -73,6 +73,31 @@ void TSPSSJobEngine::Stop() {
     Wait();
 }
 
+void TSPSSJobEngine::Abort() {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        m_Stop = true;
+        if (m_RunningApp != nullptr) {
+            m_RunningApp->Interrupt();
+        }
+    }
+    m_Wake.notify_one();
+    m_Idle.notify_all();
+    Wait();
+}
+
+std::size_t TSPSSJobEngine::DropPending() {
+    const std::size_t count = PendingJobs.Count();
+    PendingJobs.Clear();
+    m_Idle.notify_all();
+    return count;
+}
+
+bool TSPSSJobEngine::Idle() const {
+    std::lock_guard lock(PendingJobs.m_Lock);
+    return !m_Busy && PendingJobs.m_Items.empty();
+}
+
 void TSPSSJobEngine::WaitIdle() {
     if (m_Worker.joinable() && m_Worker.get_id() == std::this_thread::get_id()) {
         return; // a job asking would wait for itself
@@ -140,7 +165,10 @@ void TSPSSJobEngine::RunOne(std::unique_ptr<TSPSSJob> Job) {
     try {
         DoBeforeJob(Job);
         if (Job) {
-            Job->Run(SpssApp);
+            RunOnEngine(*Job);
+            if (!Job->Finished && Job->ConnectionLost) {
+                Renew(*Job);
+            }
             finished = Job->Finished;
         }
     } catch (...) {
@@ -149,6 +177,46 @@ void TSPSSJobEngine::RunOne(std::unique_ptr<TSPSSJob> Job) {
         throw;
     }
     Settle(Job, finished);
+}
+
+void TSPSSJobEngine::RunOnEngine(TSPSSJob& Job) {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        m_RunningApp = SpssApp.get();
+    }
+    struct Clear {
+        TSPSSJobEngine& engine;
+        ~Clear() {
+            std::lock_guard lock(engine.PendingJobs.m_Lock);
+            engine.m_RunningApp = nullptr;
+        }
+    } clear{*this};
+    Job.Run(SpssApp);
+}
+
+void TSPSSJobEngine::Renew(TSPSSJob& Job) {
+    {
+        std::lock_guard lock(PendingJobs.m_Lock);
+        if (!Reconnect || m_Stop) {
+            return;
+        }
+    }
+    // Once per job: a second loss is reported like any other failure.
+    try {
+        std::unique_ptr<automation::ISpssApp> app = Reconnect();
+        if (!app) {
+            return;
+        }
+        SpssApp = std::move(app);
+        if (OnReconnected) {
+            OnReconnected(*SpssApp);
+        }
+    } catch (const automation::EAutomationError& e) {
+        Job.ErrorMessage += std::string("; no new engine could be started: ") + e.what();
+        return;
+    }
+    Job.ErrorMessage.clear();
+    RunOnEngine(Job);
 }
 
 void TSPSSJobEngine::Settle(std::unique_ptr<TSPSSJob>& Job, bool Finished) {

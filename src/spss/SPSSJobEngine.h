@@ -41,12 +41,24 @@ public:
     void WaitIdle();
     // Lets the running job finish, drops the pending ones' turn and joins the worker.
     void Stop();
+    // As Stop, but a job blocked in a call to the engine is woken at once and fails, so
+    // that nothing waits for a run (the engine may go on with it).
+    void Abort();
+    // Frees the jobs that have not started; returns how many there were.
+    std::size_t DropPending();
+    // No job is running and none waits.
+    bool Idle() const;
     bool Ended() const;
 
     // Events run on the worker thread; assign them before the worker starts.
     TJobEvent OnBeforeJob;
     TJobUnfinishedEvent OnJobUnfinished;
     TJobEvent OnJobDone;
+    // Makes a new engine connection when a job finds the engine gone; the job then runs
+    // once more on it. Unset: the job fails.
+    std::function<std::unique_ptr<automation::ISpssApp>()> Reconnect;
+    // Called on the worker with the new connection, before the job runs again.
+    std::function<void(automation::ISpssApp& App)> OnReconnected;
     // An error that escaped the job protocol (from an event or a job's destructor); the
     // worker ends after it. The UI posts it to a message box on its own thread.
     TErrorEvent OnWorkerError;
@@ -70,11 +82,14 @@ private:
     void StartLocked();
     void RunOne(std::unique_ptr<TSPSSJob> Job);
     void Settle(std::unique_ptr<TSPSSJob>& Job, bool Finished);
+    void RunOnEngine(TSPSSJob& Job);
+    void Renew(TSPSSJob& Job);
 
     // The worker sleeps on PendingJobs' lock, which also guards the flags below.
     std::condition_variable m_Wake;
     std::condition_variable m_Idle;
     bool m_Busy = false; // a job taken from the queue is running
+    automation::ISpssApp* m_RunningApp = nullptr; // what the running job calls, for Abort
     bool m_Started = false;
     bool m_Stop = false;
     bool m_StopWhenIdle = false;

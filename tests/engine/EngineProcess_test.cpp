@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QTreeWidget>
 
@@ -117,27 +118,74 @@ TEST_F(EngineProcess, EditorJobsRunSyntaxAndTheObjectTreeShowsTheResult) {
     test::ScriptedDialogs dialogs;
     TFMain window(reg.store, std::move(owned));
     int expected = 2; // attach and show
+    int refreshes = 0;
     const auto run = [&](const std::string& syntax) {
         app.RunSyntax(syntax);
         ++expected;
         EXPECT_TRUE(WaitFor([&] { return settled == expected; })) << syntax;
     };
 
-    const std::string saved = (m_files / "survey.sav").string();
-    run("DATA LIST FREE /age income.\r\nBEGIN DATA\r\n31 2000\r\nEND DATA.\r\nSAVE OUTFILE='" +
-        saved + "'.");
-    EXPECT_TRUE(fs::exists(saved));
+    // Refreshes as the window asks for them, answered once the runs before them are done.
+    const auto refresh = [&] {
+        const int before = refreshes;
+        ++expected; // the query is a job too
+        window.RefreshDataFileObjects();
+        EXPECT_TRUE(WaitFor([&] { return refreshes > before && settled == expected; }));
+    };
+    QObject::connect(window.tlObjectTree->model(), &QAbstractItemModel::modelReset, [&] {
+        ++refreshes;
+    });
+    const auto variables = [&] {
+        QStringList names;
+        const QTreeWidgetItem* group = window.tlObjectTree->topLevelItem(0);
+        for (int i = 0; group != nullptr && i < group->childCount(); ++i) {
+            names << group->child(i)->text(0);
+        }
+        return names;
+    };
 
-    run(TQuillstone::GetFileCommand(saved));
-    const auto before = fs::last_write_time(saved);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    window.RefreshDataFileObjects();
-    EXPECT_EQ(app.DataFileName, saved);
-    EXPECT_GT(fs::last_write_time(saved), before); // saved again by the query
-    ASSERT_GE(window.tlObjectTree->topLevelItemCount(), 1);
-    const QTreeWidgetItem* variables = window.tlObjectTree->topLevelItem(0);
-    ASSERT_EQ(variables->childCount(), 2);
-    EXPECT_EQ(variables->child(1)->text(0), "income");
+    // Data files written by the session itself, then left alone by every refresh: not one
+    // byte of them changes, whatever the session did to its dataset since.
+    const auto file = [&](const char* name) { return (m_files / name).string(); };
+    run("DATA LIST FREE /x y.\r\nBEGIN DATA\r\n1 1 2 2 3 3 4 4 5 5 6 6\r\nEND DATA.\r\n"
+        "SAVE OUTFILE='" + file("survey.sav") + "'.\r\nSAVE OUTFILE='" + file("a.sav") +
+        "'.\r\nSAVE OUTFILE='" + file("x.sav") + "' /KEEP=x.\r\nSAVE OUTFILE='" + file("y.sav") +
+        "' /KEEP=y.");
+    ::chmod(file("y.sav").c_str(), 0444);
+    const std::vector<std::string> kept{file("survey.sav"), file("a.sav"), file("x.sav"),
+                                        file("y.sav")};
+    std::vector<std::string> bytes;
+    for (const auto& path : kept) {
+        bytes.push_back(test::ReadFileBytes(path));
+    }
+    const std::vector<std::string> scripts{
+        TQuillstone::GetFileCommand(file("survey.sav")) + "\r\nSELECT IF (x > 4).\r\n"
+         "FREQUENCIES x.",
+        // PSPP refuses the second GET and keeps a.sav's data.
+        TQuillstone::GetFileCommand(file("a.sav")) + "\r\nGET FILE='" + file("x.sav") +
+             "' /KEEP=zz.",
+        "DEFINE !load ()\r\nGET FILE='" + file("y.sav") + "'.\r\n!ENDDEFINE.",
+    };
+    for (const std::string& script : scripts) {
+        run(script);
+        refresh();
+        EXPECT_EQ(variables(), (QStringList{"x", "y"})) << script;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(test::ReadFileBytes(kept[i]), bytes[i]) << kept[i] << " after " << script;
+        }
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(file("y.sav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u); // its read-only bit stays
+
+    // A dataset that no file holds still fills the tree.
+    run("DATA LIST FREE /age income.\r\nBEGIN DATA\r\n31 2000\r\nEND DATA.");
+    refresh();
+    EXPECT_EQ(app.DataFileName, "Untitled");
+    EXPECT_EQ(variables(), (QStringList{"age", "income"}));
+    for (const auto& entry : fs::directory_iterator(m_folder)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("dict-")) << entry.path();
+    }
 
     // A long text goes through an include file, which is gone after the run.
     const std::string big = (m_files / "big.sav").string();

@@ -102,7 +102,6 @@ TEST_P(ActiveDataFile, AsksSavesAndReports) {
     };
     hooks.registeredVersion = [&] { return row.version; };
     hooks.showMessage = [&](const std::string& m) { shown.push_back(m); };
-    hooks.clearAttributes = [&](const std::string& p) { engine.calls.push_back("clear " + p); };
     std::string path = "before";
     if (row.aborts) {
         EXPECT_THROW(GetActiveDataFilePath(path, hooks), EAbort);
@@ -127,27 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"OtherErrorAborts", "Server busy", "11.0", {}, "", true, "before", "", {}},
         Row{"NeverSaved", "", "", {""}, "", false, "Untitled", "", {"Documents", "GetDataDoc 0",
                                                                   "GetDocumentPath"}},
-        Row{"SavedThenRead",
-            "",
-            "",
-            {"/d/x.sav"},
-            "",
-            false,
-            "/d/x.sav",
-            "",
-            {"Documents", "GetDataDoc 0", "GetDocumentPath", "GetDocumentPath",
-             "clear /d/x.sav", "SaveAs /d/x.sav"}},
-        Row{"SaveFails",
-            "",
-            "",
-            {"/d/x.sav"},
-            "Disk full",
-            false,
-            "/d/x.sav",
-            "Door een systeemfout is het niet mogelijk de naam van het geopende SPSS bestand te "
-            "achterhalen.\n\rOorzaak: Disk full",
-            {"Documents", "GetDataDoc 0", "GetDocumentPath", "GetDocumentPath",
-             "clear /d/x.sav", "SaveAs /d/x.sav"}},
+        // The user's file is named, never written: no attributes changed, no SaveAs.
+        Row{"SavedPathIsReadNotWritten", "", "", {"/d/x.sav"}, "", false, "/d/x.sav", "", kAsk},
+        Row{"UnwritableFileIsLeftAlone", "", "", {"/d/x.sav"}, "Disk full", false, "/d/x.sav",
+            "", kAsk},
         Row{"PathGoneOnTheSecondAsk", "", "", {"/d/x.sav", ""}, "", false, "",
             "Er is geen databestand geopend.\n\rOpen een SPSS databestand en probeer het "
             "nogmaals.",

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTimer>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -166,6 +167,13 @@ void TFMain::CreateStatusBar() {
     statusBar()->addWidget(m_statusPanels[1], 1);
     statusBar()->addWidget(m_statusPanels[2]);
     statusBar()->addWidget(m_statusPanels[3]);
+    m_runPanel = new QLabel;
+    m_runPanel->setObjectName("RunPanel");
+    m_runPanel->hide();
+    statusBar()->addPermanentWidget(m_runPanel);
+    m_runTimer = new QTimer(this);
+    m_runTimer->setInterval(250);
+    connect(m_runTimer, &QTimer::timeout, this, [this] { UpdateRunClock(); });
 }
 
 void TFMain::SetCaption(const QString& text) {

@@ -7,6 +7,7 @@
 #include "platform/help/HelpViewer.h"
 #include "platform/registry/RegistryBackend.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -20,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSplitter;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -100,6 +102,11 @@ public:
     void ShowRunMessages(long firstLine, long lineCount,
                          const std::optional<std::vector<automation::EngineMessage>>& messages);
     void actRefreshDatafileExecute();
+    // Stops the run in progress and drops the jobs still waiting (Ctrl+Break).
+    void actStopExecute();
+    // Shows what a data file query found: the objects of the engine's private copy of
+    // its dictionary, and the data document's path in status panel 1.
+    void ApplyDataFileQuery(const TDataFileQuery& result);
     void mnuNewDataClick();
     void mnuOpenDataClick();
     void mnuEnvironmentClick();
@@ -163,6 +170,7 @@ public:
     QAction *actTrends = nullptr, *actCategories = nullptr, *actConjoint = nullptr;
     QAction *actMap = nullptr, *actMissingValueAnalysis = nullptr;
     QAction *actGotoLine = nullptr, *actZoomIn = nullptr, *actZoomOut = nullptr;
+    QAction* actStop = nullptr;
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
     QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
     QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
@@ -207,8 +215,12 @@ private:
     // Runs the text, which starts on editor line `firstLine` (0-based), and marks the
     // lines of the messages the engine reports for it once they come.
     void RunText(const std::string& syntax, long firstLine = 0);
-    // Hands the text to the engine with the handler of its messages.
-    void SubmitRun(const std::string& syntax, long firstLine);
+    // Hands the text to the engine with the handler of its messages; false when it will
+    // not run.
+    bool SubmitRun(const std::string& syntax, long firstLine);
+    // The elapsed time of the runs in progress, at the right of the status bar.
+    void StartRunClock();
+    void UpdateRunClock();
     void InsertSelectedNames();
     bool HandleTreeDrag(QEvent* event);
     // The tree with the filter box above it, for the splitter's left side.
@@ -233,6 +245,10 @@ private:
     ProgramLauncher m_launcher;
     static constexpr int kStatusPanels = 4;
     QLabel* m_statusPanels[kStatusPanels] = {};
+    QLabel* m_runPanel = nullptr;
+    QTimer* m_runTimer = nullptr;
+    QElapsedTimer m_runClock;
+    QString m_statusAtRefresh; // status panel 0 when the last refresh was asked for
     QString m_syntaxFolder;
     QString m_dataFolder;
     bool m_autoRefresh = true;

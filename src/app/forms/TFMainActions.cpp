@@ -77,6 +77,12 @@ void TFMain::CreateActions() {
     make(actRunCommand, "actRunCommand", "Current command", "Ctrl+R", "Run the command at the caret",
          Icon("media-skip-forward", QStyle::SP_MediaSkipForward),
          [this] { actRunCommandExecute(); });
+    make(actStop, "actStop", "Stop", "Ctrl+Break", "Stop the run",
+         Icon("process-stop", QStyle::SP_BrowserStop), [this] { actStopExecute(); });
+    // X11 reports Ctrl+Break as Ctrl+Pause on most keyboards.
+    actStop->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Pause),
+                           QKeySequence(Qt::CTRL | Qt::Key_Cancel)});
+    actStop->setEnabled(false);
     make(actNextError, "actNextError", "Next error", "F8", "Go to the next line with a message",
          QIcon(), [this] { actNextErrorExecute(); });
     make(actPrevError, "actPrevError", "Previous error", "Shift+F8",
@@ -140,6 +146,7 @@ void TFMain::CreateMenus() {
     item(mnuRun, mnuAll, "mnuAll", "All", [this] { mnuAllClick(); });
     mnuRun->addAction(actRun);
     mnuRun->addAction(actRunCommand);
+    mnuRun->addAction(actStop);
     mnuRun->addSeparator();
     mnuRun->addAction(actRefreshDatafile);
     mnuRun->addSeparator();
@@ -185,7 +192,7 @@ void TFMain::CreateToolBar() {
     ToolBar->addSeparator();
     ToolBar->addAction(actRefreshDatafile);
     ToolBar->addSeparator();
-    ToolBar->addActions({actRun, actRunCommand});
+    ToolBar->addActions({actRun, actRunCommand, actStop});
 }
 
 } // namespace qs

@@ -6,8 +6,12 @@
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace qs {
@@ -51,30 +55,57 @@ void TFMain::LoadDataFile(const std::string& path) {
 }
 
 void TFMain::RefreshDataFileObjects() {
-    struct Guard {
-        bool& flag;
-        explicit Guard(bool& f) : flag(f) { flag = true; }
-        ~Guard() { flag = false; }
-    } guard(m_refreshing);
-    try {
-        const std::string path = m_appObject->GetActiveDataFilePath();
-        m_appObject->DataFileName = path;
-        // A data document never saved has no file to read: no objects, and no error.
-        if (path == kUntitledDataFile) {
-            LoadObjectTree(std::string());
-        } else if (!path.empty()) {
-            LoadObjectTree(path);
+    // The query waits behind the runs already sent, on the job worker; its answer comes
+    // back to this thread, where the window may have gone in the meantime.
+    auto window = std::make_shared<QPointer<TFMain>>(this);
+    m_statusAtRefresh = Status(0);
+    m_appObject->RefreshDataFile([window](TDataFileQuery result) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, result = std::move(result)] {
+                if (*window) {
+                    (*window)->ApplyDataFileQuery(result);
+                } else if (!result.DictionaryFile.empty()) {
+                    std::remove(result.DictionaryFile.c_str());
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TFMain::ApplyDataFileQuery(const TDataFileQuery& result) {
+    struct Remove {
+        const std::string& file;
+        ~Remove() {
+            if (!file.empty()) {
+                std::remove(file.c_str());
+            }
         }
-        SetStatus("Datafile opened", 0);
-        SetStatus(DisplayPath(path), 1);
-    } catch (const ui::EAbort&) {
-        throw;
-    } catch (const std::exception& e) {
-        // Reported while the guard still stands, so that closing the box starts no new
-        // refresh; the command that asked for the refresh ends here, quietly.
-        ui::Dialogs().Error(this, QString::fromUtf8(e.what()));
-        throw ui::EAbort();
+    } remove{result.DictionaryFile};
+    // A command's own word, written since the refresh was asked for (a run that failed),
+    // stays.
+    const bool statusFree = Status(0) == m_statusAtRefresh;
+    if (!result.Error.empty()) {
+        // The tree keeps what it showed.
+        if (statusFree) {
+            SetStatus("Data file objects not refreshed: " + QString::fromStdString(result.Error),
+                      0);
+        }
+        return;
     }
+    m_appObject->DataFileName = result.Path;
+    try {
+        // The engine's private copy, never the document's own file: a dataset that was
+        // never saved still has its variables.
+        LoadObjectTree(result.DictionaryFile);
+    } catch (const std::exception& e) {
+        SetStatus("Data file objects not refreshed: " + QString::fromUtf8(e.what()), 0);
+        return;
+    }
+    if (statusFree) {
+        SetStatus("Datafile opened", 0);
+    }
+    SetStatus(DisplayPath(result.Path), 1);
 }
 
 void TFMain::actRefreshDatafileExecute() {
@@ -106,11 +137,44 @@ void TFMain::mnuOpenDataClick() {
 
 void TFMain::RunText(const std::string& syntax, long firstLine) {
     WaitCursor wait;
-    SubmitRun(syntax, firstLine);
+    if (!SubmitRun(syntax, firstLine)) {
+        SetStatus("Syntax not executed: the job engine has ended; start Quillstone again", 0);
+        return;
+    }
     SetStatus("Syntax executed", 0);
+    StartRunClock();
     if (m_autoRefresh) {
         RefreshDataFileObjects();
     }
+}
+
+void TFMain::actStopExecute() {
+    SetStatus(QString::fromStdString(m_appObject->StopRuns()), 0);
+    UpdateRunClock();
+}
+
+void TFMain::StartRunClock() {
+    if (!m_runTimer->isActive()) {
+        m_runClock.start();
+        m_runTimer->start();
+    }
+    UpdateRunClock();
+}
+
+void TFMain::UpdateRunClock() {
+    const bool busy = m_appObject->Busy();
+    actStop->setEnabled(busy);
+    if (!busy) {
+        m_runTimer->stop();
+        m_runPanel->clear();
+        m_runPanel->hide();
+        return;
+    }
+    const qint64 seconds = m_runClock.elapsed() / 1000;
+    m_runPanel->setText(QString("Running %1:%2")
+                            .arg(seconds / 60)
+                            .arg(seconds % 60, 2, 10, QChar('0')));
+    m_runPanel->show();
 }
 
 void TFMain::actRunExecute() {

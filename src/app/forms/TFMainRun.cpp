@@ -33,13 +33,13 @@ QString MessageCounts(int errors, int warnings) {
 
 } // namespace
 
-void TFMain::SubmitRun(const std::string& syntax, long firstLine) {
+bool TFMain::SubmitRun(const std::string& syntax, long firstLine) {
     const long lineCount = LineCount(syntax);
     SynEdit->ClearLineMarks(firstLine, firstLine + lineCount - 1);
     // The messages come on the job worker's thread; the window is looked at only on its own
     // thread, where it may have gone in the meantime.
     auto window = std::make_shared<QPointer<TFMain>>(this);
-    m_appObject->RunSyntax(syntax, [window, firstLine, lineCount](auto messages) {
+    return m_appObject->RunSyntax(syntax, [window, firstLine, lineCount](auto messages) {
         QMetaObject::invokeMethod(
             qApp,
             [window, firstLine, lineCount, messages = std::move(messages)] {

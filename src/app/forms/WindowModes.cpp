@@ -72,6 +72,10 @@ struct UiLifetime {
 
 } // namespace
 
+const char* const kEngineRenewedNote =
+    "Quillstone found its engine session gone and started a new one: the data of the "
+    "earlier session are gone.";
+
 void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window) {
     engine.OnJobUnfinished = [window](TSPSSJobEngine& sender, std::unique_ptr<TSPSSJob>& job,
                                       bool&) {
@@ -126,6 +130,16 @@ int QuillstoneMain(int argc, char** argv) {
     std::unique_ptr<TFMain> window;
     static QPointer<TFMain> shown;
     ConnectEngineToWindow(JobEngine(), [] { return shown.data(); });
+    // An engine that has gone (its windows closed) is started anew for the next request;
+    // what the old one held is lost, and its new Output window says so.
+    JobEngine().Reconnect = [] { return automation::CoSPSSApplication::Create(); };
+    JobEngine().OnReconnected = [](automation::ISpssApp& engine) {
+        try {
+            engine.Note(kEngineRenewedNote);
+        } catch (const automation::EAutomationError&) {
+            // An engine that cannot show notes still runs the job.
+        }
+    };
     // The show job's cursor changes reach the UI thread as posted calls. Bringing the
     // engine's window forward is the engine's own part on this platform: it raises a
     // document window when that is made visible.
@@ -153,6 +167,9 @@ int QuillstoneMain(int argc, char** argv) {
     window->show();
     const int code = app.exec();
     window->FormDestroy();
+    // The window has gone; a run still going on is left to the engine, which says so,
+    // rather than holding the process until it ends.
+    JobEngine().Abort();
     return code;
 }
 

@@ -24,6 +24,9 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
 // that ends the worker is shown in a box. Both are posted to the UI thread.
 void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window);
 
+// What a new engine's Output window shows when the editor had to start it again.
+extern const char* const kEngineRenewedNote;
+
 // The whole program: registration modes without a window, window modes with one.
 int QuillstoneMain(int argc, char** argv);
 

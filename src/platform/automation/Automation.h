@@ -19,6 +19,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The engine was gone before the request reached it: nothing of the request ran, so it
+// may be sent again to a new engine.
+class EConnectionLost : public EAutomationError {
+public:
+    using EAutomationError::EAutomationError;
+};
+
 // The text of the error that says no engine is running ("active object" not found).
 inline constexpr const char* kOperationUnavailable = "Operation unavailable";
 
@@ -40,6 +47,12 @@ public:
     virtual std::string GetBannerText() = 0;             // the title of its window
     virtual std::string GetDocumentPath() = 0;           // empty when never saved
     virtual void SaveAs(const std::string& path) = 0;
+    // A new file private to the user that holds the document's dictionary (its cases
+    // need not be there), written by the engine without touching the document's own
+    // file; the caller removes it. Empty when the document holds no data.
+    virtual std::string SaveDictionaryCopy() {
+        throw EAutomationError("this engine cannot save a copy of its dictionary");
+    }
 };
 
 // The engine's collection of documents.
@@ -68,6 +81,14 @@ public:
     // The two further documents, of kinds 1 and 2.
     virtual std::unique_ptr<ISpssDocument> GetOutputDoc() = 0;  // kind 1
     virtual std::unique_ptr<ISpssDocument> GetDesignerDoc() = 0; // kind 2
+    // Stops the run in progress and drops the runs still waiting; false when the engine
+    // cannot stop runs.
+    virtual bool StopRuns() { return false; }
+    // Shows a line of the editor's in the engine's output.
+    virtual void Note(const std::string& text) { (void)text; }
+    // Ends a call that another thread is blocked in, which then fails; callable from any
+    // thread while the object lives.
+    virtual void Interrupt() {}
 };
 
 // The engine that runs now; raises EAutomationError(kOperationUnavailable) when none does.

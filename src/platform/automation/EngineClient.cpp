@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -58,7 +59,7 @@ std::string CheckPrivateFolder(const std::string& dir, bool create) {
 // One connection; calls from documents and the application share it in order.
 class Connection {
 public:
-    explicit Connection(int fd) : m_fd(fd) {}
+    explicit Connection(int fd) : m_fd(fd), m_socket(fd) {}
     ~Connection() { Close(); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -73,7 +74,7 @@ public:
         }
         std::lock_guard lock(m_mutex);
         if (m_fd < 0) {
-            throw EAutomationError("the connection to quillstone-engine is closed");
+            throw EConnectionLost("the connection to quillstone-engine is closed");
         }
         Send(line);
         const std::string replyLine = ReadLine(deadline);
@@ -90,6 +91,15 @@ public:
         return *reply;
     }
 
+    // Wakes a call blocked on the socket from another thread; the descriptor stays
+    // open until the owner closes it.
+    void Interrupt() {
+        const int fd = m_socket.load();
+        if (fd >= 0) {
+            ::shutdown(fd, SHUT_RDWR);
+        }
+    }
+
 private:
     [[noreturn]] void Broken(const std::string& why) {
         Close();
@@ -104,7 +114,11 @@ private:
                 continue;
             }
             if (n <= 0) {
-                Broken(Errno(errno));
+                // Unsent: the engine got nothing of this request.
+                const int err = errno;
+                Close();
+                throw EConnectionLost("the connection to quillstone-engine was lost: " +
+                                      Errno(err));
             }
             done += static_cast<std::size_t>(n);
         }
@@ -151,6 +165,7 @@ private:
 
     void Close() {
         if (m_fd >= 0) {
+            m_socket = -1;
             ::close(m_fd);
             m_fd = -1;
         }
@@ -158,6 +173,7 @@ private:
 
     std::mutex m_mutex;
     int m_fd;
+    std::atomic<int> m_socket; // m_fd, for Interrupt from another thread
     std::string m_buffer;
 };
 
@@ -184,6 +200,9 @@ public:
     }
     void SaveAs(const std::string& path) override {
         m_connection->Call({{"op", "save_as"}, {"kind", m_kind}, {"path", path}});
+    }
+    std::string SaveDictionaryCopy() override {
+        return Value(m_connection->Call({{"op", "save_dictionary"}, {"kind", m_kind}}));
     }
 
 private:
@@ -241,6 +260,14 @@ public:
     std::unique_ptr<ISpssDocument> GetDesignerDoc() override {
         return std::make_unique<EngineDocument>(m_connection, 2);
     }
+    bool StopRuns() override {
+        m_connection->Call({{"op", "cancel"}});
+        return true;
+    }
+    void Note(const std::string& text) override {
+        m_connection->Call({{"op", "note"}, {"text", text}});
+    }
+    void Interrupt() override { m_connection->Interrupt(); }
     ReportedRun ExecuteReported(const std::string& commands) {
         const JsonObject reply = m_connection->Call(
             {{"op", "execute"}, {"text", commands}, {"wait", true}, {"report", true}});

@@ -25,15 +25,22 @@ public:
     std::vector<std::string>& runs;
     std::vector<std::string>& opened;
     int& newData;
-    std::function<std::string()> activePath;
+    // The data file query's answer; it arrives as the worker's would, posted.
+    std::function<TDataFileQuery()> query;
+    int queries = 0;
     RecordingApp(std::vector<std::string>& r, std::vector<std::string>& o, int& n)
         : runs(r), opened(o), newData(n) {}
-    void RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler) override {
+    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler) override {
         runs.push_back(syntax);
+        return true;
+    }
+    bool RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult) override {
+        ++queries;
+        onResult(query ? query() : TDataFileQuery{});
+        return true;
     }
     void NewDataFile() override { ++newData; }
     void OpenDataFile(const std::string& path) override { opened.push_back(path); }
-    std::string GetActiveDataFilePath() override { return activePath ? activePath() : ""; }
 };
 
 class MainWindowDocument : public ::testing::Test {
@@ -243,17 +250,21 @@ TEST_F(MainWindowDocument, SavingDropsTheBlanksAtTheEndOfTheLineBeingTypedAndKee
     EXPECT_FALSE(w->Modified()); // the trim is no edit of the user's
 }
 
-TEST_F(MainWindowDocument, AnErrorFromARefreshIsReportedAtTheCommand) {
+TEST_F(MainWindowDocument, AFailedRefreshKeepsTheTreeAndSaysWhyWithoutABox) {
     auto w = Make();
-    appObject->activePath = []() -> std::string { throw std::runtime_error("engine gone"); };
-    w->actRefreshDatafile->trigger();
-    EXPECT_EQ(dialogs.messages, QStringList{"error: engine gone"});
-    appObject->activePath = []() -> std::string { throw ui::EAbort(); };
+    auto* group = new QTreeWidgetItem(QStringList{"Variables"});
+    group->addChild(new QTreeWidgetItem(QStringList{"age"}));
+    w->tlObjectTree->addTopLevelItem(group);
+    appObject->query = [] { return TDataFileQuery{"", "", "TEMPORARY is in effect"}; };
     Type(*w, "LIST.");
     w->SynEdit->selectAll();
-    w->actRun->trigger(); // the refresh after the run ends silently
-    EXPECT_EQ(dialogs.messages.size(), 1);
+    w->actRun->trigger();
+    QApplication::processEvents();
     EXPECT_EQ(runs.size(), 1u);
+    EXPECT_EQ(appObject->queries, 1);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    EXPECT_EQ(w->Status(0), "Data file objects not refreshed: TEMPORARY is in effect");
+    EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 1);
 }
 
 TEST_F(MainWindowDocument, CloseOnAChangedDocumentOffersSaveAsAndCancelDropsTheChanges) {
@@ -302,6 +313,7 @@ TEST_F(MainWindowDocument, RunSelectionRunsExactlyTheSelection) {
     w->SynEdit->SendScintilla(QsciScintilla::SCI_SETSEL, 0, 7);
     w->actRunExecute();
     EXPECT_EQ(runs, std::vector<std::string>{"FREQ a."});
+    QApplication::processEvents();
     EXPECT_EQ(w->Status(0), "Datafile opened"); // the automatic refresh ran after it
 
     runs.clear();
@@ -373,36 +385,24 @@ TEST_F(MainWindowDocument, NewDataAsksAndOnlyOkReplacesTheDataFile) {
     EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 0);
 }
 
-TEST_F(MainWindowDocument, RefreshWithoutAPathKeepsTheTreeAndEmptiesThePanel) {
-    auto w = Make();
-    w->tlObjectTree->addTopLevelItem(new QTreeWidgetItem(QStringList{"Variables"}));
-    w->SetStatus("/old.sav", 1);
-    w->RefreshDataFileObjects();
-    EXPECT_EQ(w->Status(0), "Datafile opened");
-    EXPECT_EQ(w->Status(1), "");
-    EXPECT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
-}
-
-TEST_F(MainWindowDocument, RefreshOfANeverSavedDataDocumentEmptiesTheTreeWithoutAnError) {
+TEST_F(MainWindowDocument, RefreshWithoutDataEmptiesTheTreeAndThePanel) {
     auto w = Make();
     auto* group = new QTreeWidgetItem(QStringList{"Variables"});
     group->addChild(new QTreeWidgetItem(QStringList{"age"}));
     w->tlObjectTree->addTopLevelItem(group);
-    appObject->activePath = [] { return std::string("Untitled"); };
+    w->SetStatus("/old.sav", 1);
     w->RefreshDataFileObjects();
+    QApplication::processEvents();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(w->Status(1), "Untitled");
+    EXPECT_EQ(w->Status(0), "Datafile opened");
+    EXPECT_EQ(w->Status(1), "");
     ASSERT_EQ(w->tlObjectTree->topLevelItemCount(), 1);
     EXPECT_EQ(w->tlObjectTree->topLevelItem(0)->childCount(), 0);
 }
 
 TEST_F(MainWindowDocument, OurBoxesRefreshAsTheyCloseAndABoxOfARefreshStartsNoChain) {
     auto w = Make();
-    int refreshes = 0;
-    appObject->activePath = [&] {
-        ++refreshes;
-        return std::string();
-    };
+    const int& refreshes = appObject->queries;
     w->show();
     QApplication::setActiveWindow(w.get());
     EXPECT_EQ(refreshes, 1); // the first showing
@@ -421,20 +421,13 @@ TEST_F(MainWindowDocument, OurBoxesRefreshAsTheyCloseAndABoxOfARefreshStartsNoCh
     QApplication::setActiveWindow(w.get());
     EXPECT_EQ(w->Status(0), "Text not found");
 
-    // A failing refresh reports in a box; that box closing asks the engine no more.
-    QDialog report(w.get());
-    dialogs.whileShown = [&] {
-        report.show();
-        report.hide();
-    };
-    appObject->activePath = [&]() -> std::string {
-        ++refreshes;
-        throw std::runtime_error("broken data file");
-    };
+    // A failing refresh says so in the status bar, so no box of its own starts a chain.
+    appObject->query = [] { return TDataFileQuery{"", "", "broken data file"}; };
     box.show();
     box.hide();
+    QApplication::processEvents();
     EXPECT_EQ(refreshes, 3);
-    EXPECT_EQ(dialogs.messages, QStringList{"error: broken data file"});
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
 }
 
 TEST_F(MainWindowDocument, NewAndOpenStartAnotherProcess) {

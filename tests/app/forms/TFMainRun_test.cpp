@@ -19,11 +19,20 @@ class RunRecordingApp : public TQuillstone {
 public:
     std::vector<std::string> runs;
     TSPSSSyntaxJob::MessagesHandler handler;
-    void RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages) override {
+    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages) override {
         runs.push_back(syntax);
         handler = std::move(onMessages);
+        return accept;
     }
-    std::string GetActiveDataFilePath() override { return {}; }
+    bool RefreshDataFile(TSPSSDataFileJob::ResultHandler) override { return true; }
+    std::string StopRuns() override {
+        ++stops;
+        return "Run stopped";
+    }
+    bool Busy() const override { return busy; }
+    bool accept = true;
+    bool busy = false;
+    int stops = 0;
 };
 
 // Lines (0-based): 0 GET, 1-2 FREQ, 3 blank, 4 LIST, 5 blank, 6 DESC.
