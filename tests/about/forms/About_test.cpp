@@ -5,9 +5,11 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -54,10 +56,51 @@ TEST(About, CaptionSizeAndControls) {
     EXPECT_TRUE(box.lblVersion->alignment().testFlag(Qt::AlignRight));
     EXPECT_FALSE(box.imgSplash->pixmap().isNull());
     EXPECT_EQ(box.btnOK->text(), "&OK");
-    EXPECT_EQ(box.lblWeblink->Url, "https://quillstone.example.org/");
+    EXPECT_EQ(box.lblLicence->text(), "Free software under the GNU GPL, version 3 or later");
+    // A build tree, built without a product page: the repository's README.
+    EXPECT_EQ(box.lblWeblink->Url, QUrl::fromLocalFile(QS_SOURCE_README).toString());
     EXPECT_EQ(box.lblWeblink->BrowserState, gwMaximized);
     EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
 }
+
+struct PageCase {
+    const char* name;
+    const char* homepage;
+    bool installedReadme; // <prefix>/share/doc/quillstone/README.md beside the program
+    bool sourceReadme;
+    const char* opens; // below the temporary folder, or an address
+};
+
+class ProductPage : public testing::TestWithParam<PageCase> {};
+
+TEST_P(ProductPage, IsTheHomepageElseAReadme) {
+    test::TempDir dir;
+    const QString root = QString::fromStdString(dir.path().string());
+    QDir().mkpath(root + "/usr/lib/quillstone");
+    QDir().mkpath(root + "/usr/share/doc/quillstone");
+    QDir().mkpath(root + "/src");
+    if (GetParam().installedReadme) {
+        test::WriteFileBytes(dir / "usr/share/doc/quillstone/README.md", "#");
+    }
+    if (GetParam().sourceReadme) {
+        test::WriteFileBytes(dir / "src/README.md", "#");
+    }
+    const QString opens = GetParam().opens;
+    const QString expected =
+        opens.startsWith('/') ? QUrl::fromLocalFile(root + opens).toString() : opens;
+    EXPECT_EQ(ProductPageAddress(GetParam().homepage, root + "/usr/lib/quillstone/quillstone",
+                                 root + "/src/README.md"),
+              expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ProductPage,
+    testing::Values(
+        PageCase{"Homepage", "https://example.net/q/", true, true, "https://example.net/q/"},
+        PageCase{"InstalledReadme", "", true, true, "/usr/share/doc/quillstone/README.md"},
+        PageCase{"BuildTreeReadme", "", false, true, "/src/README.md"},
+        PageCase{"NoReadmeAtAll", "", false, false, "file:///usr/share/doc/quillstone/"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(About, OkClosesTheBox) {
     TfrmAbout box;
