@@ -61,10 +61,11 @@ QString ProductPageAddress(const QString& homepage, const QString& programFile,
     if (!homepage.isEmpty()) {
         return homepage;
     }
-    const QString docs = QFileInfo(programFile).absolutePath() + "/../../share/doc/quillstone";
+    const QString docs =
+        QDir::cleanPath(QFileInfo(programFile).absolutePath() + "/../../share/doc/quillstone");
     for (const QString& readme : {docs + "/README.md", sourceReadme}) {
         if (!readme.isEmpty() && QFileInfo::exists(readme)) {
-            return QUrl::fromLocalFile(QDir::cleanPath(readme)).toString();
+            return QUrl::fromLocalFile(readme).toString();
         }
     }
     return QUrl::fromLocalFile("/usr/share/doc/quillstone/").toString();

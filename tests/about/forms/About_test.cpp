@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -66,9 +67,8 @@ TEST(About, CaptionSizeAndControls) {
 struct PageCase {
     const char* name;
     const char* homepage;
-    bool installedReadme; // <prefix>/share/doc/quillstone/README.md beside the program
-    bool sourceReadme;
-    const char* opens; // below the temporary folder, or an address
+    std::vector<const char*> readmes; // made below the temporary folder
+    const char* opens;                // below the temporary folder, or an address
 };
 
 class ProductPage : public testing::TestWithParam<PageCase> {};
@@ -76,14 +76,9 @@ class ProductPage : public testing::TestWithParam<PageCase> {};
 TEST_P(ProductPage, IsTheHomepageElseAReadme) {
     test::TempDir dir;
     const QString root = QString::fromStdString(dir.path().string());
-    QDir().mkpath(root + "/usr/lib/quillstone");
-    QDir().mkpath(root + "/usr/share/doc/quillstone");
-    QDir().mkpath(root + "/src");
-    if (GetParam().installedReadme) {
-        test::WriteFileBytes(dir / "usr/share/doc/quillstone/README.md", "#");
-    }
-    if (GetParam().sourceReadme) {
-        test::WriteFileBytes(dir / "src/README.md", "#");
+    for (const char* readme : GetParam().readmes) {
+        QDir().mkpath(QFileInfo(root + readme).path());
+        test::WriteFileBytes(dir.path().string() + readme, "#");
     }
     const QString opens = GetParam().opens;
     const QString expected =
@@ -96,10 +91,11 @@ TEST_P(ProductPage, IsTheHomepageElseAReadme) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ProductPage,
     testing::Values(
-        PageCase{"Homepage", "https://example.net/q/", true, true, "https://example.net/q/"},
-        PageCase{"InstalledReadme", "", true, true, "/usr/share/doc/quillstone/README.md"},
-        PageCase{"BuildTreeReadme", "", false, true, "/src/README.md"},
-        PageCase{"NoReadmeAtAll", "", false, false, "file:///usr/share/doc/quillstone/"}),
+        PageCase{"Homepage", "https://example.net/q/", {"/src/README.md"}, "https://example.net/q/"},
+        PageCase{"InstalledReadme", "", {"/usr/share/doc/quillstone/README.md", "/src/README.md"},
+                 "/usr/share/doc/quillstone/README.md"},
+        PageCase{"BuildTreeReadme", "", {"/src/README.md"}, "/src/README.md"},
+        PageCase{"NoReadmeAtAll", "", {}, "file:///usr/share/doc/quillstone/"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(About, OkClosesTheBox) {
