@@ -12,26 +12,32 @@ all: build
 deps:
 	@tools/install-deps.sh tools/debian-packages.txt
 
-$(BUILD_DIR)/CMakeCache.txt:
+# The generator writes its own build file only when a configure finishes; CMakeCache.txt
+# is there after a failed one too. Without the build file, the cache of that failed run
+# goes (CMake keeps some failures in it, a compiler it could not find) and CMake
+# configures again.
+GENERATOR_FILE := $(if $(findstring Ninja,$(CMAKE_GENERATOR)),build.ninja,Makefile)
+$(BUILD_DIR)/$(GENERATOR_FILE): | deps
+	rm -f $(BUILD_DIR)/CMakeCache.txt
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 
-configure: $(BUILD_DIR)/CMakeCache.txt
+configure: $(BUILD_DIR)/$(GENERATOR_FILE)
 
-build: configure
+build: deps configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: deps build
+run: build
 	tools/run-editor.sh $(BUILD_DIR)/bin/quillstone examples/example.sps
 
-test: deps build
+test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
-bench: deps build
+bench: build
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	bench/run-all.sh $(BUILD_DIR)
 
 # The Debian package: $(BUILD_DIR)/quillstone_<version>_<arch>.deb (CPack).
-package: deps build
+package: build
 	cmake --build $(BUILD_DIR) --target package
 
 fuzz: deps

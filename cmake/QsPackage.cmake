@@ -73,7 +73,9 @@ add_custom_command(OUTPUT ${QS_CHANGELOG}.gz
     COMMAND gzip -9nf ${QS_CHANGELOG}
     DEPENDS ${QS_PACKAGING_DIR}/changelog)
 add_custom_target(qs_package_changelog ALL DEPENDS ${QS_CHANGELOG}.gz)
-install(FILES ${QS_PACKAGING_DIR}/copyright ${QS_CHANGELOG}.gz DESTINATION share/doc/quillstone)
+# The README is what the about box links to when the build names no product page.
+install(FILES ${QS_PACKAGING_DIR}/copyright ${QS_CHANGELOG}.gz ${PROJECT_SOURCE_DIR}/README.md
+        DESTINATION share/doc/quillstone)
 
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE QS_DEB_ARCH
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -96,7 +98,9 @@ set(CPACK_DEBIAN_FILE_NAME quillstone_${PROJECT_VERSION}_${QS_DEB_ARCH}.deb)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QS_DEB_ARCH})
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillstone.example.org/)
+if(QS_HOMEPAGE)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QS_HOMEPAGE})
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds no display without a platform plugin; the libraries only recommend one.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)

@@ -18,7 +18,8 @@ struct ProgramIdentity {
 // record (cmake/VersionRecord.cpp.in), from the same values as the record itself.
 const ProgramIdentity& ThisProgram();
 
-// When the first argument is "--version" or "--help": writes the version line, or
+// When the first argument is "--version" or "--help": writes the version line with the
+// licence lines under it, or
 // `help` followed by the lines of these two switches, to `out` and gives the exit code.
 // Otherwise nothing, and the program goes on with its own arguments.
 std::optional<int> AnswerInfoSwitch(int argc, const char* const* argv,

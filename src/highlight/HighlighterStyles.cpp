@@ -31,27 +31,24 @@ std::optional<std::int32_t> ReadIntegerIfThere(TRegistry& registry, const char* 
 
 bool SaveStyles(const TSynCustomHighlighter& highlighter, RootKey root, const std::string& path,
                 std::shared_ptr<RegistryBackend> backend) {
-    TRegistry registry(std::move(backend));
-    registry.SetRootKey(root);
     const std::string key = Absolute(path);
-    if (!registry.OpenKey(key, true)) {
+    if (!backend->CreateKey(root, key)) {
         return false;
     }
-    try {
-        for (int i = 0; i < highlighter.AttrCount(); ++i) {
-            const TSynHighlighterAttributes& attribute = *highlighter.Attribute(i);
-            if (!registry.OpenKey(attribute.Name(), true)) {
-                return false;
-            }
-            registry.WriteInteger(kBackground, static_cast<std::int32_t>(attribute.Background()));
-            registry.WriteInteger(kForeground, static_cast<std::int32_t>(attribute.Foreground()));
-            registry.WriteInteger(kStyle, attribute.Style());
-            registry.OpenKey(key, false);
-        }
-    } catch (const ERegistryException&) {
-        return false; // the store could not be written; registry errors are not reported
+    // One batch: the hive file is then rewritten once, not three times per attribute.
+    std::vector<RegistryWrite> writes;
+    writes.reserve(static_cast<std::size_t>(highlighter.AttrCount()) * 3);
+    for (int i = 0; i < highlighter.AttrCount(); ++i) {
+        const TSynHighlighterAttributes& attribute = *highlighter.Attribute(i);
+        const std::string subkey = key + "\\" + attribute.Name();
+        const auto integer = [](auto n) {
+            return RegistryValue::FromInteger(static_cast<std::int32_t>(n));
+        };
+        writes.push_back({subkey, kBackground, integer(attribute.Background())});
+        writes.push_back({subkey, kForeground, integer(attribute.Foreground())});
+        writes.push_back({subkey, kStyle, integer(attribute.Style())});
     }
-    return true;
+    return backend->WriteValues(root, writes); // registry errors are not reported
 }
 
 bool LoadStyles(TSynCustomHighlighter& highlighter, RootKey root, const std::string& path,

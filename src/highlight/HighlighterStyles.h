@@ -14,8 +14,9 @@ namespace qs {
 // The style key under HKEY_CURRENT_USER: the program's settings key followed by "Style".
 inline constexpr const char* kHighlighterStyleKey = "Software\\Marrowgate\\Quillstone\\Style";
 
-// Writes every registered attribute in enumeration order, creating keys as needed. Stops
-// with false at the first subkey or value that cannot be written; nothing is reported.
+// Writes every registered attribute in enumeration order, creating keys as needed, as one
+// batch (RegistryBackend::WriteValues). False when a subkey or value cannot be written: the
+// hive file then keeps none of the batch, other stores stop there; nothing is reported.
 bool SaveStyles(const TSynCustomHighlighter& highlighter, RootKey root, const std::string& path,
                 std::shared_ptr<RegistryBackend> backend = DefaultRegistryBackend());
 

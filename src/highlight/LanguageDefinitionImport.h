@@ -1,5 +1,5 @@
 // Installing a new language definition file: the checks on the chosen file and its copy
-// into the program's folder, where the program reads it at its next start.
+// into the folder the program reads it from at its next start (UserLanguageDefinitionPath).
 #pragma once
 
 #include <filesystem>
@@ -14,7 +14,8 @@ inline constexpr const char* kLanguageDefinitionFileName = "lngpck.dll";
 bool HasLanguageDefinitionName(const std::filesystem::path& path);
 
 // True when `path` has the right name and holds a language definition the program can
-// read, so that an import never replaces a working definition with one that is not.
+// read (with at least one command), so that an import never replaces a working definition
+// with one that is not.
 bool IsLanguageDefinitionFile(const std::filesystem::path& path);
 
 struct ImportResult {

@@ -2,8 +2,11 @@
 #include "highlight/LanguageElements.h"
 
 #include "highlight/BuiltinVocabulary.h"
+#include "highlight/CommaText.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,6 +14,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 namespace qs {
@@ -140,6 +146,12 @@ std::optional<LanguageElements> ParseLanguageDefinition(std::string_view text, s
         Fail(error, "no list sections");
         return std::nullopt;
     }
+    // Sections alone would silence every command the editor knows.
+    const auto commands = ParseCommaText(elements[ElementList::Commands]);
+    if (std::all_of(commands.begin(), commands.end(), [](const auto& c) { return c.empty(); })) {
+        Fail(error, "no commands");
+        return std::nullopt;
+    }
     return elements;
 }
 
@@ -190,6 +202,25 @@ std::filesystem::path DefaultLanguageDefinitionPath() {
 #endif
 }
 
+std::filesystem::path UserLanguageDefinitionPath() {
+#ifdef _WIN32
+    return DefaultLanguageDefinitionPath();
+#else
+    std::filesystem::path config;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
+        config = x;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "/tmp";
+        }
+        config = std::filesystem::path(home) / ".config";
+    }
+    return config / "quillstone" / "lngpck.dll";
+#endif
+}
+
 LanguageElements LoadLanguageElements(const std::filesystem::path& file,
                                       std::ostream& diagnostics) {
     std::string error;
@@ -200,10 +231,24 @@ LanguageElements LoadLanguageElements(const std::filesystem::path& file,
     return BuiltinLanguageElements();
 }
 
+LanguageElements LoadLanguageElements(std::ostream& diagnostics) {
+    const std::filesystem::path installed = DefaultLanguageDefinitionPath();
+    const std::filesystem::path user = UserLanguageDefinitionPath();
+    std::error_code ec;
+    if (user != installed && std::filesystem::exists(user, ec)) {
+        std::string error;
+        if (auto elements = ReadLanguageDefinition(user, &error)) {
+            return *elements;
+        }
+        diagnostics << "quillstone: " << error << "; using " << installed.string() << '\n';
+    }
+    return LoadLanguageElements(installed, diagnostics);
+}
+
 LanguageElements GetLanguageElements() {
     static std::atomic<bool> reported{false};
     std::ostringstream diagnostics;
-    LanguageElements elements = LoadLanguageElements(DefaultLanguageDefinitionPath(), diagnostics);
+    LanguageElements elements = LoadLanguageElements(diagnostics);
     if (!diagnostics.str().empty() && !reported.exchange(true)) {
         std::cerr << diagnostics.str();
     }

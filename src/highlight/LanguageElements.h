@@ -1,6 +1,7 @@
 // The language element source: the ten SPSS word lists that drive highlighting, read from
-// the language definition file "lngpck.dll" beside the program, with a built-in copy of the
-// default vocabulary for when that file is missing or unreadable.
+// the language definition file "lngpck.dll" (an imported one in the user's configuration
+// folder, else the one beside the program), with a built-in copy of the default
+// vocabulary for when neither can be read.
 #pragma once
 
 #include <array>
@@ -43,7 +44,7 @@ struct LanguageElements {
 // Parses a definition file's text: sections "[N ListName]", each followed by comma text.
 // A missing section leaves its text empty. Gives nothing and sets `error` for a text
 // that is not a language definition (binary data, unknown or repeated section, text
-// before the first section).
+// before the first section, no command at all).
 std::optional<LanguageElements> ParseLanguageDefinition(std::string_view text,
                                                         std::string* error = nullptr);
 
@@ -54,11 +55,20 @@ std::optional<LanguageElements> ReadLanguageDefinition(const std::filesystem::pa
 // The vocabulary compiled into the program.
 const LanguageElements& BuiltinLanguageElements();
 
-// The file the program reads: "lngpck.dll" in the program's own folder.
+// The file installed with the program: "lngpck.dll" in the program's own folder.
 std::filesystem::path DefaultLanguageDefinitionPath();
+
+// Where an imported definition goes and is read from first. On Linux the program's folder
+// belongs to the system, so it is $XDG_CONFIG_HOME/quillstone/lngpck.dll (~/.config when
+// unset); on Windows it is the program's own file.
+std::filesystem::path UserLanguageDefinitionPath();
 
 // Reads `file`; when that fails, gives the built-in lists and writes why to `diagnostics`.
 LanguageElements LoadLanguageElements(const std::filesystem::path& file, std::ostream& diagnostics);
+
+// The program's definition: the user's imported file when there is one that reads, else
+// the one beside the program, else the built-in lists; what failed goes to `diagnostics`.
+LanguageElements LoadLanguageElements(std::ostream& diagnostics);
 
 // Fills the ten texts from the program's language definition. Each call reads the file
 // again, so a definition imported while running counts for highlighters made later; the

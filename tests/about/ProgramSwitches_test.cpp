@@ -36,7 +36,13 @@ TEST_P(AnswerInfoSwitchTest, AnswersOnlyTheWholeFirstArgument) {
 INSTANTIATE_TEST_SUITE_P(
     ProgramSwitches, AnswerInfoSwitchTest,
     testing::Values(
-        SwitchCase{"VersionPrintsNameAndVersion", {"--version"}, 0, "quillstone-test 7.8.9\n"},
+        SwitchCase{"VersionPrintsNameVersionAndLicence", {"--version"}, 0,
+                   "quillstone-test 7.8.9\n"
+                   "Copyright (C) 2026 Marrowgate\n"
+                   "License GPLv3+: GNU GPL version 3 or later "
+                   "<https://gnu.org/licenses/gpl.html>.\n"
+                   "This is free software: you are free to change and redistribute it.\n"
+                   "There is NO WARRANTY, to the extent permitted by law.\n"},
         SwitchCase{"HelpAddsTheTwoSwitches", {"--help", "ignored"}, 0,
                    "Usage: quillstone-test FILE\n\n"
                    "  --help        show this help and exit\n"

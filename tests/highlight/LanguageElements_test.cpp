@@ -2,6 +2,7 @@
 // build puts beside the program, and the fallback to the built-in vocabulary.
 #include "highlight/CommaText.h"
 #include "highlight/LanguageElements.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadDefinition{"WrongNameForNumber", "[2 Commands]\nGET\n"},
                       BadDefinition{"NumberOutOfRange", "[11 Commands]\nGET\n"},
                       BadDefinition{"RepeatedSection", "[1 Commands]\nA\n[1 Commands]\nB\n"},
-                      BadDefinition{"BinaryData", std::string("MZ\0\0[1 Commands]\n", 18)}),
+                      BadDefinition{"BinaryData", std::string("MZ\0\0[1 Commands]\n", 18)},
+                      BadDefinition{"NoCommands", "[1 Commands]\n , \n[2 Functions]\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LanguageDefinition, BuiltinVocabularyHasEveryList) {
@@ -88,6 +90,43 @@ TEST(LanguageDefinition, ReadableFileIsUsedSilently) {
     EXPECT_TRUE(elements[ElementList::Keywords].empty());
     EXPECT_TRUE(diagnostics.str().empty());
 }
+
+// The user's imported file, when it reads, before the one beside the program.
+struct UserFileCase {
+    const char* name;
+    const char* bytes; // nullptr: no user file
+    const char* firstCommand; // nullptr: the built-in vocabulary's
+    bool reported;
+};
+
+class UserDefinition : public ::testing::TestWithParam<UserFileCase> {};
+
+TEST_P(UserDefinition, ComesBeforeTheProgramsOwn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows the import replaces the program's own file";
+#endif
+    test::TempDir config;
+    test::ScopedEnv env("XDG_CONFIG_HOME", config.path().string());
+    std::filesystem::create_directory(config / "quillstone");
+    if (GetParam().bytes) {
+        test::WriteFileBytes(config / "quillstone" / "lngpck.dll", GetParam().bytes);
+    }
+    EXPECT_EQ(UserLanguageDefinitionPath(), config / "quillstone" / "lngpck.dll");
+    std::ostringstream diagnostics;
+    const auto commands = ParseCommaText(LoadLanguageElements(diagnostics)[ElementList::Commands]);
+    const auto builtin = ParseCommaText(BuiltinLanguageElements()[ElementList::Commands]);
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.front(), GetParam().firstCommand ? GetParam().firstCommand : builtin[0]);
+    EXPECT_EQ(!diagnostics.str().empty(), GetParam().reported) << diagnostics.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UserDefinition,
+    ::testing::Values(
+        UserFileCase{"Imported", "[1 Commands]\nONLYTHIS\n", "ONLYTHIS", false},
+        UserFileCase{"NoneImported", nullptr, nullptr, false},
+        UserFileCase{"ImportedWithoutCommands", "[1 Commands]\n", nullptr, true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LanguageDefinition, GetLanguageElementsFillsTenTexts) {
     std::array<std::string, kElementListCount> t;

@@ -40,7 +40,8 @@ for program in "${programs[@]}"; do
         fi
         [[ ! -s $work/stderr ]] || fail "$program $switch wrote to stderr: $(cat "$work/stderr")"
         case $switch in
-        --version) [[ $out == "$program $version" ]] || fail "$program --version printed '$out'" ;;
+        --version) [[ $(head -n 1 <<<"$out") == "$program $version" && $out == *"License GPLv3+"* ]] ||
+                       fail "$program --version printed '$out'" ;;
         --help) [[ $out == "Usage: $program"* && $out == *--version* ]] ||
                     fail "$program --help printed no usage: '$out'" ;;
         esac
@@ -80,7 +81,8 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 
 doc=$root/usr/share/doc/quillstone
-[[ -s $doc/copyright ]] || fail "no copyright file"
+grep -q '^License: GPL-3+$' "$doc/copyright" 2>/dev/null || fail "no copyright file naming GPL-3+"
+[[ -s $doc/README.md ]] || fail "no README, which the about box links to without a product page"
 [[ $(zcat "$doc/changelog.gz" | head -n 1) == "quillstone ($version) "* ]] ||
     fail "the changelog's latest entry is not for $version"
 

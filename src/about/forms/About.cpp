@@ -4,13 +4,16 @@
 #include "about/forms/Weblink.h"
 #include "platform/shell/Shell.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -52,6 +55,21 @@ QPixmap SplashPicture(int width, int height) {
 }
 
 } // namespace
+
+QString ProductPageAddress(const QString& homepage, const QString& programFile,
+                           const QString& sourceReadme) {
+    if (!homepage.isEmpty()) {
+        return homepage;
+    }
+    const QString docs =
+        QDir::cleanPath(QFileInfo(programFile).absolutePath() + "/../../share/doc/quillstone");
+    for (const QString& readme : {docs + "/README.md", sourceReadme}) {
+        if (!readme.isEmpty() && QFileInfo::exists(readme)) {
+            return QUrl::fromLocalFile(readme).toString();
+        }
+    }
+    return QUrl::fromLocalFile("/usr/share/doc/quillstone/").toString();
+}
 
 TfrmAbout::TfrmAbout(QWidget* parent, const QString& programFile)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -96,15 +114,16 @@ void TfrmAbout::BuildControls() {
 
     lblWeblink = new TWeblink;
     lblWeblink->setObjectName("lblWeblink");
-    lblWeblink->setText("www.marrowgate.example.org");
     lblWeblink->setAlignment(Qt::AlignCenter);
-    lblWeblink->Url = kProductPage;
     lblWeblink->BrowserState = gwMaximized;
-    lblWeblink->setToolTip(kProductPage);
 
     lblVersion = new QLabel("??.??.??");
     lblVersion->setObjectName("lblVersion");
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    lblLicence = new QLabel("Free software under the GNU GPL, version 3 or later");
+    lblLicence->setObjectName("lblLicence");
+    lblLicence->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     btnOK = new QPushButton("&OK");
     btnOK->setObjectName("btnOK");
@@ -119,6 +138,7 @@ void TfrmAbout::BuildControls() {
     text->addWidget(lblWeblink);
     text->addStretch(1);
     text->addWidget(lblVersion);
+    text->addWidget(lblLicence);
     auto* okRow = new QHBoxLayout;
     okRow->addStretch(1);
     okRow->addWidget(btnOK);
@@ -136,6 +156,13 @@ void TfrmAbout::FormCreate(const QString& programFile) {
     info->Filename = programFile.isEmpty() ? ProgramFilePath()
                                            : QFile::encodeName(programFile).toStdString();
     lblVersion->setText(QString("Version %1").arg(QString::fromStdString(info->FileVersion())));
+
+    const QString page = ProductPageAddress(QS_HOMEPAGE, QFile::decodeName(info->Filename.c_str()),
+                                            QS_SOURCE_README);
+    lblWeblink->Url = page;
+    lblWeblink->setToolTip(page);
+    const QUrl url(page);
+    lblWeblink->setText(url.isLocalFile() ? "Quillstone README" : url.host() + url.path());
 }
 
 } // namespace qs

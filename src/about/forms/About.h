@@ -1,5 +1,5 @@
-// The about box: the product name, the program's version as its own file states it, and
-// a link to the product's web page.
+// The about box: the product name, the program's version as its own file states it, its
+// licence, and a link to the product's web page (or, without one, to its README).
 #pragma once
 
 #include <QDialog>
@@ -22,6 +22,7 @@ public:
     QLabel* lblTagline = nullptr;
     TWeblink* lblWeblink = nullptr;
     QLabel* lblVersion = nullptr;
+    QLabel* lblLicence = nullptr;
     QPushButton* btnOK = nullptr;
 
 private:
@@ -29,7 +30,10 @@ private:
     void FormCreate(const QString& programFile);
 };
 
-// The product's web page that the about box links to.
-inline constexpr const char* kProductPage = "https://quillstone.example.org/";
+// The address the about box links to: `homepage` when the build names one (QS_HOMEPAGE),
+// else the README installed beside the program (<prefix>/share/doc/quillstone/), else the
+// source tree's README `sourceReadme` (a build tree), else the installed folder.
+QString ProductPageAddress(const QString& homepage, const QString& programFile,
+                           const QString& sourceReadme);
 
 } // namespace qs

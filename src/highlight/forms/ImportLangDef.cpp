@@ -30,8 +30,9 @@ fs::path NativePath(const QString& path) {
 TfrmImportLanguageDef::TfrmImportLanguageDef(QWidget* parent, fs::path programFolder)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_programFolder(programFolder.empty() ? DefaultLanguageDefinitionPath().parent_path()
-                                            : std::move(programFolder)) {
+      m_programFolder(programFolder.empty() ? UserLanguageDefinitionPath().parent_path()
+                                            : programFolder),
+      m_makeFolder(programFolder.empty()) {
     BuildControls();
     FormCreate();
 }
@@ -111,6 +112,15 @@ void TfrmImportLanguageDef::btnImportClick() {
     if (edtLanguageFile->text().isEmpty() || !fs::exists(source, ec)) {
         reject(); // the file went away since it was chosen
         return;
+    }
+    if (!IsLanguageDefinitionFile(source)) {
+        // It changed since it was chosen.
+        ui::Dialogs().Information(this,
+                                  "The file you selected is not a valid Language Definition File");
+        return;
+    }
+    if (m_makeFolder) {
+        fs::create_directories(m_programFolder, ec); // a failure shows in the copy's message
     }
     const ImportResult result = ImportLanguageDefinition(source, m_programFolder);
     if (!result.ok) {

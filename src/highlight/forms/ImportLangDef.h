@@ -1,5 +1,6 @@
 // The Import Language Definition File dialog: the user picks a new "lngpck.dll", which is
-// copied into the program's folder and read at the program's next start.
+// copied into the user's configuration folder (Windows: the program's folder) and read at
+// the program's next start.
 #pragma once
 
 #include <QDialog>
@@ -16,7 +17,8 @@ namespace qs {
 class TfrmImportLanguageDef : public QDialog {
     Q_OBJECT
 public:
-    // `programFolder` receives the file; empty: the running program's folder.
+    // `programFolder` receives the file; empty: the folder of UserLanguageDefinitionPath,
+    // made when missing.
     explicit TfrmImportLanguageDef(QWidget* parent = nullptr,
                                    std::filesystem::path programFolder = {});
 
@@ -38,6 +40,7 @@ private:
     void FormCreate();
 
     std::filesystem::path m_programFolder;
+    bool m_makeFolder = false;
     QString m_openDialogFolder;
 };
 

@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
         }
         elements = *read;
     } else {
-        elements = qs::LoadLanguageElements(qs::DefaultLanguageDefinitionPath(), std::cerr);
+        elements = qs::LoadLanguageElements(std::cerr);
     }
 
     std::vector<std::string> variables;

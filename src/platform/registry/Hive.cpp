@@ -138,6 +138,15 @@ const char* RootKeyName(RootKey root) {
     return root == RootKey::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_CLASSES_ROOT";
 }
 
+bool RegistryBackend::WriteValues(RootKey root, const std::vector<RegistryWrite>& writes) {
+    for (const RegistryWrite& write : writes) {
+        if (!CreateKey(root, write.path) || !WriteValue(root, write.path, write.name, write.value)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool RegistryNameLess::operator()(std::string_view a, std::string_view b) const noexcept {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {

@@ -217,6 +217,7 @@ bool HiveFileBackend::Transact(const std::function<Change(Hive&)>& change) {
     case Change::None:
         return true;
     case Change::Refused:
+        m_loaded = false; // a batch may have changed part of the hive before it was refused
         return false;
     case Change::Made:
         break;
@@ -313,6 +314,25 @@ bool HiveFileBackend::DeleteValue(RootKey root, const std::string& path, const s
     return Transact([&](Hive& hive) {
         HiveKey* key = hive.Find(root, path);
         return key != nullptr && key->values.erase(name) > 0 ? Change::Made : Change::Refused;
+    });
+}
+
+bool HiveFileBackend::WriteValues(RootKey root, const std::vector<RegistryWrite>& writes) {
+    return Transact([&](Hive& hive) {
+        bool changed = false;
+        for (const RegistryWrite& write : writes) {
+            bool created = false;
+            HiveKey* key = hive.Create(root, write.path, created);
+            if (key == nullptr || !ValidValueName(write.name)) {
+                return Change::Refused;
+            }
+            const auto it = key->values.find(write.name);
+            if (created || it == key->values.end() || !(it->second == write.value)) {
+                key->values.insert_or_assign(write.name, write.value);
+                changed = true;
+            }
+        }
+        return changed ? Change::Made : Change::None;
     });
 }
 

@@ -28,6 +28,7 @@ public:
     bool WriteValue(RootKey root, const std::string& path, const std::string& name,
                     const RegistryValue& value) override;
     bool DeleteValue(RootKey root, const std::string& path, const std::string& name) override;
+    bool WriteValues(RootKey root, const std::vector<RegistryWrite>& writes) override;
 
 private:
     // What identifies one version of the file; a rename gives a new inode and ctime.

@@ -30,6 +30,13 @@ struct RegistryValue {
     bool operator==(const RegistryValue&) const = default;
 };
 
+// One value of a batch: the key below the root, the value's name and the value.
+struct RegistryWrite {
+    std::string path;
+    std::string name;
+    RegistryValue value;
+};
+
 // Paths are relative to the root, components separated by backslashes; empty components
 // (a leading, doubled or trailing backslash) are ignored. Names compare without regard to
 // case. Every call sees the current state of the store, whoever changed it.
@@ -55,6 +62,10 @@ public:
     virtual bool WriteValue(RootKey root, const std::string& path, const std::string& name,
                             const RegistryValue& value) = 0;
     virtual bool DeleteValue(RootKey root, const std::string& path, const std::string& name) = 0;
+    // Creates the missing keys and writes the values in order. This one does it a key and a
+    // value at a time and stops at the first failure; the hive file makes the batch one
+    // change (one rewrite of the file, all or nothing).
+    virtual bool WriteValues(RootKey root, const std::vector<RegistryWrite>& writes);
 };
 
 // The store the program uses: on Linux the hive file named by $QUILLSTONE_REGISTRY, else

@@ -5,9 +5,12 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -54,10 +57,46 @@ TEST(About, CaptionSizeAndControls) {
     EXPECT_TRUE(box.lblVersion->alignment().testFlag(Qt::AlignRight));
     EXPECT_FALSE(box.imgSplash->pixmap().isNull());
     EXPECT_EQ(box.btnOK->text(), "&OK");
-    EXPECT_EQ(box.lblWeblink->Url, "https://quillstone.example.org/");
+    EXPECT_EQ(box.lblLicence->text(), "Free software under the GNU GPL, version 3 or later");
+    // A build tree, built without a product page: the repository's README.
+    EXPECT_EQ(box.lblWeblink->Url, QUrl::fromLocalFile(QS_SOURCE_README).toString());
     EXPECT_EQ(box.lblWeblink->BrowserState, gwMaximized);
     EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
 }
+
+struct PageCase {
+    const char* name;
+    const char* homepage;
+    std::vector<const char*> readmes; // made below the temporary folder
+    const char* opens;                // below the temporary folder, or an address
+};
+
+class ProductPage : public testing::TestWithParam<PageCase> {};
+
+TEST_P(ProductPage, IsTheHomepageElseAReadme) {
+    test::TempDir dir;
+    const QString root = QString::fromStdString(dir.path().string());
+    for (const char* readme : GetParam().readmes) {
+        QDir().mkpath(QFileInfo(root + readme).path());
+        test::WriteFileBytes(dir.path().string() + readme, "#");
+    }
+    const QString opens = GetParam().opens;
+    const QString expected =
+        opens.startsWith('/') ? QUrl::fromLocalFile(root + opens).toString() : opens;
+    EXPECT_EQ(ProductPageAddress(GetParam().homepage, root + "/usr/lib/quillstone/quillstone",
+                                 root + "/src/README.md"),
+              expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ProductPage,
+    testing::Values(
+        PageCase{"Homepage", "https://example.net/q/", {"/src/README.md"}, "https://example.net/q/"},
+        PageCase{"InstalledReadme", "", {"/usr/share/doc/quillstone/README.md", "/src/README.md"},
+                 "/usr/share/doc/quillstone/README.md"},
+        PageCase{"BuildTreeReadme", "", {"/src/README.md"}, "/src/README.md"},
+        PageCase{"NoReadmeAtAll", "", {}, "file:///usr/share/doc/quillstone/"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(About, OkClosesTheBox) {
     TfrmAbout box;

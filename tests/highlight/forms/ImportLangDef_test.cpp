@@ -2,6 +2,7 @@
 // scripted open dialog and temporary program folders.
 #include "highlight/forms/ImportLangDef.h"
 #include "platform/shell/Shell.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
@@ -95,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
     ImportLangDef, RejectedFiles,
     testing::Values(RejectedCase{"Capitals", "LNGPCK.DLL", kDefinition},
                     RejectedCase{"OtherName", "language.dll", kDefinition},
-                    RejectedCase{"NotADefinition", "binary/lngpck.dll", std::string("MZ\0\0", 4)}),
+                    RejectedCase{"NotADefinition", "binary/lngpck.dll", std::string("MZ\0\0", 4)},
+                    RejectedCase{"NoCommands", "empty/lngpck.dll", "[1 Commands]\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ImportDialog, ARejectedFirstChoiceLeavesImportDisabled) {
@@ -113,6 +115,24 @@ TEST_F(ImportDialog, ImportCopiesTheFileSaysSoAndCloses) {
     EXPECT_EQ(test::ReadFileBytes(program / "lngpck.dll"), kDefinition);
     EXPECT_EQ(dialogs.messages, QStringList{kImported});
     EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST_F(ImportDialog, AFileEmptiedAfterItWasChosenIsNotImported) {
+    Choose(Definition());
+    test::WriteFileBytes(chosen / "lngpck.dll", "[1 Commands]\n");
+    form.btnImport->click();
+    EXPECT_EQ(dialogs.messages, QStringList{kNotValid});
+    EXPECT_FALSE(fs::exists(program / "lngpck.dll"));
+    EXPECT_NE(form.result(), QDialog::Accepted);
+}
+
+TEST_F(ImportDialog, WithoutAFolderTheImportGoesToTheUsersConfigurationFolder) {
+    test::ScopedEnv env("XDG_CONFIG_HOME", (chosen / "config").string());
+    TfrmImportLanguageDef standard;
+    dialogs.answers.push_back(Q(Definition()));
+    standard.edtLanguageFileButton->click();
+    standard.btnImport->click();
+    EXPECT_EQ(test::ReadFileBytes(chosen / "config" / "quillstone" / "lngpck.dll"), kDefinition);
 }
 
 TEST_F(ImportDialog, CancelAfterAValidChoiceCopiesNothing) {

@@ -111,6 +111,42 @@ TEST(HiveFile, EightProcessesWritingAtOnceLoseNothing) {
     }
 }
 
+struct BatchCase {
+    const char* name;
+    const char* lastValueName;
+    bool written;
+};
+
+class HiveFileBatch : public testing::TestWithParam<BatchCase> {};
+
+// A batch is one change of the file: its keys and values all arrive, or none does.
+TEST_P(HiveFileBatch, WritesAllOrNothing) {
+    test::TempDir dir;
+    HiveFileBackend store((dir / "registry.reg").string());
+    ASSERT_TRUE(store.CreateKey(RootKey::CurrentUser, "Old"));
+    const std::vector<RegistryWrite> batch = {
+        {"S\\A", "Background", RegistryValue::FromInteger(7)},
+        {"S\\B", "Text", RegistryValue::FromString("b")},
+        {"S\\B", GetParam().lastValueName, RegistryValue::FromInteger(-1)},
+    };
+    EXPECT_EQ(store.WriteValues(RootKey::CurrentUser, batch), GetParam().written);
+    HiveFileBackend reader((dir / "registry.reg").string());
+    EXPECT_EQ(reader.KeyExists(RootKey::CurrentUser, "S\\A"), GetParam().written);
+    EXPECT_EQ(store.KeyExists(RootKey::CurrentUser, "S"), GetParam().written);
+    if (GetParam().written) {
+        EXPECT_EQ(reader.ReadValue(RootKey::CurrentUser, "S\\A", "Background"),
+                  RegistryValue::FromInteger(7));
+        EXPECT_EQ(reader.ReadValue(RootKey::CurrentUser, "S\\B", GetParam().lastValueName),
+                  RegistryValue::FromInteger(-1));
+    }
+    EXPECT_TRUE(reader.KeyExists(RootKey::CurrentUser, "Old"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HiveFileBatch,
+                         testing::Values(BatchCase{"Valid", "Style", true},
+                                         BatchCase{"OneBadName", "bad\x01name", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 TEST(HiveFile, DamagedFileIsKeptAsideAndAnEmptyHiveStarts) {
     test::TempDir dir;
     const fs::path path = dir / "registry.reg";

@@ -325,6 +325,15 @@ TEST_P(SavFixture, DictionaryEqualsReference)
     EXPECT_EQ(lines, ref->variableSets);
 }
 
+// Without its folder the parameterised test would have no rows and pass unseen.
+TEST(SavFixtures, FolderHoldsFixturesWithReferences) {
+    const auto files = fixtureFiles();
+    EXPECT_FALSE(files.empty()) << kSavDir;
+    for (const std::string& file : files) {
+        EXPECT_TRUE(fs::exists(kSavDir / "reference" / (file + ".txt"))) << file;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Fixtures, SavFixture, ::testing::ValuesIn(fixtureFiles()),
                          [](const auto& row) {
                              std::string name = row.param;
