@@ -19,6 +19,7 @@
 #include <csignal>
 #include <filesystem>
 #include <future>
+#include <thread>
 #include <tuple>
 
 #include <poll.h>
@@ -337,6 +338,49 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     ASSERT_EQ(model->rowCount(), 2);
     EXPECT_EQ(model->index(1, 0).data().toString(), "income");
     EXPECT_EQ(model->index(1, 1).data().toString(), "Yearly income");
+}
+
+TEST_F(EngineHostTest, DictionaryCopyLeavesTheDatasetAndTheUsersTemporaryAlone) {
+    StartHost();
+    const auto copy = [&] {
+        return OffThread([&]() -> std::string {
+            auto app = automation::ConnectEngine(m_socket);
+            try {
+                return app->Documents()->GetDataDoc(0)->SaveDictionaryCopy();
+            } catch (const EAutomationError& e) {
+                return std::string("error: ") + e.what();
+            }
+        });
+    };
+    EXPECT_EQ(copy(), ""); // no dataset yet
+
+    Run("DATA LIST FREE /x.\nBEGIN DATA\n1 2 3 4 5 6\nEND DATA.");
+    const std::string file = copy();
+    ASSERT_EQ(std::filesystem::path(file).parent_path(), std::filesystem::path(m_socket).parent_path());
+    EXPECT_GT(std::filesystem::file_size(file), 0u);
+    std::filesystem::remove(file);
+    EXPECT_NE(Run("LIST.").output.find("6.00"), std::string::npos); // every case kept
+
+    // The user's TEMPORARY waits for its procedure: nothing runs, and it still applies.
+    Run("TEMPORARY.\nSELECT IF x > 4.");
+    EXPECT_NE(copy().find("TEMPORARY command is in effect"), std::string::npos);
+    const std::string listed = Run("LIST.").output;
+    EXPECT_EQ(listed.find("1.00"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("5.00"), std::string::npos) << listed;
+
+    // A window operation is answered while a run goes on.
+    auto running = std::async(std::launch::async, [&] {
+        auto app = automation::ConnectEngine(m_socket);
+        return automation::ExecuteReported(*app, "HOST COMMAND=['sleep 3'].");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([](auto& app) { app.GetOutputDoc()->GetBannerText(); }), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    while (running.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    running.get();
 }
 
 TEST_F(EngineHostTest, MissingPsppIsOneClearSentenceEverywhere) {

@@ -7,9 +7,11 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
+#include "ui/TSyntaxEditor.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -101,48 +103,83 @@ protected:
     fs::path m_folder;
 };
 
-TEST_F(EngineProcess, EditorJobsRunSyntaxAndTheObjectTreeShowsTheResult) {
-    TSPSSJobEngine engine(true);
-    std::atomic<int> settled{0};
-    std::vector<std::string> failures;
-    engine.OnJobDone = [&](auto&, auto&) { ++settled; };
-    engine.OnJobUnfinished = [&](auto&, auto& job, bool&) {
-        failures.push_back(job->ErrorMessage);
-        ++settled;
-    };
-    TSPSSAppFactory factory{[] { return automation::GetActiveSpssApp(); },
-                            [] { return automation::CreateEngine({QS_BIN_DIR}); }};
-    auto owned = std::make_unique<TQuillstone>(engine, factory, TSPSSUiHooks{});
-    TQuillstone& app = *owned;
-    test::TempRegistry reg;
-    test::ScriptedDialogs dialogs;
-    TFMain window(reg.store, std::move(owned));
-    int expected = 2; // attach and show
-    int refreshes = 0;
-    const auto run = [&](const std::string& syntax) {
-        app.RunSyntax(syntax);
-        ++expected;
-        EXPECT_TRUE(WaitFor([&] { return settled == expected; })) << syntax;
-    };
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + " | ";
+    }
+    return text;
+}
 
-    // Refreshes as the window asks for them, answered once the runs before them are done.
-    const auto refresh = [&] {
+// An editor window with its own job engine, driving the real engine program.
+struct EditorSession {
+    EditorSession() {
+        engine.OnJobDone = [this](auto&, auto&) { ++settled; };
+        engine.OnJobUnfinished = [this](auto&, auto& job, bool&) {
+            failures.push_back(job->ErrorMessage);
+            ++settled;
+        };
+        engine.Reconnect = [] { return automation::CreateEngine({QS_BIN_DIR}); };
+        engine.OnReconnected = [this](automation::ISpssApp&) { ++reconnects; };
+        // The application object submits its first jobs, which start the worker: only
+        // once the handlers above are in place.
+        auto owned = std::make_unique<TQuillstone>(
+            engine,
+            TSPSSAppFactory{[] { return automation::GetActiveSpssApp(); },
+                            [] { return automation::CreateEngine({QS_BIN_DIR}); }},
+            TSPSSUiHooks{});
+        appObject = owned.get();
+        windowObject = std::make_unique<TFMain>(reg.store, std::move(owned));
+        QObject::connect(Window().tlObjectTree->model(), &QAbstractItemModel::modelReset,
+                         [this] { ++refreshes; });
+    }
+    ~EditorSession() { engine.Abort(); }
+    // Runs `syntax` and waits until its job has settled.
+    void Run(const std::string& syntax) {
+        App().RunSyntax(syntax);
+        ++expected;
+        EXPECT_TRUE(WaitFor([&] { return settled == expected; }))
+            << syntax << "\nsettled " << settled << " of " << expected << "; failures: "
+            << Joined(failures);
+    }
+    // Refreshes as the window asks, answered once the runs before it are done.
+    void Refresh() {
         const int before = refreshes;
         ++expected; // the query is a job too
-        window.RefreshDataFileObjects();
+        Window().RefreshDataFileObjects();
         EXPECT_TRUE(WaitFor([&] { return refreshes > before && settled == expected; }));
-    };
-    QObject::connect(window.tlObjectTree->model(), &QAbstractItemModel::modelReset, [&] {
-        ++refreshes;
-    });
-    const auto variables = [&] {
+    }
+    QStringList Variables() const {
         QStringList names;
-        const QTreeWidgetItem* group = window.tlObjectTree->topLevelItem(0);
+        const QTreeWidgetItem* group = Window().tlObjectTree->topLevelItem(0);
         for (int i = 0; group != nullptr && i < group->childCount(); ++i) {
             names << group->child(i)->text(0);
         }
         return names;
-    };
+    }
+
+    TSPSSJobEngine engine{true};
+    std::atomic<int> settled{0};
+    std::atomic<int> reconnects{0};
+    std::vector<std::string> failures;
+    test::TempRegistry reg;
+    test::ScriptedDialogs dialogs;
+    TQuillstone* appObject = nullptr;
+    std::unique_ptr<TFMain> windowObject;
+    TQuillstone& App() { return *appObject; }
+    TFMain& Window() const { return *windowObject; }
+    int expected = 2; // attach and show
+    int refreshes = 0;
+};
+
+TEST_F(EngineProcess, EditorJobsRunSyntaxAndTheObjectTreeShowsTheResult) {
+    EditorSession editor;
+    TQuillstone& app = editor.App();
+    TFMain& window = editor.Window();
+    const auto run = [&](const std::string& syntax) { editor.Run(syntax); };
+    const auto refresh = [&] { editor.Refresh(); };
+    const auto variables = [&] { return editor.Variables(); };
+    std::vector<std::string>& failures = editor.failures;
 
     // Data files written by the session itself, then left alone by every refresh: not one
     // byte of them changes, whatever the session did to its dataset since.
@@ -200,6 +237,99 @@ TEST_F(EngineProcess, EditorJobsRunSyntaxAndTheObjectTreeShowsTheResult) {
         EXPECT_FALSE(entry.path().filename().string().starts_with("SPSSGBA")) << entry.path();
     }
     EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+struct StopRow {
+    const char* name;
+    std::string longRun;
+    bool keepsData; // PSPP comes back from the interrupt with its dataset
+};
+void PrintTo(const StopRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class EngineStop : public EngineProcess, public testing::WithParamInterface<StopRow> {};
+
+// The window keeps answering while a run goes on, Stop ends the run within seconds
+// whatever PSPP is doing, and the next run works.
+TEST_P(EngineStop, StopEndsTheRunAndTheNextRunWorks) {
+    const StopRow& row = GetParam();
+    EditorSession editor;
+    editor.Run("DATA LIST FREE /x.\r\nBEGIN DATA\r\n1 2 3\r\nEND DATA.");
+    editor.Window().SynEdit->LoadText(row.longRun);
+    editor.Window().mnuAllClick(); // the refresh queues behind it
+    ++editor.expected;           // the run's job; the refresh is dropped by Stop
+
+    // An event-loop probe: no gap of the window's own events while the run goes on.
+    auto last = Clock::now();
+    auto longest = Clock::duration::zero();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = std::max(longest, Clock::now() - last);
+        last = Clock::now();
+    });
+    probe.start(20);
+    const auto until = Clock::now() + std::chrono::seconds(2);
+    WaitFor([&] { return Clock::now() > until; });
+    probe.stop();
+    EXPECT_LT(longest, std::chrono::milliseconds(500));
+    EXPECT_TRUE(editor.Window().actStop->isEnabled());
+    EXPECT_EQ(editor.settled, editor.expected - 1); // still running
+
+    const auto stopped = Clock::now();
+    editor.Window().actStop->trigger();
+    EXPECT_TRUE(editor.Window().Status(0).startsWith("Run stopped")) << editor.Window().Status(0).toStdString();
+    ASSERT_TRUE(WaitFor([&] { return editor.settled == editor.expected; }));
+    EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(10));
+    ASSERT_FALSE(editor.failures.empty());
+    EXPECT_NE(editor.failures.back().find(row.keepsData ? "The run was stopped" : "data it held are gone"),
+              std::string::npos) << editor.failures.back();
+
+    editor.Refresh();
+    EXPECT_EQ(editor.Variables(), row.keepsData ? QStringList{"x"} : QStringList{});
+    editor.Run("DATA LIST FREE /after.\r\nBEGIN DATA\r\n1\r\nEND DATA.");
+    editor.Refresh();
+    EXPECT_EQ(editor.Variables(), QStringList{"after"});
+    EXPECT_TRUE(WaitFor([&] { return !editor.Window().actStop->isEnabled(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, EngineStop,
+    testing::Values(
+        // PSPP gives up a child process it waits for, and keeps its data.
+        StopRow{"HostCommand", "HOST COMMAND=['sleep 30'].\nLIST.\n", true},
+        // A procedure does not look at the interrupt: PSPP is ended and started again.
+        StopRow{"LongProcedure",
+                "INPUT PROGRAM.\nLOOP #i = 1 TO 2000000000.\nCOMPUTE y = #i.\nEND CASE.\n"
+                "END LOOP.\nEND FILE.\nEND INPUT PROGRAM.\nEXECUTE.\n",
+                false}),
+    [](const testing::TestParamInfo<StopRow>& info) { return std::string(info.param.name); });
+
+TEST_F(EngineProcess, AJobFindsTheEngineGoneStartsANewOneAndRunsThere) {
+    EditorSession editor;
+    editor.Run("DATA LIST FREE /x.\r\nBEGIN DATA\r\n1\r\nEND DATA.");
+    const pid_t first = EnginePid();
+    ASSERT_GT(first, 0);
+    ::kill(first, SIGTERM); // as when the user closes the engine's windows
+    ASSERT_TRUE(WaitFor([&] { return ::kill(first, 0) != 0; }));
+
+    editor.Run("DATA LIST FREE /y.\r\nBEGIN DATA\r\n1\r\nEND DATA.");
+    EXPECT_TRUE(editor.failures.empty()) << editor.failures.front();
+    EXPECT_EQ(editor.reconnects, 1);
+    EXPECT_GT(EnginePid(), 0);
+    EXPECT_NE(EnginePid(), first);
+    editor.Refresh();
+    EXPECT_EQ(editor.Variables(), QStringList{"y"});
+}
+
+TEST_F(EngineProcess, EndingTheEditorDoesNotWaitForTheRun) {
+    auto editor = std::make_unique<EditorSession>();
+    editor->App().RunSyntax("HOST COMMAND=['sleep 30'].");
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_FALSE(editor->engine.Idle());
+    const auto start = Clock::now();
+    editor.reset(); // aborts the job engine
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(EngineProcess, OneEnginePerUserEndsOnSignalAndIsFoundAgainAfterACrash) {

@@ -32,6 +32,13 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"KindOutOfRange", R"({"op":"banner_text","kind":7})", "kind 7"},
                     BadCase{"PathOfOutput", R"({"op":"document_path","kind":1})", "kind 0"},
                     BadCase{"SaveAsEmptyPath", R"({"op":"save_as","kind":0,"path":""})", "\"path\""},
+                    BadCase{"SaveAsNulInPath",
+                            R"({"op":"save_as","kind":0,"path":"/a.sav\u0000.txt"})", "NUL"},
+                    BadCase{"SaveAsLineBreak", R"({"op":"save_as","kind":0,"path":"/a\nb"})",
+                            "line break"},
+                    BadCase{"DictionaryOfOutput", R"({"op":"save_dictionary","kind":1})",
+                            "kind 0"},
+                    BadCase{"NoteWithoutText", R"({"op":"note"})", "\"text\""},
                     BadCase{"VisibleNotBool", R"({"op":"set_visible","kind":1,"visible":1})",
                             "\"visible\""}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -52,6 +59,21 @@ TEST(EngineProtocol, ReadsEveryFieldOfAGoodRequest) {
     ASSERT_TRUE(state.request);
     EXPECT_EQ(state.request->kind, 2);
     EXPECT_EQ(state.request->state, -1);
+
+    // Window operations, cancel and note are answered at once; the rest keep their turn.
+    for (const char* line : {R"({"op":"cancel"})", R"({"op":"note","text":"hi"})",
+                             R"({"op":"banner_text","kind":1})"}) {
+        const auto now = ParseEngineRequest(line);
+        ASSERT_TRUE(now.request) << now.error;
+        EXPECT_TRUE(AnsweredAtOnce(now.request->op)) << line;
+    }
+    for (const char* line : {R"({"op":"save_dictionary","kind":0})",
+                             R"({"op":"document_path","kind":0})",
+                             R"({"op":"execute","text":"x.","wait":false})"}) {
+        const auto queued = ParseEngineRequest(line);
+        ASSERT_TRUE(queued.request) << queued.error;
+        EXPECT_FALSE(AnsweredAtOnce(queued.request->op)) << line;
+    }
 }
 
 struct ReplyCase {

@@ -1,6 +1,7 @@
 // The job queue and the worker: order, wake-up, the fate of failed jobs, the events and
 // an orderly end. Every wait is bounded so a lost wake-up fails instead of hanging.
 #include "spss/SPSSJobEngine.h"
+#include "RecordingApp.h"
 
 #include <gtest/gtest.h>
 
@@ -296,6 +297,135 @@ TEST(JobQueue, ClearFreesEveryJobAndHidesThemMeanwhile) {
     EXPECT_EQ(pops, 0);
     EXPECT_FALSE(queue.Clearing());
     EXPECT_EQ(queue.Count(), 0u);
+}
+
+} // namespace
+} // namespace qs
+
+namespace qs {
+namespace {
+
+// What the engine connection does with a syntax job: runs it, or finds the engine gone.
+enum class Conn { Works, Lost, Missing };
+
+struct ReconnectRow {
+    const char* name;
+    Conn first;                      // the connection the job meets
+    std::optional<Conn> replacement; // what Reconnect gives; nullopt: it cannot start one
+    bool finished;
+    int reconnects;
+};
+void PrintTo(const ReconnectRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class JobEngineReconnect : public testing::TestWithParam<ReconnectRow> {};
+
+AppRef Connection(Conn kind, test::TCallLog& log, const std::string& name) {
+    if (kind == Conn::Missing) {
+        return nullptr;
+    }
+    auto app = std::make_unique<test::TRecordingApp>(log);
+    app->OnExecute = [kind, &log, name](const std::string&) {
+        log.Calls.push_back("on " + name);
+        if (kind == Conn::Lost) {
+            throw automation::EConnectionLost("the connection to quillstone-engine was lost");
+        }
+    };
+    return app;
+}
+
+TEST_P(JobEngineReconnect, AJobThatFindsTheEngineGoneRunsOnceMoreOnANewOne) {
+    const ReconnectRow& row = GetParam();
+    test::TCallLog log;
+    Signal settled;
+    std::string error;
+    int reconnects = 0;
+    int noted = 0;
+    bool finished = false;
+    TSPSSJobEngine engine;
+    engine.SpssApp = Connection(row.first, log, "first");
+    engine.Reconnect = [&]() -> AppRef {
+        ++reconnects;
+        if (!row.replacement) {
+            throw automation::EAutomationError("cannot start quillstone-engine");
+        }
+        return Connection(*row.replacement, log, "new");
+    };
+    engine.OnReconnected = [&](automation::ISpssApp&) { ++noted; };
+    engine.OnJobDone = [&](auto&, auto&) {
+        finished = true;
+        settled.Add();
+    };
+    engine.OnJobUnfinished = [&](auto&, auto& job, bool&) {
+        error = job->ErrorMessage;
+        settled.Add();
+    };
+    engine.AddJob(std::make_unique<TSPSSSyntaxJob>("LIST."));
+    ASSERT_TRUE(settled.WaitFor(1));
+    engine.Stop();
+    EXPECT_EQ(finished, row.finished) << error;
+    EXPECT_EQ(reconnects, row.reconnects);
+    EXPECT_EQ(noted, row.replacement ? row.reconnects : 0);
+    if (!row.finished) {
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, JobEngineReconnect,
+    testing::Values(ReconnectRow{"EngineThere", Conn::Works, Conn::Works, true, 0},
+                    ReconnectRow{"GoneThenNew", Conn::Lost, Conn::Works, true, 1},
+                    ReconnectRow{"NeverAttached", Conn::Missing, Conn::Works, true, 1},
+                    ReconnectRow{"NoNewEngine", Conn::Lost, std::nullopt, false, 1},
+                    ReconnectRow{"LostTwiceTriesOnce", Conn::Lost, Conn::Lost, false, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Waits in its run until interrupted, as a call does while the engine runs long syntax.
+class BlockingApp : public test::TRecordingApp {
+public:
+    explicit BlockingApp(test::TCallLog& log, std::promise<void>& entered)
+        : TRecordingApp(log), m_Entered(entered) {}
+    void ExecuteCommands(const std::string&, bool) override {
+        std::unique_lock lock(m_Lock);
+        m_Entered.set_value();
+        m_Woken.wait(lock, [&] { return m_Interrupted; });
+        throw automation::EAutomationError("the connection to quillstone-engine was lost");
+    }
+    void Interrupt() override {
+        {
+            std::lock_guard lock(m_Lock);
+            m_Interrupted = true;
+        }
+        m_Woken.notify_all();
+    }
+
+private:
+    std::promise<void>& m_Entered;
+    std::mutex m_Lock;
+    std::condition_variable m_Woken;
+    bool m_Interrupted = false;
+};
+
+TEST(JobEngine, AbortWakesTheJobWaitingForTheEngineAndDropsTheRest) {
+    test::TCallLog log;
+    std::promise<void> entered;
+    std::atomic<int> runs{0}, freed{0};
+    TSPSSJobEngine engine;
+    engine.SpssApp = std::make_unique<BlockingApp>(log, entered);
+    EXPECT_TRUE(engine.Idle());
+    engine.AddJob(std::make_unique<TSPSSSyntaxJob>("HOST COMMAND=['sleep 30']."));
+    engine.AddJob(std::make_unique<CountedJob>(runs, freed));
+    entered.get_future().wait();
+    EXPECT_FALSE(engine.Idle());
+    const auto start = std::chrono::steady_clock::now();
+    engine.Abort();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_FALSE(engine.AddJob(std::make_unique<CountedJob>(runs, freed))); // refused
+    EXPECT_EQ(engine.DropPending(), 1u);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(freed, 2);
 }
 
 } // namespace

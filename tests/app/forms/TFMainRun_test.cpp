@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,42 @@ TEST_F(MainWindowRun, F8StepsThroughMarksAndAnEditRemovesOne) {
 
     window->SynEdit->SendScintilla(QsciScintilla::SCI_REPLACESEL, "X");
     EXPECT_EQ(window->SynEdit->MarkedLines(), (std::vector<long>{1}));
+}
+
+} // namespace
+} // namespace qs
+
+namespace qs {
+namespace {
+
+TEST_F(MainWindowRun, StopAndTheRunClockFollowTheEngine) {
+    auto* clock = window->findChild<QLabel*>("RunPanel");
+    ASSERT_NE(clock, nullptr);
+    recording->busy = true;
+    window->mnuAllClick();
+    EXPECT_EQ(window->Status(0), "Syntax executed");
+    EXPECT_TRUE(window->actStop->isEnabled());
+    EXPECT_FALSE(clock->isHidden());
+    EXPECT_TRUE(clock->text().startsWith("Running 0:0")) << clock->text().toStdString();
+
+    window->actStop->trigger();
+    EXPECT_EQ(recording->stops, 1);
+    EXPECT_EQ(window->Status(0), "Run stopped");
+    recording->busy = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (window->actStop->isEnabled() && waited.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    EXPECT_FALSE(window->actStop->isEnabled());
+    EXPECT_TRUE(clock->isHidden());
+}
+
+TEST_F(MainWindowRun, ARunTheJobEngineRefusesIsNotReportedAsExecuted) {
+    recording->accept = false;
+    window->mnuAllClick();
+    EXPECT_EQ(recording->runs.size(), 1u);
+    EXPECT_TRUE(window->Status(0).startsWith("Syntax not executed")) << window->Status(0).toStdString();
 }
 
 } // namespace
