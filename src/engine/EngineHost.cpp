@@ -227,11 +227,11 @@ void EngineHost::Run(Task task) {
         m_purpose = Purpose::DictionaryProbe;
         m_session.RunBatch("TEMPORARY.");
         return;
-    default:
-        Answer(task.client, request);
-        return;
     case EngineOp::Hello:
         m_server.Reply(task.client, HelloReply(automation::kProtocolVersion));
+        return;
+    default:
+        Answer(task.client, request);
         return;
     }
 }
@@ -283,13 +283,17 @@ void EngineHost::Cancel(quint64 client) {
                task.request.op == EngineOp::SaveDictionary;
     };
     std::size_t count = 0;
-    for (const Task& task : m_tasks) {
-        if (dropped(task)) {
-            m_server.Reply(task.client, ErrorReply("The run was stopped before it began."));
-            ++count;
+    const auto drop = [&](auto& waiting) {
+        for (const Task& task : waiting) {
+            if (dropped(task)) {
+                m_server.Reply(task.client, ErrorReply("The run was stopped before it began."));
+                ++count;
+            }
         }
-    }
-    std::erase_if(m_tasks, dropped);
+        std::erase_if(waiting, dropped);
+    };
+    drop(m_tasks);
+    drop(m_arrivals);
     const bool running = m_current && m_purpose == Purpose::User && m_session.Busy();
     if (running) {
         m_stopping = true;

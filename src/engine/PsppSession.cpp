@@ -56,6 +56,31 @@ std::string WithLfLines(const std::string& text) {
     return out;
 }
 
+// The terminal's echo of the interrupt ("^C") and the prompts PSPP shows after it are
+// no output of the run.
+std::string WithoutInterruptEcho(const std::string& text) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string_view line(text.data() + start, end - start);
+        std::string_view bare = line;
+        while (!bare.empty() && (bare.back() == '\n' || bare.back() == ' ')) {
+            bare.remove_suffix(1);
+        }
+        const bool interrupt = bare.starts_with("^C");
+        while (bare.starts_with("^C")) {
+            bare.remove_prefix(2);
+        }
+        if (!(bare == "PSPP>" || (interrupt && bare.empty()))) {
+            out.append(line);
+        }
+        start = end;
+    }
+    return out;
+}
+
 std::string Describe(int status) {
     if (WIFSIGNALED(status)) {
         const int sig = WTERMSIG(status);
@@ -321,7 +346,10 @@ void PsppSession::OnReadable() {
                 std::fprintf(stderr, "pspp> %s\n",
                              QByteArray(buffer, static_cast<qsizetype>(n)).toPercentEncoding(" ").constData());
             }
-            const std::string text = m_transcript.Feed({buffer, static_cast<std::size_t>(n)});
+            std::string text = m_transcript.Feed({buffer, static_cast<std::size_t>(n)});
+            if (m_interrupted) {
+                text = WithoutInterruptEcho(text);
+            }
             if (m_running && m_sent && !text.empty()) {
                 m_output += text;
                 emit Output(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));

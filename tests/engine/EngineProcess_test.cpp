@@ -278,10 +278,14 @@ TEST_P(EngineStop, StopEndsTheRunAndTheNextRunWorks) {
 
     const auto stopped = Clock::now();
     editor.Window().actStop->trigger();
+    ++editor.expected; // the refresh that Stop queues in place of the dropped one
     EXPECT_TRUE(editor.Window().Status(0).startsWith("Run stopped")) << editor.Window().Status(0).toStdString();
     ASSERT_TRUE(WaitFor([&] { return editor.settled == editor.expected; }));
     EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(10));
     ASSERT_FALSE(editor.failures.empty());
+    // That refresh shows what the session holds now.
+    const QStringList held = row.keepsData ? QStringList{"x"} : QStringList{};
+    EXPECT_TRUE(WaitFor([&] { return editor.Variables() == held; }));
     EXPECT_NE(editor.failures.back().find(row.keepsData ? "The run was stopped" : "data it held are gone"),
               std::string::npos) << editor.failures.back();
 

@@ -13,6 +13,8 @@ namespace qs::test {
 
 struct TCallLog {
     std::vector<std::string> Calls;
+    std::string DocumentPath;    // what the documents answer for their path
+    std::string DictionaryError; // when set, a dictionary copy raises this error
 };
 
 class TRecordingDoc : public automation::ISpssDocument {
@@ -25,8 +27,15 @@ public:
         m_Log.Calls.push_back(m_Name + ".WindowState=" + std::to_string(state));
     }
     std::string GetBannerText() override { return m_Name + " banner"; }
-    std::string GetDocumentPath() override { return {}; }
-    void SaveAs(const std::string&) override {}
+    std::string GetDocumentPath() override { return m_Log.DocumentPath; }
+    void SaveAs(const std::string& path) override { m_Log.Calls.push_back(m_Name + ".SaveAs " + path); }
+    std::string SaveDictionaryCopy() override {
+        m_Log.Calls.push_back(m_Name + ".SaveDictionaryCopy");
+        if (!m_Log.DictionaryError.empty()) {
+            throw automation::EAutomationError(m_Log.DictionaryError);
+        }
+        return "/private/dict-1.sav";
+    }
 
 private:
     TCallLog& m_Log;

@@ -344,3 +344,61 @@ TEST(Attach, WithoutAutomationClientIsUnavailable) {
 
 } // namespace
 } // namespace qs
+
+namespace qs {
+namespace {
+
+struct QueryRow {
+    const char* name;
+    std::string documentPath;
+    std::string dictionaryError;
+    TDataFileQuery expected;
+};
+void PrintTo(const QueryRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class DataFileQuery : public testing::TestWithParam<QueryRow> {};
+
+// The query reads the path and asks for a private copy; the document's own file is
+// never saved.
+TEST_P(DataFileQuery, AnswersWithThePathAndAPrivateCopy) {
+    const QueryRow& row = GetParam();
+    test::TCallLog log;
+    log.DocumentPath = row.documentPath;
+    log.DictionaryError = row.dictionaryError;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<test::TRecordingApp>(log);
+    auto latest = std::make_shared<std::atomic<std::uint64_t>>(1);
+    std::vector<TDataFileQuery> answers;
+    TSPSSDataFileJob job(latest, 1, [&](TDataFileQuery result) { answers.push_back(result); });
+    job.Run(app);
+    EXPECT_TRUE(job.Finished);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].Path, row.expected.Path);
+    EXPECT_EQ(answers[0].DictionaryFile, row.expected.DictionaryFile);
+    EXPECT_EQ(answers[0].Error, row.expected.Error);
+    EXPECT_EQ(log.Calls, std::vector<std::string>{"data0.SaveDictionaryCopy"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DataFileQuery,
+    testing::Values(QueryRow{"Saved", "/d/x.sav", "", {"/d/x.sav", "/private/dict-1.sav", ""}},
+                    QueryRow{"NeverSaved", "", "", {"Untitled", "/private/dict-1.sav", ""}},
+                    QueryRow{"CopyRefused", "/d/x.sav", "TEMPORARY is in effect",
+                             {"/d/x.sav", "", "TEMPORARY is in effect"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DataFileQuery, OneOvertakenByANewerQueryAsksNothing) {
+    test::TCallLog log;
+    std::unique_ptr<automation::ISpssApp> app = std::make_unique<test::TRecordingApp>(log);
+    auto latest = std::make_shared<std::atomic<std::uint64_t>>(2);
+    int answers = 0;
+    TSPSSDataFileJob old(latest, 1, [&](TDataFileQuery) { ++answers; });
+    old.Run(app);
+    EXPECT_TRUE(old.Finished);
+    EXPECT_EQ(answers, 0);
+    EXPECT_TRUE(log.Calls.empty());
+}
+
+} // namespace
+} // namespace qs

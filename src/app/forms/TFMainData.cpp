@@ -150,6 +150,11 @@ void TFMain::RunText(const std::string& syntax, long firstLine) {
 
 void TFMain::actStopExecute() {
     SetStatus(QString::fromStdString(m_appObject->StopRuns()), 0);
+    // The refresh that waited behind the run went with it; what the run changed before it
+    // stopped still shows.
+    if (m_autoRefresh) {
+        RefreshDataFileObjects();
+    }
     UpdateRunClock();
 }
 
