@@ -175,7 +175,6 @@ struct EditorSession {
 TEST_F(EngineProcess, EditorJobsRunSyntaxAndTheObjectTreeShowsTheResult) {
     EditorSession editor;
     TQuillstone& app = editor.App();
-    TFMain& window = editor.Window();
     const auto run = [&](const std::string& syntax) { editor.Run(syntax); };
     const auto refresh = [&] { editor.Refresh(); };
     const auto variables = [&] { return editor.Variables(); };
@@ -307,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "INPUT PROGRAM.\nLOOP #i = 1 TO 2000000000.\nCOMPUTE y = #i.\nEND CASE.\n"
                 "END LOOP.\nEND FILE.\nEND INPUT PROGRAM.\nEXECUTE.\n",
                 false}),
-    [](const testing::TestParamInfo<StopRow>& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(EngineProcess, AJobFindsTheEngineGoneStartsANewOneAndRunsThere) {
     EditorSession editor;

@@ -386,7 +386,7 @@ INSTANTIATE_TEST_SUITE_P(
                     QueryRow{"NeverSaved", "", "", {"Untitled", "/private/dict-1.sav", ""}},
                     QueryRow{"CopyRefused", "/d/x.sav", "TEMPORARY is in effect",
                              {"/d/x.sav", "", "TEMPORARY is in effect"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(DataFileQuery, OneOvertakenByANewerQueryAsksNothing) {
     test::TCallLog log;

@@ -379,54 +379,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReconnectRow{"NeverAttached", Conn::Missing, Conn::Works, true, 1},
                     ReconnectRow{"NoNewEngine", Conn::Lost, std::nullopt, false, 1},
                     ReconnectRow{"LostTwiceTriesOnce", Conn::Lost, Conn::Lost, false, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// Waits in its run until interrupted, as a call does while the engine runs long syntax.
-class BlockingApp : public test::TRecordingApp {
-public:
-    explicit BlockingApp(test::TCallLog& log, std::promise<void>& entered)
-        : TRecordingApp(log), m_Entered(entered) {}
-    void ExecuteCommands(const std::string&, bool) override {
-        std::unique_lock lock(m_Lock);
-        m_Entered.set_value();
-        m_Woken.wait(lock, [&] { return m_Interrupted; });
-        throw automation::EAutomationError("the connection to quillstone-engine was lost");
-    }
-    void Interrupt() override {
-        {
-            std::lock_guard lock(m_Lock);
-            m_Interrupted = true;
-        }
-        m_Woken.notify_all();
-    }
-
-private:
-    std::promise<void>& m_Entered;
-    std::mutex m_Lock;
-    std::condition_variable m_Woken;
-    bool m_Interrupted = false;
-};
-
-TEST(JobEngine, AbortWakesTheJobWaitingForTheEngineAndDropsTheRest) {
-    test::TCallLog log;
-    std::promise<void> entered;
-    std::atomic<int> runs{0}, freed{0};
-    TSPSSJobEngine engine;
-    engine.SpssApp = std::make_unique<BlockingApp>(log, entered);
-    EXPECT_TRUE(engine.Idle());
-    engine.AddJob(std::make_unique<TSPSSSyntaxJob>("HOST COMMAND=['sleep 30']."));
-    engine.AddJob(std::make_unique<CountedJob>(runs, freed));
-    entered.get_future().wait();
-    EXPECT_FALSE(engine.Idle());
-    const auto start = std::chrono::steady_clock::now();
-    engine.Abort();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_TRUE(engine.Ended());
-    EXPECT_FALSE(engine.AddJob(std::make_unique<CountedJob>(runs, freed))); // refused
-    EXPECT_EQ(engine.DropPending(), 1u);
-    EXPECT_EQ(runs, 0);
-    EXPECT_EQ(freed, 2);
-}
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace qs
