@@ -132,13 +132,13 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 7; ++i) {
             auto document = app->Documents()->GetDataDoc(0);
             auto start = Clock::now();
-            const std::string file = document->SaveDictionaryCopy();
+            const std::string copied = document->SaveDictionaryCopy();
             copy.push_back(Ms(Clock::now() - start));
-            if (file.empty() || fs::file_size(file) > 4096) {
+            if (copied.empty() || fs::file_size(copied) > 4096) {
                 std::fprintf(stderr, "the dictionary copy is missing or holds cases\n");
                 status = 1;
             }
-            fs::remove(file);
+            fs::remove(copied);
             start = Clock::now();
             qs::automation::ExecuteReported(*app, "EXECUTE.");
             pass.push_back(Ms(Clock::now() - start));

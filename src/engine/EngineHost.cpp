@@ -14,9 +14,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qs::engine {
@@ -50,6 +51,33 @@ std::vector<automation::EngineMessage> EngineMessages(const BatchResult& result)
                             message.text.substr(message.bodyStart)});
     }
     return messages;
+}
+
+// Included files larger than this are not followed for the document's name.
+constexpr off_t kMaxFollowedBytes = 16 * 1024 * 1024;
+
+// The text of a regular file of at most kMaxFollowedBytes. This runs on the window's
+// thread: a FIFO, a device or a huge file named by INCLUDE must not hold or fill it.
+std::optional<std::string> SmallRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<std::string> text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFollowedBytes) {
+        std::string content(static_cast<std::size_t>(st.st_size), '\0');
+        std::size_t done = 0;
+        ssize_t n = 0;
+        while (done < content.size() &&
+               (n = ::read(fd, content.data() + done, content.size() - done)) > 0) {
+            done += static_cast<std::size_t>(n);
+        }
+        content.resize(done);
+        text = std::move(content);
+    }
+    ::close(fd);
+    return text;
 }
 
 // Said when a dictionary is asked for while the user's TEMPORARY waits for its procedure:
@@ -442,10 +470,9 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
         }
         case DatasetChange::Kind::Included:
             if (depth < kMaxIncludeDepth) {
-                std::ifstream file(Absolute(change.path), std::ios::binary);
-                std::stringstream content;
-                content << file.rdbuf();
-                TrackDataset(content.str(), result, depth + 1);
+                if (const auto content = SmallRegularFile(Absolute(change.path))) {
+                    TrackDataset(*content, result, depth + 1);
+                }
             }
             break;
         }

@@ -405,7 +405,8 @@ void PsppSession::OnEnded() {
                                 "so it was ended"
                               : Describe(status);
 
-    m_quickDeaths = !stopped && Clock::now() - m_startedAt < std::chrono::seconds(3)
+    // FINISH is a normal end, however often a script says it; only crashes count.
+    m_quickDeaths = !stopped && !finished && Clock::now() - m_startedAt < std::chrono::seconds(3)
                         ? m_quickDeaths + 1
                         : 0;
     if (m_quickDeaths >= 3) {

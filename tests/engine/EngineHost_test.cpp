@@ -22,6 +22,7 @@
 #include <thread>
 #include <tuple>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -206,6 +207,33 @@ TEST_F(EngineHostTest, KilledPsppFailsTheRunningRequestAndIsRestarted) {
     const auto next = Run("ECHO 'again'.");
     EXPECT_EQ(next.output, "\nagain\n");
     EXPECT_NE(m_session->Pid(), first);
+}
+
+TEST_F(EngineHostTest, FinishAgainAndAgainIsNoCrash) {
+    StartHost();
+    for (int i = 0; i < 4; ++i) {
+        Run("FINISH.");
+    }
+    EXPECT_EQ(Run("ECHO 'still here'.").output, "\nstill here\n");
+}
+
+TEST_F(EngineHostTest, AnIncludedFifoIsNotReadAgainByTheEngine) {
+    StartHost();
+    const std::string fifo = (m_files / "commands").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // PSPP reads what this writer sends once; the engine, following the INCLUDE for the
+    // data document's name, must not wait on the FIFO for a second writer.
+    auto writer = std::async(std::launch::async, [&] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const std::string text = "ECHO 'from the fifo'.\n";
+        const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::close(fd);
+        return ok;
+    });
+    const auto run = Run("INCLUDE FILE='" + fifo + "'.");
+    EXPECT_TRUE(writer.get());
+    EXPECT_NE(run.output.find("from the fifo"), std::string::npos) << run.output;
+    EXPECT_EQ(Run("ECHO 'next'.").output, "\nnext\n");
 }
 
 TEST_F(EngineHostTest, ClientLeavingMidRequestDisturbsNobody) {

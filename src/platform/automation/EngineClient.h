@@ -23,8 +23,10 @@ struct SocketPathResult {
 };
 
 // The user's engine socket: $XDG_RUNTIME_DIR/quillstone/engine.sock, else
-// /tmp/quillstone-<uid>/engine.sock. The folder must be a real folder of this user with
-// mode 0700; with `createFolder` it is made when missing (the engine does that).
+// $XDG_CACHE_HOME/quillstone/run/engine.sock (~/.cache when unset). The folder must be a
+// real folder of this user with mode 0700, and every folder above it this user's or
+// root's, sticky where others may write; with `createFolder` it is made when missing (the
+// engine does that).
 SocketPathResult EngineSocketPath(bool createFolder);
 
 // Connects to the engine at `socketPath`, checks that its process belongs to this user

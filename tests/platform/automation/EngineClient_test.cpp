@@ -249,11 +249,26 @@ TEST_F(EngineClientTest, FolderOpenToOthersIsRefused) {
     EXPECT_NE(ErrorOf([] { GetActiveSpssApp(); }).find("refusing"), std::string::npos);
 }
 
-TEST_F(EngineClientTest, FallbackFolderIsPerUser) {
+TEST_F(EngineClientTest, WithoutARuntimeFolderTheSocketIsInTheUsersCacheMadePrivate) {
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(EngineSocketPath(false).path.rfind(
-                  "/tmp/quillstone-" + std::to_string(::getuid()) + "/engine.sock", 0),
-              0u);
+    test::TempDir cache;
+    ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    const mode_t old = ::umask(0177); // a mask that would leave 0600 folders
+    const SocketPathResult made = EngineSocketPath(true);
+    ::umask(old);
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(made.error, "");
+    EXPECT_EQ(made.path, (cache / "quillstone" / "run" / "engine.sock").string());
+    struct stat st {};
+    ASSERT_EQ(::stat((cache / "quillstone" / "run").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST_F(EngineClientTest, AFolderAboveThatOthersMayWriteIsRefused) {
+    ::chmod(m_runtime.path().c_str(), 0777); // not sticky: anyone could rename ours
+    EXPECT_EQ(EngineSocketPath(false).error, m_runtime.path().string() + " is open to other users");
+    ::chmod(m_runtime.path().c_str(), 01777);
+    EXPECT_EQ(EngineSocketPath(false).error, "");
 }
 
 TEST_F(EngineClientTest, CreateNamesTheMissingProgram) {
