@@ -295,16 +295,29 @@ void PsppSession::SendSetup() {
 
 void PsppSession::SendBatch() {
     m_sent = true;
-    {
-        std::ofstream file(m_batchFile, std::ios::binary | std::ios::trunc);
-        file << WithLfLines(m_pending);
-        if (!file.flush()) {
-            Finish({false, "cannot write the batch file " + m_batchFile + ": " + std::strerror(errno),
-                    {}, {}, 0, 0});
-            return;
+    // A new file of our own each time: whatever stands at the name (a FIFO or a link put
+    // there) is neither written through nor read by PSPP.
+    ::unlink(m_batchFile.c_str());
+    const std::string text = WithLfLines(m_pending);
+    const int fd = ::open(m_batchFile.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    std::size_t done = 0;
+    while (fd >= 0 && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    ::chmod(m_batchFile.c_str(), 0600);
+    const int err = errno;
+    if (fd < 0 || done < text.size() || ::close(fd) != 0) {
+        Finish({false, "cannot write the batch file " + m_batchFile + ": " + std::strerror(err), {},
+                {}, 0, 0});
+        return;
+    }
     char marker[48];
     std::snprintf(marker, sizeof marker, "QS-%016llx-%llu", static_cast<unsigned long long>(m_nonce),
                   static_cast<unsigned long long>(++m_batchNo));
@@ -430,6 +443,7 @@ void PsppSession::OnEnded() {
 }
 
 void PsppSession::Finish(BatchResult result) {
+    ::unlink(m_batchFile.c_str()); // the syntax stays on disk no longer than its run
     m_running = false;
     m_interrupted = false;
     m_interruptDeadline.stop();

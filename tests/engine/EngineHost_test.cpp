@@ -219,6 +219,7 @@ TEST_F(EngineHostTest, FinishAgainAndAgainIsNoCrash) {
 
 TEST_F(EngineHostTest, AnIncludedFifoIsNotReadAgainByTheEngine) {
     StartHost();
+    m_data.hide(); // no batches of the engine's own between the test's
     const std::string fifo = (m_files / "commands").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // PSPP reads what this writer sends once; the engine, following the INCLUDE for the
@@ -234,6 +235,14 @@ TEST_F(EngineHostTest, AnIncludedFifoIsNotReadAgainByTheEngine) {
     EXPECT_TRUE(writer.get());
     EXPECT_NE(run.output.find("from the fifo"), std::string::npos) << run.output;
     EXPECT_EQ(Run("ECHO 'next'.").output, "\nnext\n");
+
+    // A FIFO where the next batch file goes is replaced, never written through; the
+    // batch file is gone after its run.
+    const auto batch = std::filesystem::path(m_socket).parent_path() /
+                       ("batch-" + std::to_string(::getpid()) + ".sps");
+    ASSERT_EQ(::mkfifo(batch.c_str(), 0600), 0);
+    EXPECT_EQ(Run("ECHO 'past the fifo'.").output, "\npast the fifo\n");
+    EXPECT_FALSE(std::filesystem::exists(batch));
 }
 
 TEST_F(EngineHostTest, ClientLeavingMidRequestDisturbsNobody) {

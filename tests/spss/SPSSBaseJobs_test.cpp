@@ -20,21 +20,21 @@ using test::TRecordingApp;
 
 constexpr const char* kNotLoaded = "This job can not be executed because SPSS is not loaded";
 
-// Points the temporary folder at a private one for the test's life.
+// Points the user's runtime folder, where the include files go, at one of the test's.
 class ScopedTmpDir {
 public:
     explicit ScopedTmpDir(const fs::path& dir) {
-        if (const char* old = std::getenv("TMPDIR")) {
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) {
             m_Old = old;
             m_HadOld = true;
         }
-        ::setenv("TMPDIR", dir.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
     ~ScopedTmpDir() {
         if (m_HadOld) {
-            ::setenv("TMPDIR", m_Old.c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", m_Old.c_str(), 1);
         } else {
-            ::unsetenv("TMPDIR");
+            ::unsetenv("XDG_RUNTIME_DIR");
         }
     }
 
@@ -113,7 +113,7 @@ TEST(SyntaxJob, LongTextGoesThroughPrivateIncludeFileThatIsRemoved) {
     ASSERT_TRUE(job.Finished) << job.ErrorMessage;
     ASSERT_EQ(log.Calls.size(), 1u);
     ASSERT_NE(name, "") << log.Calls[0];
-    EXPECT_EQ(fs::path(name).parent_path(), tmp);
+    EXPECT_EQ(fs::path(name).parent_path(), tmp / "quillstone"); // private, not TMPDIR
     EXPECT_TRUE(std::regex_match(fs::path(name).filename().string(),
                                  std::regex("SPS[0-9A-F]+\\.TMP")));
     EXPECT_EQ(included, "A.\r\nB.\r\nC.\r\n" + pad + "\r\nD.\r\n");

@@ -35,79 +35,6 @@ class ENobodyListens : public std::exception {};
 // The engine accepted but did not reply before the caller's deadline.
 class ENoReplyInTime : public std::exception {};
 
-// No other user may rename or replace anything on the way to `dir`: each folder above it
-// belongs to this user or to root, and one that others may write to is sticky (as /tmp).
-std::string CheckFoldersAbove(const std::string& dir) {
-    std::filesystem::path path = std::filesystem::path(dir).parent_path();
-    for (;;) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) {
-            return path.string() + ": " + Errno(errno);
-        }
-        if (st.st_uid != ::getuid() && st.st_uid != 0) {
-            return path.string() + " belongs to another user";
-        }
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0) {
-            return path.string() + " is open to other users";
-        }
-        if (!path.has_relative_path()) {
-            return {};
-        }
-        path = path.parent_path();
-    }
-}
-
-// Checks (and with `create`, makes) a folder only this user can enter.
-std::string CheckPrivateFolder(const std::string& dir, bool create) {
-    if (std::string above = CheckFoldersAbove(dir); !above.empty()) {
-        return above;
-    }
-    if (create) {
-        if (::mkdir(dir.c_str(), 0700) == 0) {
-            // The mode asked for passes through the umask; a strict one would leave a
-            // folder we could not even enter.
-            ::chmod(dir.c_str(), 0700);
-        } else if (errno != EEXIST) {
-            return "cannot create " + dir + ": " + Errno(errno);
-        }
-    }
-    struct stat st {};
-    if (::lstat(dir.c_str(), &st) != 0) {
-        return errno == ENOENT ? std::string() : dir + ": " + Errno(errno);
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        return dir + " is not a folder";
-    }
-    if (st.st_uid != ::getuid()) {
-        return dir + " belongs to another user";
-    }
-    if ((st.st_mode & 0777) != 0700) {
-        return dir + " is open to other users (mode is not 0700)";
-    }
-    return {};
-}
-
-// The user's own cache folder for the engine when there is no runtime folder: unlike a
-// name in /tmp, no other user can take it first.
-std::string FallbackFolder(bool create) {
-    std::string cache;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg == '/') {
-        cache = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        cache = std::string(home) + "/.cache";
-    } else {
-        return "/tmp/quillstone-" + std::to_string(::getuid());
-    }
-    if (create) {
-        for (const std::string& folder : {cache, cache + "/quillstone"}) {
-            if (::mkdir(folder.c_str(), 0700) == 0) {
-                ::chmod(folder.c_str(), 0700);
-            }
-        }
-    }
-    return cache + "/quillstone/run";
-}
-
 // One connection; calls from documents and the application share it in order.
 class Connection {
 public:
@@ -382,17 +309,11 @@ std::string SocketPathOrThrow() {
 } // namespace
 
 SocketPathResult EngineSocketPath(bool createFolder) {
-    std::string dir;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) {
-        dir = std::string(runtime) + "/quillstone";
-    } else {
-        dir = FallbackFolder(createFolder);
+    PrivateFolderResult folder = PrivateRunFolder(createFolder);
+    if (!folder.error.empty()) {
+        return {{}, std::move(folder.error)};
     }
-    if (std::string error = CheckPrivateFolder(dir, createFolder); !error.empty()) {
-        return {{}, std::move(error)};
-    }
-    return {dir + "/engine.sock", {}};
+    return {folder.path + "/engine.sock", {}};
 }
 
 std::unique_ptr<ISpssApp> ConnectEngine(const std::string& socketPath) {

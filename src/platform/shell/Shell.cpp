@@ -10,12 +10,87 @@
 #include <pwd.h>
 #include <random>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace qs {
 
 namespace {
+
+// No other user may rename or replace anything on the way to `dir`: each folder above it
+// belongs to this user or to root, and one that others may write to is sticky (as /tmp).
+std::string CheckFoldersAbove(const std::string& dir) {
+    std::filesystem::path path = std::filesystem::path(dir).parent_path();
+    for (;;) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            return path.string() + ": " + std::strerror(errno);
+        }
+        if (st.st_uid != ::getuid() && st.st_uid != 0) {
+            return path.string() + " belongs to another user";
+        }
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0) {
+            return path.string() + " is open to other users";
+        }
+        if (!path.has_relative_path()) {
+            return {};
+        }
+        path = path.parent_path();
+    }
+}
+
+// Checks (and with `create`, makes) a folder only this user can enter.
+std::string CheckPrivateFolder(const std::string& dir, bool create) {
+    if (std::string above = CheckFoldersAbove(dir); !above.empty()) {
+        return above;
+    }
+    if (create) {
+        if (::mkdir(dir.c_str(), 0700) == 0) {
+            // The mode asked for passes through the umask; a strict one would leave a
+            // folder we could not even enter.
+            ::chmod(dir.c_str(), 0700);
+        } else if (errno != EEXIST) {
+            return "cannot create " + dir + ": " + std::strerror(errno);
+        }
+    }
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0) {
+        return errno == ENOENT ? std::string() : dir + ": " + std::strerror(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return dir + " is not a folder";
+    }
+    if (st.st_uid != ::getuid()) {
+        return dir + " belongs to another user";
+    }
+    if ((st.st_mode & 0777) != 0700) {
+        return dir + " is open to other users (mode is not 0700)";
+    }
+    return {};
+}
+
+// The user's own cache folder for the engine when there is no runtime folder: unlike a
+// name in /tmp, no other user can take it first.
+std::string FallbackFolder(bool create) {
+    std::string cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg == '/') {
+        cache = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        cache = std::string(home) + "/.cache";
+    } else {
+        return "/tmp/quillstone-" + std::to_string(::getuid());
+    }
+    if (create) {
+        for (const std::string& folder : {cache, cache + "/quillstone"}) {
+            if (::mkdir(folder.c_str(), 0700) == 0) {
+                ::chmod(folder.c_str(), 0700);
+            }
+        }
+    }
+    return cache + "/quillstone/run";
+}
+
 
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home) {
@@ -201,12 +276,27 @@ std::string GetPersonalFolder() {
     return home;
 }
 
-TempFileResult CreateTempFile(const std::string& prefix) {
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        return {{}, ec.value(), ec.message()};
+PrivateFolderResult PrivateRunFolder(bool create) {
+    std::string dir;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        dir = std::string(runtime) + "/quillstone";
+    } else {
+        dir = FallbackFolder(create);
     }
+    if (std::string error = CheckPrivateFolder(dir, create); !error.empty()) {
+        return {{}, std::move(error)};
+    }
+    return {dir, {}};
+}
+
+TempFileResult CreateTempFile(const std::string& prefix) {
+    // Not the shared temporary folder: another user could take the names there first.
+    const PrivateFolderResult made = PrivateRunFolder(true);
+    if (!made.error.empty()) {
+        return {{}, EACCES, made.error};
+    }
+    const std::filesystem::path folder = made.path;
     // A random start keeps concurrent processes from probing the same names in turn.
     thread_local std::mt19937 numbers{std::random_device{}()};
     const std::string stem = prefix.substr(0, 3);

@@ -33,14 +33,27 @@ std::string ProgramFilePath();
 // when it exists, else the home folder; empty when there is no home folder.
 std::string GetPersonalFolder();
 
+struct PrivateFolderResult {
+    std::string path;  // empty when `error` is set
+    std::string error; // why the folder cannot be trusted or made
+};
+
+// The user's private folder for the engine's socket and files and for the editor's
+// temporary files: $XDG_RUNTIME_DIR/quillstone, else $XDG_CACHE_HOME/quillstone/run
+// (~/.cache when unset). It must be a real folder of this user with mode 0700, and every
+// folder above it this user's or root's, sticky where others may write; with `create` it
+// is made (mode 0700 whatever the umask) when missing.
+PrivateFolderResult PrivateRunFolder(bool create);
+
 struct TempFileResult {
     std::string path;    // full name of the new, empty file; empty on failure
     int error = 0;       // the system's error number on failure
     std::string message; // its text
 };
 
-// Creates a new, empty file in the user's temporary folder, exclusively and readable and
-// writable by the user only (0600; on Windows the folder's own access list). The name is the first three characters of `prefix`, a
+// Creates a new, empty file in the user's private folder (PrivateRunFolder; on Windows the
+// temporary folder, private by its access list), exclusively and readable and writable by
+// the user only (0600). The name is the first three characters of `prefix`, a
 // hexadecimal number and ".TMP", so other programs' files are never reused.
 TempFileResult CreateTempFile(const std::string& prefix);
 

@@ -269,6 +269,13 @@ TEST_F(EngineClientTest, AFolderAboveThatOthersMayWriteIsRefused) {
     EXPECT_EQ(EngineSocketPath(false).error, m_runtime.path().string() + " is open to other users");
     ::chmod(m_runtime.path().c_str(), 01777);
     EXPECT_EQ(EngineSocketPath(false).error, "");
+    if (::getuid() == 0) { // another user's folder above: they could rename ours
+        ::chmod(m_runtime.path().c_str(), 0700);
+        ASSERT_EQ(::chown(m_runtime.path().c_str(), 4242, 4242), 0);
+        EXPECT_EQ(EngineSocketPath(false).error,
+                  m_runtime.path().string() + " belongs to another user");
+        ASSERT_EQ(::chown(m_runtime.path().c_str(), 0, 0), 0);
+    }
 }
 
 TEST_F(EngineClientTest, CreateNamesTheMissingProgram) {
