@@ -158,21 +158,32 @@ private:
 
 using ConnectionPtr = std::shared_ptr<Connection>;
 
+// A request the engine answers at once, run or no run: a silent engine (stopped, hung)
+// becomes an error instead of a wait without end.
+JsonObject CallSoon(Connection& connection, const JsonObject& request) {
+    try {
+        return connection.Call(request, Clock::now() + kPromptReplyTimeout);
+    } catch (const ENoReplyInTime&) {
+        throw EAutomationError(std::string(kEngineProgramName) + " did not answer within " +
+                               std::to_string(kPromptReplyTimeout.count() / 1000) + " s");
+    }
+}
+
 class EngineDocument : public ISpssDocument {
 public:
     EngineDocument(ConnectionPtr connection, std::int64_t kind)
         : m_connection(std::move(connection)), m_kind(kind) {}
 
     void SetVisible(bool visible) override {
-        m_connection->Call({{"op", "set_visible"}, {"kind", m_kind}, {"visible", visible}});
+        CallSoon(*m_connection, {{"op", "set_visible"}, {"kind", m_kind}, {"visible", visible}});
     }
     void SetWindowState(std::int32_t state) override {
-        m_connection->Call({{"op", "set_window_state"},
-                            {"kind", m_kind},
-                            {"state", static_cast<std::int64_t>(state)}});
+        CallSoon(*m_connection, {{"op", "set_window_state"},
+                                 {"kind", m_kind},
+                                 {"state", static_cast<std::int64_t>(state)}});
     }
     std::string GetBannerText() override {
-        return Value(m_connection->Call({{"op", "banner_text"}, {"kind", m_kind}}));
+        return Value(CallSoon(*m_connection, {{"op", "banner_text"}, {"kind", m_kind}}));
     }
     std::string GetDocumentPath() override {
         return Value(m_connection->Call({{"op", "document_path"}, {"kind", m_kind}}));
@@ -240,11 +251,11 @@ public:
         return std::make_unique<EngineDocument>(m_connection, 2);
     }
     bool StopRuns() override {
-        m_connection->Call({{"op", "cancel"}});
+        CallSoon(*m_connection, {{"op", "cancel"}});
         return true;
     }
     void Note(const std::string& text) override {
-        m_connection->Call({{"op", "note"}, {"text", text}});
+        CallSoon(*m_connection, {{"op", "note"}, {"text", text}});
     }
     void Interrupt() override { m_connection->Interrupt(); }
     ReportedRun ExecuteReported(const std::string& commands) {

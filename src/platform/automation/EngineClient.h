@@ -16,6 +16,9 @@ inline constexpr std::int64_t kProtocolVersion = 1;
 // The longest line either side accepts, line end included.
 inline constexpr std::size_t kMaxLineBytes = 16u * 1024u * 1024u;
 inline constexpr const char* kEngineProgramName = "quillstone-engine";
+// How long a request that the engine answers at once (window operations, cancel, note)
+// may go unanswered before it fails; runs and the dictionary copy wait for their turn.
+inline constexpr std::chrono::milliseconds kPromptReplyTimeout{5000};
 
 struct SocketPathResult {
     std::string path;  // the socket's path; empty when `error` is set

@@ -234,6 +234,15 @@ TEST_F(EngineClientTest, TooLargeRequestIsRefusedBeforeSending) {
     EXPECT_EQ(server.Requests().size(), 2u); // hello and the small one
 }
 
+TEST_F(EngineClientTest, AWindowOperationOfASilentEngineFailsInTime) {
+    ProtocolServer server(SocketPath(), {{"banner_text", "silent"}});
+    auto app = GetActiveSpssApp();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([&] { app->GetOutputDoc()->GetBannerText(); }),
+              "quillstone-engine did not answer within 5 s");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kPromptReplyTimeout * 2);
+}
+
 TEST_F(EngineClientTest, OperationUnavailableWhenNothingListens) {
     EXPECT_EQ(ErrorOf([] { GetActiveSpssApp(); }), kOperationUnavailable);
     // A socket file left behind by an engine that ended.
