@@ -35,6 +35,15 @@ constexpr int kRetypeMarkerMs = 300;
 
 constexpr const char* kStoppedMessage = "The run was stopped.";
 
+} // namespace
+
+const char* const kBlockOpenMessage =
+    "A DO IF, LOOP, DO REPEAT or INPUT PROGRAM block is still open, and PSPP takes every "
+    "later command into it: nothing after it runs. End the block (END IF, END LOOP, END "
+    "REPEAT or END INPUT PROGRAM), or close the engine's windows to start a new session.";
+
+namespace {
+
 
 // The batch file holds LF lines whatever the editor sent (it sends CR LF).
 std::string WithLfLines(const std::string& text) {
@@ -324,13 +333,17 @@ void PsppSession::SendBatch() {
     const std::string insert = "INSERT FILE=" + SyntaxQuoted(m_batchFile) +
                                " SYNTAX=INTERACTIVE ERROR=CONTINUE CD=NO ENCODING='UTF-8'.";
     const std::string echo = "ECHO '" + std::string(marker) + "'.";
-    m_transcript.BeginBatch({insert, echo}, marker, m_batchFile);
+    // Printed when the marker starts, unless the batch left a block open that takes in
+    // every later command (then nothing after it would ever run).
+    const std::string check = std::string(marker) + "-open";
+    const std::string echoCheck = "ECHO '" + check + "'.";
+    m_transcript.BeginBatch({insert, echoCheck, echo}, marker, m_batchFile, check);
     m_ready = false;
     if (m_trace) {
         std::fprintf(stderr, "batch> %s\ntyped> %s | %s\n", m_pending.substr(0, 200).c_str(),
                      insert.c_str(), echo.c_str());
     }
-    if (!WriteAll(insert + "\n" + echo + "\n")) {
+    if (!WriteAll(insert + "\n" + echoCheck + "\n" + echo + "\n")) {
         Finish({false, std::string("cannot send the syntax to PSPP: ") + std::strerror(errno), {},
                 {}, 0, 0});
     }
@@ -380,7 +393,9 @@ void PsppSession::OnReadable() {
     }
     if (m_running && m_sent && m_transcript.BatchDone()) {
         m_ready = true;
-        BatchResult result{!m_interrupted, m_interrupted ? kStoppedMessage : std::string(),
+        const bool open = !m_interrupted && !m_transcript.CheckSeen();
+        BatchResult result{!m_interrupted && !open,
+                           m_interrupted ? kStoppedMessage : open ? kBlockOpenMessage : std::string(),
                            std::move(m_output), m_transcript.Messages(),
                            m_transcript.ErrorCount(), m_transcript.WarningCount()};
         Finish(std::move(result));

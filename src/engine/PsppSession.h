@@ -17,6 +17,9 @@
 
 namespace qs::engine {
 
+// The error of a batch that left a block open (BatchResult::error).
+extern const char* const kBlockOpenMessage;
+
 struct BatchResult {
     bool ok = true;        // false: the batch could not run to its end
     std::string error;     // why, for the user

@@ -65,7 +65,9 @@ bool ParsePsppMessage(std::string_view line, PsppMessage& message) {
 }
 
 void PsppTranscript::BeginBatch(std::vector<std::string> typedLines, std::string markerOutput,
-                                std::string batchFile) {
+                                std::string batchFile, std::string checkOutput) {
+    m_checkOutput = std::move(checkOutput);
+    m_checkSeen = false;
     m_previousMarker = std::move(m_marker);
     m_typed = std::move(typedLines);
     m_marker = std::move(markerOutput);
@@ -121,6 +123,10 @@ std::string PsppTranscript::Line(std::string line) {
     const bool held = m_heldBlank;
     m_heldBlank = false;
     if (!m_previousMarker.empty() && line == m_previousMarker) {
+        return {};
+    }
+    if (!m_checkOutput.empty() && line == m_checkOutput) {
+        m_checkSeen = true;
         return {};
     }
     if (!m_batchPrefix.empty() && line.starts_with(m_batchPrefix)) {

@@ -34,8 +34,10 @@ public:
     // `markerOutput` is the text the marker prints (at the start of the next batch).
     // `batchFile` is the file the batch's text was written to; the prefix "FILE:" in
     // PSPP's messages is removed so that line numbers read as lines of the text sent.
+    // `checkOutput`, when given, is what a command typed before the marker prints: it
+    // shows only when the batch left no block open that takes in later commands.
     void BeginBatch(std::vector<std::string> typedLines, std::string markerOutput,
-                    std::string batchFile);
+                    std::string batchFile, std::string checkOutput = {});
 
     // Feeds bytes from the terminal. Returns the output text they complete (LF line
     // ends), which may be empty.
@@ -46,6 +48,8 @@ public:
     bool BatchDone() const { return m_markerSeen && m_partial == kPsppPrompt; }
     // True when PSPP waits at its prompt and no batch is running (start-up).
     bool AtPrompt() const { return m_partial == kPsppPrompt; }
+    // False when the batch's check output did not come: a DO IF, LOOP or the like is open.
+    bool CheckSeen() const { return m_checkOutput.empty() || m_checkSeen; }
 
     const std::vector<PsppMessage>& Messages() const { return m_messages; }
     std::size_t ErrorCount() const;
@@ -60,6 +64,8 @@ private:
     std::string m_batchPrefix;
     std::string m_partial;
     bool m_markerSeen = false;
+    std::string m_checkOutput;
+    bool m_checkSeen = false;
     bool m_heldBlank = false;
     bool m_started = false;
     std::vector<PsppMessage> m_messages;

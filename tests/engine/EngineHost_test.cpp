@@ -245,6 +245,18 @@ TEST_F(EngineHostTest, AnIncludedFifoIsNotReadAgainByTheEngine) {
     EXPECT_FALSE(std::filesystem::exists(batch));
 }
 
+TEST_F(EngineHostTest, ARunThatLeavesABlockOpenFailsUntilTheBlockEnds) {
+    StartHost();
+    Run("DATA LIST FREE /x.\nBEGIN DATA\n1 2\nEND DATA.");
+    EXPECT_NE(ErrorOf([](auto& app) { app.ExecuteCommands("DO IF x > 1.\nCOMPUTE y = 1.", true); })
+                  .find("This run leaves its DO IF open"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf([](auto& app) { app.ExecuteCommands("LIST.", true); })
+                  .find("An earlier run left a block open"),
+              std::string::npos);
+    EXPECT_NE(Run("END IF.\nLIST.").output.find("2.00"), std::string::npos);
+}
+
 TEST_F(EngineHostTest, ClientLeavingMidRequestDisturbsNobody) {
     StartHost();
     OffThread([&] {
