@@ -259,7 +259,7 @@ void EngineHost::Run(Task task) {
         }
         m_current = std::move(task);
         m_purpose = Purpose::User;
-        m_session.RunBatch(m_current->request.text);
+        m_session.RunBatch(m_current->request.text, m_current->request.folder);
         return;
     case EngineOp::SaveAs:
         if (!m_session.Available()) {
@@ -402,7 +402,7 @@ void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
                                   "already read may have run: see above.\n");
         }
     }
-    TrackDataset(task.request.text, result, 0);
+    TrackDataset(task.request.text, result, 0, task.request.folder);
     ShowDataset();
     if (!result.ok && result.error == kBlockOpenMessage) {
         const std::string block = OpenBlockOf(task.request.text);
@@ -481,7 +481,8 @@ void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchRes
     }
 }
 
-void EngineHost::TrackDataset(const std::string& text, const BatchResult& result, int depth) {
+void EngineHost::TrackDataset(const std::string& text, const BatchResult& result, int depth,
+                              const std::string& folder) {
     for (const SyntaxCommand& command : SplitCommands(text)) {
         const DatasetChange change = DatasetChangeOf(command.text);
         switch (change.kind) {
@@ -493,7 +494,7 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
         case DatasetChange::Kind::Opened: {
             // A GET that failed leaves the dataset as it was; PSPP names the file in an
             // error then. A warning naming it (a file that states no encoding) is no failure.
-            const std::string path = Absolute(change.path);
+            const std::string path = Absolute(change.path, folder);
             std::error_code error;
             const auto namesFile = [&](const PsppMessage& message) {
                 return message.severity == PsppMessage::Severity::Error &&
@@ -510,8 +511,8 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
         }
         case DatasetChange::Kind::Included:
             if (depth < kMaxIncludeDepth) {
-                if (const auto content = SmallRegularFile(Absolute(change.path))) {
-                    TrackDataset(*content, result, depth + 1);
+                if (const auto content = SmallRegularFile(Absolute(change.path, folder))) {
+                    TrackDataset(*content, result, depth + 1, folder);
                 }
             }
             break;
@@ -519,9 +520,11 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
     }
 }
 
-std::string EngineHost::Absolute(const std::string& path) const {
+std::string EngineHost::Absolute(const std::string& path, const std::string& folder) const {
     std::filesystem::path p(path);
-    if (p.is_relative()) {
+    if (p.is_relative() && !folder.empty()) {
+        p = std::filesystem::path(folder) / p;
+    } else if (p.is_relative()) {
         // Relative names mean what they mean to PSPP, in its working folder.
         std::error_code error;
         std::filesystem::path base =

@@ -61,10 +61,12 @@ private:
     void FinishDictionaryStep(Purpose purpose, Task task, const BatchResult& result);
     void Answer(quint64 client, const EngineRequest& request);
     void Cancel(quint64 client);
-    void TrackDataset(const std::string& text, const BatchResult& result, int depth);
+    void TrackDataset(const std::string& text, const BatchResult& result, int depth,
+                      const std::string& folder);
     void ShowDataset();
     QWidget* Window(std::int64_t kind) const;
-    std::string Absolute(const std::string& path) const;
+    // `path` as PSPP reads it: relative to `folder` when given, else to PSPP's folder.
+    std::string Absolute(const std::string& path, const std::string& folder = {}) const;
 
     EngineServer& m_server;
     PsppSession& m_session;

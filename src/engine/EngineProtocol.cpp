@@ -92,6 +92,7 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         request.wait = *wait;
         request.report = JsonBool(*object, "report").value_or(false);
         request.messages = JsonBool(*object, "messages").value_or(false);
+        request.folder = JsonString(*object, "folder").value_or("");
         return {request, {}};
     }
     default:

@@ -32,6 +32,7 @@ struct EngineRequest {
     bool wait = false;        // execute
     bool report = false;      // execute: reply with the run's output and message counts
     bool messages = false;    // execute: reply with the run's messages and their lines
+    std::string folder;       // execute: what relative file names mean for this run
     std::int64_t kind = 0;    // document operations
     std::string path;         // save_as
     bool visible = false;     // set_visible

@@ -269,9 +269,11 @@ void PsppSession::TypeMarker(std::string_view extra) {
     WriteAll(echo + "\n");
 }
 
-void PsppSession::RunBatch(const std::string& syntax) {
+void PsppSession::RunBatch(const std::string& syntax, const std::string& folder) {
     m_running = true;
     m_interrupted = false;
+    // A folder name with a line break cannot be typed; the start folder stays then.
+    m_folder = folder.find_first_of("\r\n") == std::string::npos ? folder : std::string();
     m_sent = false;
     m_pending = syntax;
     m_output.clear();
@@ -337,13 +339,23 @@ void PsppSession::SendBatch() {
     // every later command (then nothing after it would ever run).
     const std::string check = std::string(marker) + "-open";
     const std::string echoCheck = "ECHO '" + check + "'.";
-    m_transcript.BeginBatch({insert, echoCheck, echo}, marker, m_batchFile, check);
+    std::vector<std::string> typed{insert, echoCheck, echo};
+    if (!m_folder.empty() && m_startFolder.find_first_of("\r\n") == std::string::npos) {
+        // For this batch alone, then back to where the editor's names point.
+        typed = {"CD " + SyntaxQuoted(m_folder) + ".", insert,
+                 "CD " + SyntaxQuoted(m_startFolder) + ".", echoCheck, echo};
+    }
+    m_transcript.BeginBatch(typed, marker, m_batchFile, check);
     m_ready = false;
     if (m_trace) {
         std::fprintf(stderr, "batch> %s\ntyped> %s | %s\n", m_pending.substr(0, 200).c_str(),
                      insert.c_str(), echo.c_str());
     }
-    if (!WriteAll(insert + "\n" + echoCheck + "\n" + echo + "\n")) {
+    std::string lines;
+    for (const std::string& line : typed) {
+        lines += line + "\n";
+    }
+    if (!WriteAll(lines)) {
         Finish({false, std::string("cannot send the syntax to PSPP: ") + std::strerror(errno), {},
                 {}, 0, 0});
     }

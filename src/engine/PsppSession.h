@@ -43,7 +43,8 @@ public:
     void Stop();
 
     // Runs `syntax`; BatchFinished follows exactly once. Only one batch at a time.
-    void RunBatch(const std::string& syntax);
+    // `folder`, when given, is what relative file names mean for this batch alone.
+    void RunBatch(const std::string& syntax, const std::string& folder = {});
     bool Busy() const { return m_running; }
     // Stops the running batch: what is left of its file is cut off and PSPP is
     // interrupted. A PSPP that is back at its prompt soon keeps its data, and the batch
@@ -87,6 +88,7 @@ private:
     bool m_sent = false;    // its lines were typed
     bool m_settingUp = false;
     std::string m_pending;  // the running batch's syntax
+    std::string m_folder;   // its folder for relative names; empty: the start folder
     std::string m_output;
     std::uint64_t m_nonce = 0;
     std::uint64_t m_batchNo = 0;

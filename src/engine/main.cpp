@@ -37,7 +37,9 @@ constexpr const char* kHelp =
     "the user's engine socket and shows PSPP's output and the active dataset in its\n"
     "windows; the editor starts it when needed. \"run\" sends FILE.sps to the running\n"
     "engine (starting one if none runs), prints that run's output, and exits 1 when\n"
-    "PSPP reported an error.\n"
+    "PSPP reported an error. Relative file names in it are names in the current folder.\n"
+    "The engine keeps one PSPP session: the datasets a run leaves are still there for\n"
+    "the next run, from the editor or from \"run\", until the engine ends.\n"
     "\n";
 
 int g_signalPipe[2] = {-1, -1};
@@ -143,7 +145,10 @@ int RunFile(const char* file) {
             }
             app = automation::CreateEngine({});
         }
-        const automation::ReportedRun run = automation::ExecuteReported(*app, text.str());
+        // Relative names in the file mean what they mean to the caller, as with pspp FILE.
+        std::error_code error;
+        const std::string here = std::filesystem::current_path(error).string();
+        const automation::ReportedRun run = automation::ExecuteReported(*app, text.str(), here);
         std::fwrite(run.output.data(), 1, run.output.size(), stdout);
         return run.errors == 0 ? 0 : 1;
     } catch (const automation::EAutomationError& e) {

@@ -54,12 +54,15 @@ struct Ran {
 
 // Runs the engine program with `arguments` and extra `env` ("NAME=value"), no shell.
 Ran RunEngine(const std::vector<std::string>& arguments, const test::TempDir& scratch,
-              const std::vector<std::string>& env = {}) {
+              const std::vector<std::string>& env = {}, const fs::path& folder = {}) {
     const fs::path out = scratch / "stdout.txt", err = scratch / "stderr.txt";
     const pid_t child = ::fork();
     if (child == 0) {
         for (const auto& pair : env) {
             ::putenv(const_cast<char*>(pair.c_str()));
+        }
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+            ::_exit(126);
         }
         std::freopen(out.c_str(), "w", stdout);
         std::freopen(err.c_str(), "w", stderr);
@@ -371,6 +374,20 @@ TEST_F(EngineProcess, OneEnginePerUserEndsOnSignalAndIsFoundAgainAfterACrash) {
     EXPECT_TRUE(fs::exists(m_folder / "engine.sock"));
     Ran afterCrash = RunEngine({"run", good.string()}, m_files);
     EXPECT_EQ(afterCrash.status, 0) << afterCrash.err;
+}
+
+TEST_F(EngineProcess, RunReadsRelativeNamesInTheCallersFolder) {
+    test::WriteFileBytes(m_tmp / "start.sps", "ECHO 'started'.\n");
+    ASSERT_EQ(RunEngine({"run", "start.sps"}, m_files, {}, m_tmp.path()).status, 0); // elsewhere
+    test::WriteFileBytes(m_files / "save.sps",
+                         "DATA LIST FREE /x.\nBEGIN DATA\n7\nEND DATA.\nSAVE OUTFILE='out.sav'.\n");
+    const Ran saved = RunEngine({"run", "save.sps"}, m_files, {}, m_files.path());
+    EXPECT_EQ(saved.status, 0) << saved.out;
+    EXPECT_TRUE(fs::exists(m_files / "out.sav"));
+    EXPECT_FALSE(fs::exists(m_tmp / "out.sav"));
+    test::WriteFileBytes(m_files / "get.sps", "GET FILE='out.sav'.\nLIST.\n");
+    const Ran got = RunEngine({"run", "get.sps"}, m_files, {}, m_files.path());
+    EXPECT_NE(got.out.find("7.00"), std::string::npos) << got.out << got.err;
 }
 
 TEST_F(EngineProcess, WithoutPsppEveryRunSaysSoInOneSentence) {

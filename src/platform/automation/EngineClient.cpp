@@ -258,9 +258,12 @@ public:
         CallSoon(*m_connection, {{"op", "note"}, {"text", text}});
     }
     void Interrupt() override { m_connection->Interrupt(); }
-    ReportedRun ExecuteReported(const std::string& commands) {
-        const JsonObject reply = m_connection->Call(
-            {{"op", "execute"}, {"text", commands}, {"wait", true}, {"report", true}});
+    ReportedRun ExecuteReported(const std::string& commands, const std::string& folder) {
+        JsonObject request{{"op", "execute"}, {"text", commands}, {"wait", true}, {"report", true}};
+        if (!folder.empty()) {
+            request.emplace("folder", folder);
+        }
+        const JsonObject reply = m_connection->Call(request);
         return {JsonString(reply, "output").value_or(""), JsonInt(reply, "errors").value_or(0),
                 JsonInt(reply, "warnings").value_or(0)};
     }
@@ -366,12 +369,13 @@ std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch) {
     }
 }
 
-ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands) {
+ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands,
+                            const std::string& folder) {
     auto* engine = dynamic_cast<EngineApp*>(&app);
     if (!engine) {
         throw EAutomationError("this engine does not report the output of a run");
     }
-    return engine->ExecuteReported(commands);
+    return engine->ExecuteReported(commands, folder);
 }
 
 std::unique_ptr<ISpssApp> GetActiveSpssApp() {

@@ -44,8 +44,11 @@ struct ReportedRun {
 };
 
 // Runs `commands` on an engine connection made by ConnectEngine or CreateEngine, waits
-// for it, and returns its output and message counts. Raises EAutomationError.
-ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands);
+// for it, and returns its output and message counts. Relative file names in them mean
+// names in `folder` when one is given (an engine from before that ignores it). Raises
+// EAutomationError.
+ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands,
+                            const std::string& folder = {});
 
 // How CoSPSSApplication starts the engine; tests point it elsewhere.
 struct EngineLaunch {
