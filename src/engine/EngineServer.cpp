@@ -1,7 +1,8 @@
 // Non-blocking AF_UNIX serving on the Qt event loop; requests are handed on whole.
 #include "engine/EngineServer.h"
-
 #include "platform/automation/EngineClient.h"
+
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -66,6 +67,7 @@ EngineServer::Claim EngineServer::Listen(const std::string& socketPath, std::str
         return fail("cannot listen on " + socketPath + ": " + std::strerror(errno));
     }
     m_socketPath = socketPath;
+    m_spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     m_acceptor = std::make_unique<QSocketNotifier>(m_listenFd, QSocketNotifier::Read);
     connect(m_acceptor.get(), &QSocketNotifier::activated, this, &EngineServer::Accept);
     return Claim::Serving;
@@ -85,11 +87,19 @@ void EngineServer::Shutdown() {
         ::close(m_lockFd);
         m_lockFd = -1;
     }
+    if (m_spareFd >= 0) {
+        ::close(m_spareFd);
+        m_spareFd = -1;
+    }
 }
 
 void EngineServer::Accept() {
     for (;;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+            RefuseOneForLackOfDescriptors();
+            return;
+        }
         if (fd < 0) {
             return; // EAGAIN, or a connection that went away before we took it
         }
@@ -106,6 +116,31 @@ void EngineServer::Accept() {
         connect(client->reader.get(), &QSocketNotifier::activated, this, [this, id] { Read(id); });
         m_clients.emplace(id, std::move(client));
     }
+}
+
+void EngineServer::RefuseOneForLackOfDescriptors() {
+    if (m_spareFd >= 0) {
+        ::close(m_spareFd);
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0) {
+            static constexpr char kReply[] =
+                "{\"ok\":false,\"error\":\"quillstone-engine has too many connections open; "
+                "try again later\"}\n";
+            [[maybe_unused]] const auto n = ::send(fd, kReply, sizeof kReply - 1, MSG_NOSIGNAL);
+            ::close(fd);
+        }
+        m_spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (m_spareFd >= 0) {
+            return;
+        }
+    }
+    // No spare to give up: stop listening for a moment rather than spin on the backlog.
+    m_acceptor->setEnabled(false);
+    QTimer::singleShot(200, this, [this] {
+        if (m_acceptor) {
+            m_acceptor->setEnabled(true);
+        }
+    });
 }
 
 void EngineServer::Read(std::uint64_t id) {

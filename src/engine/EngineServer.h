@@ -36,6 +36,7 @@ signals:
     void ClientGone(quint64 client);
 
 private:
+    void RefuseOneForLackOfDescriptors();
     struct Client {
         int fd = -1;
         std::string in;
@@ -52,6 +53,9 @@ private:
 
     int m_listenFd = -1;
     int m_lockFd = -1;
+    // Kept free for the moment the process runs out of descriptors: closed, it lets one
+    // waiting connection in to be told so and closed, instead of waking us again and again.
+    int m_spareFd = -1;
     std::string m_socketPath;
     std::unique_ptr<QSocketNotifier> m_acceptor;
     std::map<std::uint64_t, std::unique_ptr<Client>> m_clients;

@@ -22,6 +22,10 @@
 #include <fstream>
 #include <thread>
 
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -388,6 +392,62 @@ TEST_F(EngineProcess, RunReadsRelativeNamesInTheCallersFolder) {
     test::WriteFileBytes(m_files / "get.sps", "GET FILE='out.sav'.\nLIST.\n");
     const Ran got = RunEngine({"run", "get.sps"}, m_files, {}, m_files.path());
     EXPECT_NE(got.out.find("7.00"), std::string::npos) << got.out << got.err;
+}
+
+// The processor time a process has used, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::ifstream stat(fs::path("/proc") / std::to_string(pid) / "stat");
+    std::string field;
+    long ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; ++i) {
+        if (i == 14 || i == 15) { // utime, stime (no blank in the engine's name)
+            ticks += std::stol(field);
+        }
+    }
+    return ticks;
+}
+
+TEST_F(EngineProcess, OutOfDescriptorsTheEngineRefusesCleanlyWithoutSpinning) {
+    const pid_t engine = ::fork();
+    if (engine == 0) {
+        const rlimit few{64, 64};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        ::execl(kEngine.c_str(), kEngine.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_TRUE(WaitFor([&] { return EnginePid() == engine; }));
+    const std::string socket = (m_folder / "engine.sock").string();
+    const auto connectRaw = [&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    std::vector<int> held;
+    for (int i = 0; i < 100; ++i) {
+        held.push_back(connectRaw());
+    }
+    const int late = connectRaw();
+    const std::string hello = "{\"op\":\"hello\",\"v\":1}\n";
+    ::send(late, hello.data(), hello.size(), MSG_NOSIGNAL);
+    pollfd p{late, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 5000), 1);
+    char reply[512] = {};
+    ASSERT_GT(::recv(late, reply, sizeof reply - 1, 0), 0);
+    EXPECT_NE(std::string(reply).find("too many connections"), std::string::npos) << reply;
+
+    const long before = CpuTicks(engine);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LT(CpuTicks(engine) - before, ::sysconf(_SC_CLK_TCK) / 5); // under 20 % of a core
+    for (const int fd : held) {
+        ::close(fd);
+    }
+    ::close(late);
+    ::kill(engine, SIGTERM);
+    int status = 0;
+    ::waitpid(engine, &status, 0);
 }
 
 TEST_F(EngineProcess, WithoutPsppEveryRunSaysSoInOneSentence) {
