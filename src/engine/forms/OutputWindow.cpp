@@ -29,6 +29,8 @@ namespace {
 // Long enough to gather a burst of small terminal reads into one insertion, short enough
 // that the first line of a command's output shows without a noticeable wait.
 constexpr int kBatchIntervalMs = 40;
+// About 50 MB of listing text at the widths PSPP prints.
+constexpr int kDefaultMaxLines = 200000;
 // One insertion of this many characters (about 1,700 table lines) takes well under 10 ms;
 // a larger backlog goes in over several turns of the event loop.
 constexpr qsizetype kMaxBatchChars = 128 * 1024;
@@ -74,6 +76,12 @@ void OutputWindow::CreateClientArea() {
     memOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Nothing here is ever undone, and an undo stack would grow with every batch.
     memOutput->setUndoRedoEnabled(false);
+    // A long session of big listings would otherwise hold all of it: the window keeps the
+    // newest lines only.
+    bool set = false;
+    const int lines = qEnvironmentVariableIntValue("QUILLSTONE_OUTPUT_LINES", &set);
+    m_maxLines = set && lines > 0 ? lines : kDefaultMaxLines;
+    memOutput->setMaximumBlockCount(m_maxLines);
     layout->addWidget(memOutput);
 
     FindBar = new QWidget(client);
@@ -172,6 +180,11 @@ void OutputWindow::InsertBatch(qsizetype limit) {
     QTextCursor end(memOutput->document());
     end.movePosition(QTextCursor::End);
     end.insertText(m_pending.sliced(m_pendingStart, count));
+    if (!m_trimmed && memOutput->document()->blockCount() >= m_maxLines) {
+        m_trimmed = true;
+        statusBar()->showMessage(
+            tr("Older output is dropped: this window keeps the last %1 lines").arg(m_maxLines));
+    }
     if (atBottom) {
         bar->setValue(bar->maximum());
     }

@@ -61,6 +61,8 @@ private:
     QString m_pending; // output not yet shown, from m_pendingStart on
     qsizetype m_pendingStart = 0;
     bool m_pendingCr = false; // the last chunk ended with CR: its LF may follow
+    int m_maxLines = 0;       // the most lines kept (QUILLSTONE_OUTPUT_LINES)
+    bool m_trimmed = false;   // older lines have been dropped, and the user told
     QTimer m_batchTimer;
     QString m_saveFolder;
 };

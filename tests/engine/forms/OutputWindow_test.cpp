@@ -191,6 +191,17 @@ TEST_F(OutputWindowTest, FindBarEnterShiftEnterAndEscape) {
     EXPECT_FALSE(window.FindBar->isVisibleTo(&window));
 }
 
+TEST_F(OutputWindowTest, KeepsTheNewestLinesUnderItsBoundAndSaysSo) {
+    ::setenv("QUILLSTONE_OUTPUT_LINES", "100", 1);
+    OutputWindow bounded;
+    ::unsetenv("QUILLSTONE_OUTPUT_LINES");
+    bounded.AppendOutput(Lines(0, 500));
+    const QString text = bounded.OutputText();
+    EXPECT_LE(bounded.memOutput->document()->blockCount(), 100);
+    EXPECT_TRUE(text.endsWith(Lines(499, 1))) << text.right(40).toStdString();
+    EXPECT_TRUE(bounded.statusBar()->currentMessage().contains("keeps the last 100 lines"));
+}
+
 TEST_F(OutputWindowTest, ClearEmptiesShownAndQueuedOutput) {
     window.AppendOutput("shown\n");
     window.FlushOutput();
