@@ -64,7 +64,8 @@ TEST(StartProgram, StartsTheChildWithItsArguments) {
     call.insert(call.end(), arguments.begin(), arguments.end());
     const StartResult r = StartProgram(kEcho, call);
     ASSERT_TRUE(r.ok) << r.error;
-    for (int i = 0; i < 1000 && !std::filesystem::exists(out); ++i) {
+    // The child runs on its own: the file may be there before all of it is written.
+    for (int i = 0; i < 1000 && test::ReadFileBytes(out) != Joined(arguments); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(test::ReadFileBytes(out), Joined(arguments));
