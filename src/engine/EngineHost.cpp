@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -86,38 +85,6 @@ std::optional<std::string> SmallRegularFile(const std::string& path) {
 constexpr const char* kTemporaryPending =
     "The data file objects are read again after the next procedure: a TEMPORARY command "
     "is in effect.";
-
-// The block that `text` opens and leaves open, as the user wrote its command ("DO IF"),
-// or empty when it closes what it opens.
-std::string OpenBlockOf(const std::string& text) {
-    static constexpr std::pair<std::string_view, std::string_view> kBlocks[] = {
-        {"DO IF", "END IF"}, {"LOOP", "END LOOP"}, {"DO REPEAT", "END REPEAT"},
-        {"INPUT PROGRAM", "END INPUT PROGRAM"}};
-    std::vector<std::string_view> open;
-    for (const SyntaxCommand& command : SplitCommands(text)) {
-        std::string words;
-        for (const char c : command.text.substr(0, 24)) {
-            words += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        words = words.substr(words.find_first_not_of(" \t\r\n") == std::string::npos
-                                 ? words.size()
-                                 : words.find_first_not_of(" \t\r\n"));
-        const auto starts = [&](std::string_view w) {
-            return words.starts_with(w) &&
-                   (words.size() == w.size() || !std::isalnum(static_cast<unsigned char>(words[w.size()])));
-        };
-        for (const auto& [begin, end] : kBlocks) {
-            if (starts(end)) {
-                if (!open.empty() && open.back() == begin) {
-                    open.pop_back();
-                }
-            } else if (starts(begin)) {
-                open.push_back(begin);
-            }
-        }
-    }
-    return open.empty() ? std::string() : std::string(open.back());
-}
 
 bool Mentions(const BatchResult& result, std::string_view words) {
     return std::any_of(result.messages.begin(), result.messages.end(),

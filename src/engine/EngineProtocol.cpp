@@ -71,24 +71,20 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
     }
     case EngineOp::Cancel:
         return {request, {}};
-    case EngineOp::Note: {
+    case EngineOp::Note:
+    case EngineOp::Execute: {
         const auto text = JsonString(*object, "text");
         if (!text) {
             return {std::nullopt, Missing(op, "text", "string")};
         }
         request.text = *text;
-        return {request, {}};
-    }
-    case EngineOp::Execute: {
-        const auto text = JsonString(*object, "text");
-        const auto wait = JsonBool(*object, "wait");
-        if (!text) {
-            return {std::nullopt, Missing(op, "text", "string")};
+        if (request.op == EngineOp::Note) {
+            return {request, {}};
         }
+        const auto wait = JsonBool(*object, "wait");
         if (!wait) {
             return {std::nullopt, Missing(op, "wait", "boolean")};
         }
-        request.text = *text;
         request.wait = *wait;
         request.report = JsonBool(*object, "report").value_or(false);
         request.messages = JsonBool(*object, "messages").value_or(false);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace qs::engine {
 namespace {
@@ -187,6 +189,37 @@ DatasetChange DatasetChangeOf(std::string_view command) {
         }
     }
     return {};
+}
+
+std::string OpenBlockOf(std::string_view text) {
+    // Each block's first words, and the words that end it.
+    static constexpr std::pair<std::string_view, std::string_view> kBlocks[] = {
+        {"DO IF", "END IF"},
+        {"LOOP", "END LOOP"},
+        {"DO REPEAT", "END REPEAT"},
+        {"INPUT PROGRAM", "END INPUT PROGRAM"}};
+    std::vector<std::string_view> open;
+    for (const SyntaxCommand& command : SplitCommands(std::string(text))) {
+        Words words(command.text);
+        std::string start = words.Next();
+        for (int i = 0; i < 2; ++i) {
+            start += " " + words.Next();
+        }
+        const auto is = [&](std::string_view block) {
+            return start.starts_with(block) &&
+                   (start.size() == block.size() || start[block.size()] == ' ');
+        };
+        for (const auto& [begin, end] : kBlocks) {
+            if (is(end)) {
+                if (!open.empty() && open.back() == begin) {
+                    open.pop_back();
+                }
+            } else if (is(begin)) {
+                open.push_back(begin);
+            }
+        }
+    }
+    return open.empty() ? std::string() : std::string(open.back());
 }
 
 } // namespace qs::engine

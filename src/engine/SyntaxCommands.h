@@ -29,4 +29,8 @@ std::string SyntaxQuoted(std::string_view text);
 // What `command` (one command's text) does to the active dataset.
 DatasetChange DatasetChangeOf(std::string_view command);
 
+// The block (DO IF, LOOP, DO REPEAT, INPUT PROGRAM) that `text` opens and leaves open,
+// in capitals; empty when it closes what it opens.
+std::string OpenBlockOf(std::string_view text);
+
 } // namespace qs::engine

@@ -47,5 +47,18 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"SaveKeepsPath", "SAVE OUTFILE='e.sav'.", K::None, ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
+TEST(SyntaxCommands, OpenBlockIsTheInnermostLeftOpen) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"DO IF x > 1.\nCOMPUTE y = 1.", "DO IF"},
+        {"\n\n   do   if x.\nEND IF.", ""},
+        {"INPUT PROGRAM.\nLOOP #i = 1 TO 3.\nEND CASE.\nEND LOOP.", "INPUT PROGRAM"},
+        {"DO REPEAT v = a b.\nLOOP.", "LOOP"},
+        {"LOOPY = 1.\nFREQUENCIES x.", ""},
+    };
+    for (const auto& [text, block] : rows) {
+        EXPECT_EQ(OpenBlockOf(text), block) << text;
+    }
+}
+
 } // namespace
 } // namespace qs::engine

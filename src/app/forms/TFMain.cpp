@@ -270,9 +270,9 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
     // A dialog or message box of ours closing hands the focus back to the window: the
     // refresh runs right then, inside the command that showed the box, so that what the
     // command does next (a status text, a queued data file) comes after it and stays.
-    // A box that a refresh itself shows starts no new refresh.
+    // A refresh shows no box of its own, so this starts no chain.
     if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
-        m_shownOnce && !m_refreshing && isVisible()) {
+        m_shownOnce && isVisible()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->isWindow() && qobject_cast<QDialog*>(widget) != nullptr) {
             RunCommand([this] { RefreshDataFileObjects(); });

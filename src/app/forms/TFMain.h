@@ -257,8 +257,6 @@ private:
     bool m_clipboardHasText = false;
     TextEncoding m_encoding = TextEncoding::Utf8;
     FileStamp m_diskStamp; // the document's file as this window last read or wrote it
-    // Refresh on our own boxes closing, never for a box that a refresh itself showed.
-    bool m_refreshing = false;
     bool m_shownOnce = false;
     std::shared_ptr<HelpViewer> m_help = CreateHelpViewer();
     QString m_printFile;
