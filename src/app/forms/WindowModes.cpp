@@ -87,7 +87,7 @@ void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> wind
             return;
         }
         const QString text =
-            QString::fromUtf8(syntax ? "Syntax not executed: " : "Engine request failed: ") +
+            QString::fromUtf8(syntax ? "Run failed: " : "Engine request failed: ") +
             QString::fromStdString(job->ErrorMessage);
         sender.FailedJobs.Push(std::move(job));
         PostToUi([window, text] {

@@ -20,7 +20,8 @@ std::unique_ptr<TFMain> CreateMainWindowForMode(TStartMode mode,
                                                 std::unique_ptr<TQuillstone> appObject = nullptr);
 
 // Lets the engine's worker reach the window: a job that fails is named in status panel 0
-// ("Syntax not executed: " and the engine's text) and kept among the failed jobs; an error
+// ("Run failed: " and the engine's text; some of the text may have run, as when a run is
+// stopped) and kept among the failed jobs; an error
 // that ends the worker is shown in a box. Both are posted to the UI thread.
 void ConnectEngineToWindow(TSPSSJobEngine& engine, std::function<TFMain*()> window);
 

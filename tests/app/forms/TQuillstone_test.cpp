@@ -70,7 +70,7 @@ TEST_F(ApplicationObject, AJobThatFailsIsNamedInTheStatusBarAndKept) {
     EXPECT_EQ(window.Status(0), "Syntax executed");
     RunAll();
     QApplication::processEvents();
-    EXPECT_EQ(window.Status(0), "Syntax not executed: Unknown command LIST2");
+    EXPECT_EQ(window.Status(0), "Run failed: Unknown command LIST2");
     EXPECT_EQ(engine.FailedJobs.Count(), 1);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
