@@ -13,29 +13,6 @@ namespace qs {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at i, or 0.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-        return 1;
-    }
-    std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    if (c < 0xC2 || c > 0xF4 || i + len > s.size()) {
-        return 0;
-    }
-    const auto c1 = static_cast<unsigned char>(s[i + 1]);
-    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
-        (c == 0xF4 && c1 > 0x8F)) {
-        return 0; // overlong, surrogate or beyond U+10FFFF
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return len;
-}
-
 // Validates UTF-8 piece by piece: a sequence cut by the end of a piece is finished
 // with the next one.
 class Utf8Checker {

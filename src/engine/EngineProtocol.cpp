@@ -2,6 +2,7 @@
 // with its type, and documents are 0, 1 or 2.
 #include "engine/EngineProtocol.h"
 
+#include "platform/Utf8.h"
 #include "platform/automation/JsonLine.h"
 
 #include <array>
@@ -36,9 +37,7 @@ std::string Missing(std::string_view op, std::string_view field, std::string_vie
            std::string(field) + "\"";
 }
 
-} // namespace
-
-ParsedRequest ParseEngineRequest(std::string_view line) {
+ParsedRequest ParseFields(std::string_view line) {
     std::string error;
     const auto object = automation::DecodeJsonLine(line, &error);
     if (!object) {
@@ -132,6 +131,34 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         request.state = *state;
     }
     return {request, {}};
+}
+
+// Text that is not UTF-8 would reach PSPP with its bytes replaced (and a file name would
+// name another file): it is refused, never repaired.
+std::string NotUtf8(const std::string& field, const std::string& value) {
+    const std::size_t at = FirstInvalidUtf8(value);
+    if (at == std::string::npos) {
+        return {};
+    }
+    return "the field \"" + field + "\" is not UTF-8 (byte " + std::to_string(at + 1) +
+           "): send the text as UTF-8";
+}
+
+} // namespace
+
+ParsedRequest ParseEngineRequest(std::string_view line) {
+    ParsedRequest parsed = ParseFields(line);
+    if (parsed.request) {
+        for (const auto& [field, value] :
+             {std::pair<const char*, const std::string&>{"text", parsed.request->text},
+              {"folder", parsed.request->folder},
+              {"path", parsed.request->path}}) {
+            if (std::string why = NotUtf8(field, value); !why.empty()) {
+                return {std::nullopt, std::move(why)};
+            }
+        }
+    }
+    return parsed;
 }
 
 bool AnsweredAtOnce(EngineOp op) {

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -43,6 +45,24 @@ const char* const kBlockOpenMessage =
 
 namespace {
 
+// The locale variable to give PSPP so that its characters are UTF-8, or nullptr when the
+// user's locale already has a codeset beyond ASCII. Under the C locale PSPP reads a file
+// that is not UTF-8 (INCLUDE) as ASCII, every accented byte a replacement character, and
+// writes new data files as ASCII; under a UTF-8 one it reads such a file as Windows-1252,
+// as the editor does. Decided before the fork: the child may only set it.
+const char* Utf8LocaleVariable() {
+    const locale_t user = ::newlocale(LC_CTYPE_MASK, "", nullptr);
+    if (user == nullptr) {
+        return nullptr;
+    }
+    const std::string codeset = ::nl_langinfo_l(CODESET, user);
+    ::freelocale(user);
+    if (codeset != "ANSI_X3.4-1968" && codeset != "ASCII") {
+        return nullptr;
+    }
+    const char* all = std::getenv("LC_ALL");
+    return all != nullptr && *all != '\0' ? "LC_ALL" : "LC_CTYPE";
+}
 
 // The batch file holds LF lines whatever the editor sent (it sends CR LF).
 std::string WithLfLines(const std::string& text) {
@@ -156,6 +176,7 @@ void PsppSession::Start() {
     size.ws_col = kTerminalColumns;
     size.ws_row = 50;
     int master = -1;
+    const char* utf8Variable = Utf8LocaleVariable();
     const pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
     if (pid < 0) {
         m_gaveUp = true;
@@ -168,6 +189,9 @@ void PsppSession::Start() {
         ::setenv("INPUTRC", "/dev/null", 1);
         ::unsetenv("COLUMNS");
         ::unsetenv("LINES");
+        if (utf8Variable != nullptr) {
+            ::setenv(utf8Variable, "C.UTF-8", 1);
+        }
         ::closefrom(3);
         // PSPP starts a journal file in its folder at once: let that be our private one.
         if (::chdir(m_workFolder.c_str()) != 0) {

@@ -1,6 +1,7 @@
 // quillstone-engine: runs syntax in PSPP for the editor (no arguments), or sends a file
 // to the running engine and prints what it printed ("run FILE.sps").
 #include "about/ProgramSwitches.h"
+#include "app/SyntaxFile.h"
 #include "engine/EngineHost.h"
 #include "engine/EngineServer.h"
 #include "engine/PsppSession.h"
@@ -148,7 +149,10 @@ int RunFile(const char* file) {
         // Relative names in the file mean what they mean to the caller, as with pspp FILE.
         std::error_code error;
         const std::string here = std::filesystem::current_path(error).string();
-        const automation::ReportedRun run = automation::ExecuteReported(*app, text.str(), here);
+        // Read as the editor reads a document (UTF-8, else Windows-1252), so that the file
+        // runs the same from here as from the editor.
+        const automation::ReportedRun run =
+            automation::ExecuteReported(*app, DecodeSyntaxFile(text.str()).text, here);
         std::fwrite(run.output.data(), 1, run.output.size(), stdout);
         return run.errors == 0 ? 0 : 1;
     } catch (const automation::EAutomationError& e) {

@@ -394,6 +394,21 @@ TEST_F(EngineProcess, RunReadsRelativeNamesInTheCallersFolder) {
     EXPECT_NE(got.out.find("7.00"), std::string::npos) << got.out << got.err;
 }
 
+// A Windows-1252 file gives the same label run directly as through INCLUDE, even under
+// the C locale (the engine started from there), and no byte becomes U+FFFD.
+TEST_F(EngineProcess, ALatin1FileRunsTheSameByEveryRoute) {
+    test::WriteFileBytes(m_files / "latin1.sps", "DATA LIST FREE /v.\nBEGIN DATA\n1\nEND DATA.\n"
+                                                 "VALUE LABELS v 1 'caf\xE9 cr\xE8me'.\n"
+                                                 "DISPLAY DICTIONARY.\n");
+    test::WriteFileBytes(m_files / "include.sps", "INCLUDE FILE='latin1.sps'.\n");
+    for (const char* file : {"latin1.sps", "include.sps"}) {
+        const Ran ran = RunEngine({"run", file}, m_files, {"LC_ALL=C", "LANG=C"}, m_files.path());
+        EXPECT_EQ(ran.status, 0) << file << ran.err;
+        EXPECT_NE(ran.out.find("caf\xC3\xA9 cr\xC3\xA8me"), std::string::npos) << file << ran.out;
+        EXPECT_EQ(ran.out.find("\xEF\xBF\xBD"), std::string::npos) << file << ran.out;
+    }
+}
+
 // The processor time a process has used, in clock ticks.
 long CpuTicks(pid_t pid) {
     std::ifstream stat(fs::path("/proc") / std::to_string(pid) / "stat");
