@@ -88,6 +88,7 @@ ParsedRequest ParseFields(std::string_view line) {
         request.report = JsonBool(*object, "report").value_or(false);
         request.messages = JsonBool(*object, "messages").value_or(false);
         request.folder = JsonString(*object, "folder").value_or("");
+        request.pieces = JsonBool(*object, "pieces").value_or(false);
         return {request, {}};
     }
     default:
@@ -190,17 +191,68 @@ std::string HelloReply(std::int64_t version) {
     return automation::EncodeJsonLine({{"ok", true}, {"v", version}}) + '\n';
 }
 
+namespace {
+
+// Where to end a piece of at most `limit` bytes of `text` from `start`: after a line end
+// when there is one, else before a character, never inside one.
+std::size_t PieceEnd(std::string_view text, std::size_t start, std::size_t limit) {
+    std::size_t end = start + limit;
+    if (end >= text.size()) {
+        return text.size();
+    }
+    if (const std::size_t nl = text.substr(start, limit).rfind('\n'); nl != std::string_view::npos) {
+        return start + nl + 1;
+    }
+    while (end > start + 1 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return end;
+}
+
+// The messages up to the last whole line within the budget.
+std::string BoundedMessages(const std::string& messages) {
+    if (messages.size() <= kReplyMessageBytes) {
+        return messages;
+    }
+    const std::size_t nl = messages.rfind('\n', kReplyMessageBytes - 1);
+    return nl == std::string::npos ? std::string() : messages.substr(0, nl + 1);
+}
+
+} // namespace
+
 std::string RunReply(const EngineRequest& request, const RunReport& report) {
+    std::string lines;
     automation::JsonObject reply{{"ok", true}};
     if (request.report) {
-        reply.insert({{"output", report.output},
+        std::string_view output = report.output;
+        std::string cut;
+        if (request.pieces) {
+            std::size_t start = 0;
+            while (output.size() - start > kReplyPieceBytes) {
+                const std::size_t end = PieceEnd(output, start, kReplyPieceBytes);
+                lines += automation::EncodeJsonLine(
+                             {{"ok", true},
+                              {"more", true},
+                              {"output", std::string(output.substr(start, end - start))}}) +
+                         '\n';
+                start = end;
+            }
+            output.remove_prefix(start);
+        } else if (output.size() > kReplyPieceBytes) {
+            const std::size_t end = PieceEnd(output, 0, kReplyPieceBytes);
+            cut = std::string(output.substr(0, end)) + "\n[quillstone-engine cut the output here: " +
+                  std::to_string(output.size() - end) +
+                  " more bytes do not fit in one reply. The Output window shows the end.]\n";
+            output = cut;
+        }
+        reply.insert({{"output", std::string(output)},
                       {"errors", report.errors},
                       {"warnings", report.warnings}});
     }
     if (request.messages) {
-        reply.emplace("messages", report.messages);
+        reply.emplace("messages", BoundedMessages(report.messages));
     }
-    return automation::EncodeJsonLine(reply) + '\n';
+    return lines + automation::EncodeJsonLine(reply) + '\n';
 }
 
 } // namespace qs::engine

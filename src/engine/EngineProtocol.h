@@ -2,6 +2,7 @@
 // and the reply lines it sends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@ struct EngineRequest {
     bool report = false;      // execute: reply with the run's output and message counts
     bool messages = false;    // execute: reply with the run's messages and their lines
     std::string folder;       // execute: what relative file names mean for this run
+    bool pieces = false;      // execute: long output may come in several reply lines
     std::int64_t kind = 0;    // document operations
     std::string path;         // save_as
     bool visible = false;     // set_visible
@@ -57,7 +59,15 @@ struct RunReport {
     std::int64_t warnings = 0;
     std::string messages; // EncodeEngineMessages
 };
-// The reply to an execute that waited: with what `request` asked for of the report.
+// The most output one reply line carries: escaped (control characters take six bytes)
+// it stays well under the line limit.
+inline constexpr std::size_t kReplyPieceBytes = 2u * 1024u * 1024u;
+// The most of the message list a reply carries; later messages are left out.
+inline constexpr std::size_t kReplyMessageBytes = 1024u * 1024u;
+
+// The reply to an execute that waited, with what `request` asked for of the report: one
+// line, or with `pieces` the output's earlier parts first, each a line of its own with
+// "more":true. Without `pieces` output too long for one line is cut with a note.
 std::string RunReply(const EngineRequest& request, const RunReport& report);
 
 } // namespace qs::engine

@@ -409,6 +409,21 @@ TEST_F(EngineProcess, ALatin1FileRunsTheSameByEveryRoute) {
     }
 }
 
+// Output longer than a reply line may be comes in pieces: "run" prints all of it.
+TEST_F(EngineProcess, RunPrintsOutputLongerThanOneReply) {
+    test::WriteFileBytes(m_files / "long.sps",
+                         "INPUT PROGRAM.\nLOOP #i = 1 TO 300000.\nCOMPUTE x = #i.\nEND CASE.\n"
+                         "END LOOP.\nEND FILE.\nEND INPUT PROGRAM.\nSTRING s (A60).\n"
+                         "COMPUTE s = CONCAT('case ', STRING(x, F8.0), ' ', "
+                         "'abcdefghijklmnopqrstuvwxyz0123456789abcdefghij').\nLIST.\n");
+    const Ran ran = RunEngine({"run", "long.sps"}, m_files, {}, m_files.path());
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_GT(ran.out.size(), automation::kMaxLineBytes);
+    for (const char* row : {"case        1 abc", "case   150000 abc", "case   300000 abc"}) {
+        EXPECT_NE(ran.out.find(row), std::string::npos) << row;
+    }
+}
+
 // The processor time a process has used, in clock ticks.
 long CpuTicks(pid_t pid) {
     std::ifstream stat(fs::path("/proc") / std::to_string(pid) / "stat");

@@ -1,4 +1,6 @@
 #include "engine/EngineProtocol.h"
+#include "platform/automation/EngineClient.h"
+#include "platform/automation/JsonLine.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +107,40 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"Messages", R"({"op":"execute","text":"x.","wait":false,"messages":true})",
                   R"({"messages":"error\t2\t\terror: x\n","ok":true})"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Output beyond one reply line: in pieces that join up to all of it when asked for,
+// else cut with a note; every line stays under the limit either way.
+TEST(EngineProtocol, LongOutputComesInPiecesOrIsCutWithANote) {
+    std::string output;
+    for (int i = 0; output.size() < 3 * kReplyPieceBytes; ++i) {
+        output += "row " + std::to_string(i) + " caf\xC3\xA9\x1f\n";
+    }
+    for (const bool pieces : {true, false}) {
+        EngineRequest request;
+        request.op = EngineOp::Execute;
+        request.report = true;
+        request.pieces = pieces;
+        const std::string lines = RunReply(request, {output, 0, 0, ""});
+        std::string joined;
+        int count = 0;
+        for (std::size_t start = 0, nl; (nl = lines.find('\n', start)) != std::string::npos;
+             start = nl + 1, ++count) {
+            ASSERT_LT(nl - start, automation::kMaxLineBytes);
+            const auto reply = automation::DecodeJsonLine(lines.substr(start, nl - start), nullptr);
+            ASSERT_TRUE(reply);
+            EXPECT_EQ(automation::JsonBool(*reply, "more").value_or(false), nl + 1 < lines.size());
+            joined += automation::JsonString(*reply, "output").value_or("");
+        }
+        if (pieces) {
+            EXPECT_EQ(count, 4);
+            EXPECT_EQ(joined, output);
+        } else {
+            EXPECT_EQ(count, 1);
+            EXPECT_EQ(joined.compare(0, 50, output, 0, 50), 0);
+            EXPECT_NE(joined.find("cut the output here"), std::string::npos);
+        }
+    }
+}
 
 } // namespace
 } // namespace qs::engine

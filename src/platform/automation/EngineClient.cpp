@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -45,7 +46,9 @@ public:
 
     // Sends `request` and returns the reply's fields; raises EAutomationError for an
     // error reply or a broken connection. A deadline applies only to waiting for the reply.
-    JsonObject Call(const JsonObject& request, std::optional<Clock::time_point> deadline = {}) {
+    // Lines marked "more" that come first are handed to `piece` (the request asked for them).
+    JsonObject Call(const JsonObject& request, std::optional<Clock::time_point> deadline = {},
+                    const std::function<void(const JsonObject&)>& piece = {}) {
         const std::string line = EncodeJsonLine(request) + '\n';
         if (line.size() > kMaxLineBytes) {
             throw EAutomationError("the request is larger than the engine accepts (" +
@@ -56,12 +59,18 @@ public:
             throw EConnectionLost("the connection to quillstone-engine is closed");
         }
         Send(line);
-        const std::string replyLine = ReadLine(deadline);
-        std::string error;
-        auto reply = DecodeJsonLine(replyLine, &error);
-        if (!reply) {
-            Close();
-            throw EAutomationError("quillstone-engine sent a malformed reply: " + error);
+        std::optional<JsonObject> reply;
+        for (;;) {
+            std::string error;
+            reply = DecodeJsonLine(ReadLine(deadline), &error);
+            if (!reply) {
+                Close();
+                throw EAutomationError("quillstone-engine sent a malformed reply: " + error);
+            }
+            if (!piece || JsonBool(*reply, "more") != true) {
+                break;
+            }
+            piece(*reply);
         }
         if (JsonBool(*reply, "ok") != true) {
             throw EAutomationError(
@@ -259,13 +268,22 @@ public:
     }
     void Interrupt() override { m_connection->Interrupt(); }
     ReportedRun ExecuteReported(const std::string& commands, const std::string& folder) {
-        JsonObject request{{"op", "execute"}, {"text", commands}, {"wait", true}, {"report", true}};
+        JsonObject request{{"op", "execute"},
+                           {"text", commands},
+                           {"wait", true},
+                           {"report", true},
+                           {"pieces", true}};
         if (!folder.empty()) {
             request.emplace("folder", folder);
         }
-        const JsonObject reply = m_connection->Call(request);
-        return {JsonString(reply, "output").value_or(""), JsonInt(reply, "errors").value_or(0),
-                JsonInt(reply, "warnings").value_or(0)};
+        ReportedRun run;
+        const JsonObject reply = m_connection->Call(request, {}, [&](const JsonObject& piece) {
+            run.output += JsonString(piece, "output").value_or("");
+        });
+        run.output += JsonString(reply, "output").value_or("");
+        run.errors = JsonInt(reply, "errors").value_or(0);
+        run.warnings = JsonInt(reply, "warnings").value_or(0);
+        return run;
     }
 
 private:
