@@ -23,6 +23,12 @@
 namespace qs::engine {
 namespace {
 
+// A client is read no further while this many of its requests, or this many bytes of
+// them, wait: the protocol has a client wait for each reply, so only a client that does
+// not gets here, and the engine's memory must not be its to fill.
+constexpr std::size_t kMaxWaitingRequests = 16;
+constexpr std::size_t kMaxWaitingBytes = 32u * 1024u * 1024u;
+
 // Included files are followed this deep when tracking the data document.
 constexpr int kMaxIncludeDepth = 8;
 
@@ -161,6 +167,7 @@ void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
     // Requests that the same wake-up brings in arrived together; they are taken in the
     // order their connections were made, once all of them have been read.
     m_arrivals.push_back({client, *parsed.request});
+    Queued(m_arrivals.back(), +1);
     if (m_arrivals.size() == 1) {
         QTimer::singleShot(0, this, &EngineHost::TakeArrivals);
     }
@@ -178,8 +185,26 @@ void EngineHost::TakeArrivals() {
     Pump();
 }
 
+void EngineHost::Queued(const Task& task, int change) {
+    Backlog& backlog = m_backlog[task.client];
+    const std::size_t bytes = task.request.text.size() + task.request.path.size();
+    if (change > 0) {
+        ++backlog.requests;
+        backlog.bytes += bytes;
+    } else {
+        --backlog.requests;
+        backlog.bytes -= bytes;
+    }
+    m_server.Hold(task.client, backlog.requests >= kMaxWaitingRequests ||
+                                   backlog.bytes >= kMaxWaitingBytes);
+    if (backlog.requests == 0) {
+        m_backlog.erase(task.client);
+    }
+}
+
 void EngineHost::OnClientGone(quint64 client) {
     m_greeted.erase(client);
+    m_backlog.erase(client);
     if (m_current && m_current->client == client && m_purpose == Purpose::User && !m_stopping) {
         m_output.AppendOutput("\nThe editor that sent this run has gone; the run goes on here.\n");
     }
@@ -193,6 +218,7 @@ void EngineHost::Pump() {
         if (!m_tasks.empty()) {
             Task task = std::move(m_tasks.front());
             m_tasks.pop_front();
+            Queued(task, -1);
             Run(std::move(task));
             continue;
         }
@@ -315,6 +341,7 @@ void EngineHost::Cancel(quint64 client) {
         for (const Task& task : waiting) {
             if (dropped(task)) {
                 m_server.Reply(task.client, ErrorReply("The run was stopped before it began."));
+                Queued(task, -1);
                 ++count;
             }
         }

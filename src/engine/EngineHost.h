@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -54,6 +55,9 @@ private:
     void OnBatchFinished(const BatchResult& result);
     void OnSessionEnded(const QString& message);
     void TakeArrivals();
+    // Counts a request of `client` into (+1) or out of (-1) the queue; a client with many
+    // waiting is read no further until they have run.
+    void Queued(const Task& task, int change);
     void Pump();
     void Run(Task task);
     void FinishUserBatch(const Task& task, const BatchResult& result);
@@ -76,6 +80,12 @@ private:
     std::vector<Task> m_arrivals; // read in this wake-up, not yet queued
     std::deque<Task> m_tasks;
     std::optional<Task> m_current;
+    struct Backlog {
+        std::size_t requests = 0;
+        std::size_t bytes = 0;
+    };
+    std::map<quint64, Backlog> m_backlog; // waiting requests by client
+
     Purpose m_purpose = Purpose::User;
     std::string m_dataPath;
     QList<DataWindowVariable> m_variables;

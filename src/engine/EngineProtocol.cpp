@@ -222,6 +222,9 @@ std::string BoundedMessages(const std::string& messages) {
 
 std::string RunReply(const EngineRequest& request, const RunReport& report) {
     std::string lines;
+    if (request.report && request.pieces) { // one buffer for all of it, grown once
+        lines.reserve(report.output.size() + report.output.size() / 8 + 4096);
+    }
     automation::JsonObject reply{{"ok", true}};
     if (request.report) {
         std::string_view output = report.output;
@@ -252,7 +255,9 @@ std::string RunReply(const EngineRequest& request, const RunReport& report) {
     if (request.messages) {
         reply.emplace("messages", BoundedMessages(report.messages));
     }
-    return lines + automation::EncodeJsonLine(reply) + '\n';
+    lines += automation::EncodeJsonLine(reply);
+    lines += '\n';
+    return lines;
 }
 
 } // namespace qs::engine

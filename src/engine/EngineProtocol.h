@@ -54,7 +54,7 @@ std::string ValueReply(const std::string& value);
 std::string ErrorReply(const std::string& error);
 std::string HelloReply(std::int64_t version);
 struct RunReport {
-    std::string output;
+    std::string_view output; // the run's, not copied: it may be tens of megabytes
     std::int64_t errors = 0;
     std::int64_t warnings = 0;
     std::string messages; // EncodeEngineMessages

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,6 +18,14 @@
 #include <unistd.h>
 
 namespace qs::engine {
+namespace {
+
+// A client that sends requests without reading the replies is read no further once this
+// much waits for it: the engine's memory stays bounded by what it sends, not by what the
+// client sends.
+constexpr std::size_t kMaxUnsentBytes = 4u * 1024u * 1024u;
+
+} // namespace
 
 EngineServer::EngineServer(QObject* parent) : QObject(parent) {}
 
@@ -151,6 +160,10 @@ void EngineServer::Read(std::uint64_t id) {
     Client& client = *it->second;
     char buffer[65536];
     for (;;) {
+        if (!MayRead(client)) {
+            UpdateReading(client);
+            return;
+        }
         const ssize_t n = ::recv(client.fd, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -182,12 +195,17 @@ void EngineServer::Read(std::uint64_t id) {
     }
 }
 
-void EngineServer::Reply(std::uint64_t client, const std::string& line, bool thenClose) {
+void EngineServer::Reply(std::uint64_t client, std::string line, bool thenClose) {
     const auto it = m_clients.find(client);
     if (it == m_clients.end()) {
         return; // it went away while its request ran
     }
-    it->second->out += line;
+    if (it->second->sent == it->second->out.size()) {
+        it->second->sent = 0;
+        it->second->out = std::move(line); // a long reply is not copied again
+    } else {
+        it->second->out += line;
+    }
     it->second->closeAfterWrite = it->second->closeAfterWrite || thenClose;
     Write(client);
 }
@@ -204,6 +222,27 @@ void EngineServer::ReadAll() {
     }
 }
 
+void EngineServer::Hold(std::uint64_t id, bool hold) {
+    const auto it = m_clients.find(id);
+    if (it == m_clients.end() || it->second->held == hold) {
+        return;
+    }
+    it->second->held = hold;
+    UpdateReading(*it->second);
+}
+
+bool EngineServer::MayRead(const Client& client) {
+    return !client.held && !client.closeAfterWrite &&
+           client.out.size() - client.sent < kMaxUnsentBytes;
+}
+
+void EngineServer::UpdateReading(Client& client) {
+    // Level-triggered: what waits in the socket wakes the reader again once enabled.
+    if (client.reader) {
+        client.reader->setEnabled(MayRead(client));
+    }
+}
+
 void EngineServer::Close(std::uint64_t client) {
     Drop(client, false);
 }
@@ -214,16 +253,23 @@ void EngineServer::Write(std::uint64_t id) {
         return;
     }
     Client& client = *it->second;
-    while (!client.out.empty()) {
-        const ssize_t n = ::send(client.fd, client.out.data(), client.out.size(), MSG_NOSIGNAL);
+    while (client.sent < client.out.size()) {
+        const ssize_t n = ::send(client.fd, client.out.data() + client.sent,
+                                 client.out.size() - client.sent, MSG_NOSIGNAL);
         if (n > 0) {
-            client.out.erase(0, static_cast<std::size_t>(n));
+            client.sent += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0 && errno == EAGAIN) {
+            // What went is dropped now and then, not after every send: a long reply
+            // would be moved down again and again.
+            if (client.sent > kMaxUnsentBytes / 4 && client.sent * 2 > client.out.size()) {
+                client.out.erase(0, client.sent);
+                client.sent = 0;
+            }
             if (!client.writer) {
                 client.writer = std::make_unique<QSocketNotifier>(client.fd, QSocketNotifier::Write);
                 connect(client.writer.get(), &QSocketNotifier::activated, this,
@@ -235,12 +281,21 @@ void EngineServer::Write(std::uint64_t id) {
         Drop(id, true);
         return;
     }
+    client.out.clear();
+    client.sent = 0;
     if (client.writer) {
         client.writer->setEnabled(false);
     }
     if (client.closeAfterWrite) {
         Drop(id, true);
+        return;
     }
+    // The client has taken its replies: the memory they held goes back, and it is heard again.
+    if (client.out.capacity() > kMaxUnsentBytes) {
+        std::string().swap(client.out);
+        ::malloc_trim(0);
+    }
+    UpdateReading(client);
 }
 
 void EngineServer::Drop(std::uint64_t id, bool announce) {

@@ -24,10 +24,12 @@ public:
     // checked); a socket file left by an engine that crashed is replaced.
     Claim Listen(const std::string& socketPath, std::string* error);
     // Sends one reply line (LF included); with `thenClose` the connection ends after it.
-    void Reply(std::uint64_t client, const std::string& line, bool thenClose = false);
+    void Reply(std::uint64_t client, std::string line, bool thenClose = false);
     void Close(std::uint64_t client);
     // Reads what every connection has sent so far, in the order the connections were made.
     void ReadAll();
+    // While held, nothing more is read from `client` (its requests wait their turn).
+    void Hold(std::uint64_t client, bool hold);
     // Stops listening and removes the socket file.
     void Shutdown();
 
@@ -41,7 +43,9 @@ private:
         int fd = -1;
         std::string in;
         std::string out;
+        std::size_t sent = 0; // of `out`, already sent
         bool closeAfterWrite = false;
+        bool held = false;
         std::unique_ptr<QSocketNotifier> reader;
         std::unique_ptr<QSocketNotifier> writer;
     };
@@ -50,6 +54,9 @@ private:
     void Read(std::uint64_t id);
     void Write(std::uint64_t id);
     void Drop(std::uint64_t id, bool announce);
+    // Reading goes on while the client takes its replies and is not held.
+    static bool MayRead(const Client& client);
+    void UpdateReading(Client& client);
 
     int m_listenFd = -1;
     int m_lockFd = -1;

@@ -16,12 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -35,6 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 const fs::path kEngine = fs::path(QS_BIN_DIR) / "quillstone-engine";
 
@@ -422,6 +425,58 @@ TEST_F(EngineProcess, RunPrintsOutputLongerThanOneReply) {
     for (const char* row : {"case        1 abc", "case   150000 abc", "case   300000 abc"}) {
         EXPECT_NE(ran.out.find(row), std::string::npos) << row;
     }
+}
+
+// A client that sends requests without reading the replies is read no further once a few
+// MB of replies wait for it, and is heard again when it reads them.
+TEST_F(EngineProcess, AClientThatDoesNotReadItsRepliesIsReadNoFurther) {
+    ASSERT_EQ(RunEngine({"run", "/dev/null"}, m_files).status, 0); // starts the engine
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s",
+                  (m_folder / "engine.sock").c_str());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string hello = "{\"op\":\"hello\",\"v\":1}\n";
+    ASSERT_EQ(::send(fd, hello.data(), hello.size(), MSG_NOSIGNAL), ssize_t(hello.size()));
+    const auto readLines = [&](std::size_t want) {
+        std::size_t lines = 0;
+        char buffer[65536];
+        for (pollfd p{fd, POLLIN, 0}; lines < want && ::poll(&p, 1, 10000) == 1;) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                break;
+            }
+            lines += static_cast<std::size_t>(std::count(buffer, buffer + n, '\n'));
+        }
+        return lines;
+    };
+    ASSERT_EQ(readLines(1), 1u);
+
+    std::string flood;
+    const std::string request = "{\"op\":\"banner_text\",\"kind\":1}\n";
+    for (int i = 0; i < 4096; ++i) {
+        flood += request;
+    }
+    ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    std::size_t sent = 0;
+    bool stalled = false;
+    for (const auto start = Clock::now();
+         !stalled && sent < 64 * automation::kMaxLineBytes && Clock::now() - start < 60s;) {
+        const ssize_t n = ::send(fd, flood.data() + sent % flood.size(),
+                                 flood.size() - sent % flood.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            stalled = ::poll(&p, 1, 1500) == 0;
+        }
+    }
+    EXPECT_TRUE(stalled) << sent << " bytes sent without a stall";
+    EXPECT_LT(sent, automation::kMaxLineBytes) << "bytes read from the client";
+    ::fcntl(fd, F_SETFL, 0);
+    EXPECT_EQ(readLines(sent / request.size()), sent / request.size()); // heard again
+    ::close(fd);
 }
 
 // The processor time a process has used, in clock ticks.
