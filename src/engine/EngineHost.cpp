@@ -267,9 +267,6 @@ void EngineHost::Run(Task task) {
         m_purpose = Purpose::SaveAs;
         m_session.RunBatch("SAVE OUTFILE=" + SyntaxQuoted(m_current->request.path) + ".");
         return;
-    case EngineOp::DocumentPath:
-        m_server.Reply(task.client, ValueReply(m_dataPath));
-        return;
     case EngineOp::SaveDictionary:
         if (!m_session.Available()) {
             m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
@@ -316,6 +313,9 @@ void EngineHost::Answer(quint64 client, const EngineRequest& request) {
     }
     case EngineOp::BannerText:
         m_server.Reply(client, ValueReply(Window(request.kind)->windowTitle().toStdString()));
+        return;
+    case EngineOp::DocumentPath:
+        m_server.Reply(client, ValueReply(m_dataPath));
         return;
     case EngineOp::Cancel:
         Cancel(client);

@@ -169,6 +169,7 @@ bool AnsweredAtOnce(EngineOp op) {
     case EngineOp::BannerText:
     case EngineOp::Cancel:
     case EngineOp::Note:
+    case EngineOp::DocumentPath:
         return true;
     default:
         return false;

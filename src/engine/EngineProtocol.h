@@ -23,7 +23,8 @@ enum class EngineOp {
     Note
 };
 
-// Operations answered at once, even while a batch runs: they touch no dataset.
+// Operations answered at once, even while a batch runs: they touch no dataset (the data
+// document's path is the one the runs done so far left).
 bool AnsweredAtOnce(EngineOp op);
 
 struct EngineRequest {

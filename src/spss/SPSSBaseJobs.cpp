@@ -205,11 +205,12 @@ void TSPSSDataFileJob::Execute(std::unique_ptr<ISpssApp>& App) {
     TDataFileQuery result;
     try {
         const std::unique_ptr<automation::ISpssDocument> document = App->Documents()->GetDataDoc(0);
+        // The copy waits for the runs before it; the path, asked after, is theirs too.
+        result.DictionaryFile = document->SaveDictionaryCopy();
         result.Path = document->GetDocumentPath();
         if (result.Path.empty()) {
             result.Path = "Untitled";
         }
-        result.DictionaryFile = document->SaveDictionaryCopy();
     } catch (const automation::EConnectionLost&) {
         throw; // the engine retries on a new engine
     } catch (const EAutomationError& e) {

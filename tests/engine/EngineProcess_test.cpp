@@ -427,6 +427,35 @@ TEST_F(EngineProcess, RunPrintsOutputLongerThanOneReply) {
     }
 }
 
+// A suspended engine fails the data-file query and the path in seconds, not never; once
+// continued it serves again.
+TEST_F(EngineProcess, ASuspendedEngineFailsQueriesInSeconds) {
+    ASSERT_EQ(RunEngine({"run", "/dev/null"}, m_files).status, 0); // starts the engine
+    const pid_t engine = EnginePid();
+    const auto errorOf = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const automation::EAutomationError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(no error)");
+    };
+    const std::pair<std::function<void(automation::ISpssDocument&)>, const char*> queries[] = {
+        {[](automation::ISpssDocument& data) { data.SaveDictionaryCopy(); }, "stopped answering"},
+        {[](automation::ISpssDocument& data) { data.GetDocumentPath(); }, "within 5 s"}};
+    for (const auto& [query, says] : queries) {
+        auto app = automation::GetActiveSpssApp();
+        auto data = app->Documents()->GetDataDoc(0);
+        ::kill(engine, SIGSTOP);
+        const auto start = Clock::now();
+        const std::string error = errorOf([&] { query(*data); });
+        ::kill(engine, SIGCONT);
+        EXPECT_NE(error.find(says), std::string::npos) << error;
+        EXPECT_LT(Clock::now() - start, 15s);
+    }
+    EXPECT_EQ(RunEngine({"run", "/dev/null"}, m_files).status, 0);
+}
+
 // A client that sends requests without reading the replies is read no further once a few
 // MB of replies wait for it, and is heard again when it reads them.
 TEST_F(EngineProcess, AClientThatDoesNotReadItsRepliesIsReadNoFurther) {

@@ -66,15 +66,16 @@ TEST(EngineProtocol, ReadsEveryFieldOfAGoodRequest) {
     EXPECT_EQ(state.request->kind, 2);
     EXPECT_EQ(state.request->state, -1);
 
-    // Window operations, cancel and note are answered at once; the rest keep their turn.
+    // Window operations, cancel, note and the path are answered at once; the rest keep
+    // their turn.
     for (const char* line : {R"({"op":"cancel"})", R"({"op":"note","text":"hi"})",
-                             R"({"op":"banner_text","kind":1})"}) {
+                             R"({"op":"banner_text","kind":1})",
+                             R"({"op":"document_path","kind":0})"}) {
         const auto now = ParseEngineRequest(line);
         ASSERT_TRUE(now.request) << now.error;
         EXPECT_TRUE(AnsweredAtOnce(now.request->op)) << line;
     }
     for (const char* line : {R"({"op":"save_dictionary","kind":0})",
-                             R"({"op":"document_path","kind":0})",
                              R"({"op":"execute","text":"x.","wait":false})"}) {
         const auto queued = ParseEngineRequest(line);
         ASSERT_TRUE(queued.request) << queued.error;

@@ -392,7 +392,7 @@ INSTANTIATE_TEST_SUITE_P(
         QueryRow{"Saved", "/d/x.sav", "", TDataFileQuery{"/d/x.sav", "/private/dict-1.sav", ""}},
         QueryRow{"NeverSaved", "", "", TDataFileQuery{"Untitled", "/private/dict-1.sav", ""}},
         QueryRow{"CopyRefused", "/d/x.sav", "TEMPORARY is in effect",
-                 TDataFileQuery{"/d/x.sav", "", "TEMPORARY is in effect"}},
+                 TDataFileQuery{"", "", "TEMPORARY is in effect"}}, // the path is asked after
         QueryRow{"OvertakenByANewerQuery", "/d/x.sav", "", std::nullopt, true}),
     [](const auto& row) { return std::string(row.param.name); });
 

@@ -36,10 +36,50 @@ class ENobodyListens : public std::exception {};
 // The engine accepted but did not reply before the caller's deadline.
 class ENoReplyInTime : public std::exception {};
 
+// While a reply without a deadline is awaited, the engine is asked this often, on a
+// connection of its own, whether it still answers at all: a run may take hours, but an
+// engine that is suspended or hung must not hold its caller for ever.
+constexpr std::chrono::milliseconds kLivenessInterval{5000};
+
+// Whether the engine at `socketPath` answers a greeting within kPromptReplyTimeout. An
+// engine that cannot be reached is no verdict: its closing ends the waiting call anyway.
+bool EngineAnswers(const std::string& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
+        return true;
+    }
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return true;
+    }
+    bool answered = true;
+    static constexpr char kHello[] = "{\"op\":\"hello\",\"v\":1}\n";
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, kHello, sizeof kHello - 1, MSG_NOSIGNAL) > 0) {
+        const auto deadline = Clock::now() + kPromptReplyTimeout;
+        pollfd p{fd, POLLIN, 0};
+        int ready = 0;
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
+            if (ready >= 0 || errno != EINTR) {
+                break;
+            }
+        }
+        answered = ready != 0;
+    }
+    ::close(fd);
+    return answered;
+}
+
 // One connection; calls from documents and the application share it in order.
 class Connection {
 public:
-    explicit Connection(int fd) : m_fd(fd), m_socket(fd) {}
+    Connection(int fd, std::string socketPath)
+        : m_fd(fd), m_socket(fd), m_socketPath(std::move(socketPath)) {}
     ~Connection() { Close(); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -122,19 +162,28 @@ private:
             if (m_buffer.size() >= kMaxLineBytes) {
                 Broken("the reply is too long");
             }
-            if (deadline) {
-                const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
-                pollfd p{m_fd, POLLIN, 0};
-                const int ready =
-                    left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
-                if (ready < 0 && errno == EINTR) {
-                    continue;
+            pollfd p{m_fd, POLLIN, 0};
+            const auto left =
+                deadline ? std::chrono::duration_cast<std::chrono::milliseconds>(*deadline -
+                                                                                 Clock::now())
+                         : kLivenessInterval;
+            const int ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready == 0 && deadline) {
+                Close();
+                throw ENoReplyInTime();
+            }
+            if (ready == 0) {
+                if (EngineAnswers(m_socketPath)) {
+                    continue; // busy with a long run, but there
                 }
-                if (ready == 0) {
-                    Close();
-                    throw ENoReplyInTime();
-                }
+                Close();
+                throw EAutomationError(
+                    std::string(kEngineProgramName) + " stopped answering while a request " +
+                    "waited (it is suspended or hung), so the request was given up. Continue " +
+                    "or end the engine, then try again.");
             }
             char chunk[65536];
             const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
@@ -162,6 +211,7 @@ private:
     std::mutex m_mutex;
     int m_fd;
     std::atomic<int> m_socket; // m_fd, for Interrupt from another thread
+    std::string m_socketPath;  // where to ask whether the engine still answers
     std::string m_buffer;
 };
 
@@ -195,7 +245,7 @@ public:
         return Value(CallSoon(*m_connection, {{"op", "banner_text"}, {"kind", m_kind}}));
     }
     std::string GetDocumentPath() override {
-        return Value(m_connection->Call({{"op", "document_path"}, {"kind", m_kind}}));
+        return Value(CallSoon(*m_connection, {{"op", "document_path"}, {"kind", m_kind}}));
     }
     void SaveAs(const std::string& path) override {
         m_connection->Call({{"op", "save_as"}, {"kind", m_kind}, {"path", path}});
@@ -304,7 +354,7 @@ std::unique_ptr<ISpssApp> TryConnect(const std::string& socketPath,
     if (fd < 0) {
         throw EAutomationError("cannot create a socket: " + Errno(errno));
     }
-    auto connection = std::make_shared<Connection>(fd);
+    auto connection = std::make_shared<Connection>(fd, socketPath);
     int rc;
     while ((rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
            errno == EINTR) {
