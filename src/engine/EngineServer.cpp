@@ -46,9 +46,26 @@ EngineServer::Claim EngineServer::Listen(const std::string& socketPath, std::str
     // The lock, not the socket file, says whether an engine serves: a crash releases it.
     const std::string lockPath =
         std::filesystem::path(socketPath).parent_path().string() + "/engine.lock";
-    m_lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Through the folder's own handle, and only a private file of ours: a link or a file
+    // of someone else's at the name is refused, not written.
+    const int folder = ::open(std::filesystem::path(socketPath).parent_path().c_str(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    m_lockFd = folder < 0 ? -1
+                          : ::openat(folder, "engine.lock",
+                                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const int openError = errno;
+    if (folder >= 0) {
+        ::close(folder);
+    }
     if (m_lockFd < 0) {
-        return fail("cannot open " + lockPath + ": " + std::strerror(errno));
+        return fail("cannot open " + lockPath + ": " + std::strerror(openError));
+    }
+    struct stat st {};
+    if (::fstat(m_lockFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        st.st_nlink != 1 || (st.st_mode & 077) != 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        return fail(lockPath + " is not a private file of this user's");
     }
     if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;

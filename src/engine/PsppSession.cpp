@@ -36,6 +36,10 @@ constexpr int kRetypeMarkerMs = 300;
 
 constexpr const char* kStoppedMessage = "The run was stopped.";
 
+// The descriptor PSPP holds the private folder as, and its journal's name there.
+constexpr int kFolderFd = 3;
+constexpr const char* kJournal = "pspp.jnl";
+
 } // namespace
 
 const char* const kBlockOpenMessage =
@@ -139,7 +143,21 @@ bool WaitFor(pid_t pid, int& status, std::chrono::milliseconds limit) {
 
 PsppSession::PsppSession(std::string program, std::string workFolder, QObject* parent)
     : QObject(parent), m_program(std::move(program)), m_workFolder(std::move(workFolder)) {
-    m_batchFile = m_workFolder + "/batch-" + std::to_string(::getpid()) + ".sps";
+    // The folder is held open from here on, and every file of ours in it is made and read
+    // through that handle: were the folder renamed and another put in its place, the
+    // syntax would still go where it was checked to go.
+    m_batchName = "batch-" + std::to_string(::getpid()) + ".sps";
+    m_folderFd = ::open(m_workFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (m_folderFd < 0 || ::fstat(m_folderFd, &st) != 0 || st.st_uid != ::geteuid() ||
+        (st.st_mode & 077) != 0) {
+        m_gaveUp = true;
+        m_gaveUpWhy = "The engine's private folder " + m_workFolder +
+                      " cannot be used (it must be a folder of this user's alone), so syntax "
+                      "cannot run.";
+    }
+    // PSPP reads it through the same folder, which it holds as descriptor kFolderFd.
+    m_batchFile = "/proc/self/fd/" + std::to_string(kFolderFd) + "/" + m_batchName;
     std::error_code error;
     m_startFolder = std::filesystem::current_path(error).string();
     m_trace = std::getenv("QUILLSTONE_ENGINE_TRACE") != nullptr;
@@ -158,6 +176,9 @@ PsppSession::PsppSession(std::string program, std::string workFolder, QObject* p
 
 PsppSession::~PsppSession() {
     Stop();
+    if (m_folderFd >= 0) {
+        ::close(m_folderFd);
+    }
 }
 
 std::string PsppSession::UnavailableMessage() const {
@@ -177,6 +198,14 @@ void PsppSession::Start() {
     size.ws_row = 50;
     int master = -1;
     const char* utf8Variable = Utf8LocaleVariable();
+    // PSPP opens its journal in its folder as it starts: a file of ours, private, not
+    // whatever might stand at the name. (Its first command turns the journal off.)
+    ::unlinkat(m_folderFd, kJournal, 0);
+    if (const int journal = ::openat(m_folderFd, kJournal,
+                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        journal >= 0) {
+        ::close(journal);
+    }
     const pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
     if (pid < 0) {
         m_gaveUp = true;
@@ -192,9 +221,15 @@ void PsppSession::Start() {
         if (utf8Variable != nullptr) {
             ::setenv(utf8Variable, "C.UTF-8", 1);
         }
-        ::closefrom(3);
+        // The private folder as kFolderFd (without close-on-exec), and nothing else.
+        if (m_folderFd == kFolderFd) {
+            ::fcntl(kFolderFd, F_SETFD, 0);
+        } else if (::dup2(m_folderFd, kFolderFd) != kFolderFd) {
+            ::_exit(126);
+        }
+        ::closefrom(kFolderFd + 1);
         // PSPP starts a journal file in its folder at once: let that be our private one.
-        if (::chdir(m_workFolder.c_str()) != 0) {
+        if (::fchdir(kFolderFd) != 0) {
             ::_exit(126);
         }
         const char* argv[] = {"pspp", nullptr};
@@ -248,8 +283,8 @@ void PsppSession::Stop() {
         ::close(m_master);
         m_master = -1;
     }
-    ::unlink(m_batchFile.c_str());
-    ::unlink((m_workFolder + "/pspp.jnl").c_str());
+    ::unlinkat(m_folderFd, m_batchName.c_str(), 0);
+    ::unlinkat(m_folderFd, kJournal, 0);
 }
 
 void PsppSession::Interrupt() {
@@ -263,7 +298,12 @@ void PsppSession::Interrupt() {
     }
     m_interrupted = true;
     // PSPP reads the batch file as it goes: what it has not read yet will not run.
-    ::truncate(m_batchFile.c_str(), 0);
+    if (const int fd = ::openat(m_folderFd, m_batchName.c_str(),
+                                O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        fd >= 0) {
+        ::ftruncate(fd, 0);
+        ::close(fd);
+    }
     WriteAll("\x03");
     const std::uint64_t batch = m_batchNo;
     QTimer::singleShot(kRetypeMarkerMs, this, [this, batch] {
@@ -319,9 +359,9 @@ void PsppSession::SendSetup() {
     const std::string cd = typable ? "CD " + SyntaxQuoted(m_startFolder) + "." : "SHOW DIRECTORY.";
     const std::string journal = "SET JOURNAL=OFF.";
     const std::string echo = "ECHO 'QS-setup'.";
-    m_transcript.BeginBatch({cd, journal, echo}, "QS-setup", {});
+    m_transcript.BeginBatch({journal, cd, echo}, "QS-setup", {});
     m_settingUp = true;
-    if (!WriteAll(cd + "\n" + journal + "\n" + echo + "\n")) {
+    if (!WriteAll(journal + "\n" + cd + "\n" + echo + "\n")) {
         m_settingUp = false;
         m_ready = true; // PSPP still runs, only in another folder
     }
@@ -331,10 +371,10 @@ void PsppSession::SendBatch() {
     m_sent = true;
     // A new file of our own each time: whatever stands at the name (a FIFO or a link put
     // there) is neither written through nor read by PSPP.
-    ::unlink(m_batchFile.c_str());
+    ::unlinkat(m_folderFd, m_batchName.c_str(), 0);
     const std::string text = WithLfLines(m_pending);
-    const int fd = ::open(m_batchFile.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::openat(m_folderFd, m_batchName.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     std::size_t done = 0;
     while (fd >= 0 && done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -348,7 +388,10 @@ void PsppSession::SendBatch() {
     }
     const int err = errno;
     if (fd < 0 || done < text.size() || ::close(fd) != 0) {
-        Finish({false, "cannot write the batch file " + m_batchFile + ": " + std::strerror(err), {},
+        Finish({false,
+                "cannot write the batch file " + m_workFolder + "/" + m_batchName + ": " +
+                    std::strerror(err),
+                {},
                 {}, 0, 0});
         return;
     }
@@ -493,7 +536,7 @@ void PsppSession::OnEnded() {
 }
 
 void PsppSession::Finish(BatchResult result) {
-    ::unlink(m_batchFile.c_str()); // the syntax stays on disk no longer than its run
+    ::unlinkat(m_folderFd, m_batchName.c_str(), 0); // the syntax stays on disk no longer than its run
     m_running = false;
     m_interrupted = false;
     m_interruptDeadline.stop();

@@ -77,7 +77,9 @@ private:
 
     std::string m_program;
     std::string m_workFolder;
-    std::string m_batchFile;
+    std::string m_batchName; // in the work folder
+    std::string m_batchFile; // as PSPP names it, through its descriptor of the folder
+    int m_folderFd = -1;     // the work folder, held open
     std::string m_startFolder; // where relative file names point
     pid_t m_pid = -1;
     int m_master = -1;

@@ -160,6 +160,37 @@ TEST_F(EngineHostTest, SyntaxErrorsReachTheOutputWindowAndServingGoesOn) {
     EXPECT_EQ(good.output, "\nstill here\n");
 }
 
+// The private folder is held open: once it is moved and another folder takes its name,
+// the syntax still goes through the folder that was checked, and nothing is written or
+// removed in the new one. PSPP's journal is a private empty file there.
+TEST_F(EngineHostTest, TheHeldFolderIsUsedEvenWhenItsNameIsTaken) {
+    StartHost();
+    const std::filesystem::path folder = std::filesystem::path(m_socket).parent_path();
+    const std::filesystem::path moved = folder.string() + ".moved";
+    const std::string batch = "batch-" + std::to_string(::getpid()) + ".sps";
+    const std::string output = OffThread([&] {
+        auto app = automation::ConnectEngine(m_socket);
+        automation::ExecuteReported(*app, "ECHO 'before'.");
+        std::filesystem::rename(folder, moved);
+        std::filesystem::create_directory(folder);
+        ::chmod(folder.c_str(), 0700);
+        ::mkfifo((folder / batch).c_str(), 0600); // the name the batch file had
+        return automation::ExecuteReported(*app, "ECHO 'after'.").output;
+    });
+    EXPECT_EQ(output, "\nafter\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / batch));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
+    struct stat journal {};
+    ASSERT_EQ(::stat((moved / "pspp.jnl").c_str(), &journal), 0);
+    EXPECT_EQ(journal.st_mode & 0777, 0600u);
+    EXPECT_EQ(journal.st_size, 0);
+    std::filesystem::remove(folder / batch);
+    std::filesystem::remove(folder);
+    std::filesystem::rename(moved, folder);
+}
+
 // Lines count in the text sent; an included file's lines come with its name.
 TEST_F(EngineHostTest, MessagesComeWithTheLinesTheyName) {
     StartHost();
