@@ -182,8 +182,8 @@ private:
                 Close();
                 throw EAutomationError(
                     std::string(kEngineProgramName) + " stopped answering while a request " +
-                    "waited (it is suspended or hung), so the request was given up. Continue " +
-                    "or end the engine, then try again.");
+                    "waited (it is suspended or hung), so the editor no longer waits for it. " +
+                    "Continued, the engine still carries the request out; or end the engine.");
             }
             char chunk[65536];
             const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
