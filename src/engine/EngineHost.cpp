@@ -384,6 +384,12 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
             FinishUserBatch(task, result);
         }
     }
+    // The window has read the charts it shows by now: their files go.
+    for (const OutputItem& item : result.items) {
+        if (item.kind == OutputItem::Kind::Chart) {
+            ::unlink(item.image.c_str());
+        }
+    }
     // Later tasks start from the event loop, not inside PSPP's reader.
     QTimer::singleShot(0, this, &EngineHost::Pump);
 }

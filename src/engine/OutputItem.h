@@ -17,7 +17,9 @@ struct OutputItem {
     // Table: its caption; Chart: its description; Text, Syntax, Message: the text itself
     // (LF line ends, entities decoded).
     std::string title;
-    // Table: the <table> element as PSPP wrote it (HTML, inline styles, footnotes).
+    // Table: the <table> element as PSPP wrote it (HTML, inline styles, footnotes); empty
+    // for a table too large to keep as an item (a LIST of a whole dataset), which the
+    // text output still holds.
     std::string html;
     // Chart: the image file. PSPP's name for it until the engine makes it a full path.
     std::string image;

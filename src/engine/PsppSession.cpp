@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -39,6 +40,11 @@ constexpr const char* kStoppedMessage = "The run was stopped.";
 // The descriptor PSPP holds the private folder as, and its journal's name there.
 constexpr int kFolderFd = 3;
 constexpr const char* kJournal = "pspp.jnl";
+// The link to the terminal PSPP writes its HTML output to; its charts go beside it, as
+// output-1.png and so on.
+constexpr const char* kHtmlLink = "output.html";
+// How long the items of a batch whose text is all in may take to follow.
+constexpr int kItemsGraceMs = 2000;
 
 } // namespace
 
@@ -163,8 +169,19 @@ PsppSession::PsppSession(std::string program, std::string workFolder, QObject* p
     m_trace = std::getenv("QUILLSTONE_ENGINE_TRACE") != nullptr;
     m_nonce = std::random_device{}();
     m_nonce = (m_nonce << 32) ^ std::random_device{}();
+    char nonce[20];
+    std::snprintf(nonce, sizeof nonce, "%016llx", static_cast<unsigned long long>(m_nonce));
+    m_nonceText = nonce;
     m_watch.setInterval(200);
     connect(&m_watch, &QTimer::timeout, this, &PsppSession::CheckAlive);
+    m_itemsDeadline.setSingleShot(true);
+    m_itemsDeadline.setInterval(kItemsGraceMs);
+    connect(&m_itemsDeadline, &QTimer::timeout, this, [this] {
+        if (m_textDone) {
+            m_htmlCheckSeen = true; // what came is what there is
+            FinishWhenItemsAreIn();
+        }
+    });
     m_interruptDeadline.setSingleShot(true);
     m_interruptDeadline.setInterval(kInterruptGraceMs);
     connect(&m_interruptDeadline, &QTimer::timeout, this, [this] {
@@ -176,6 +193,15 @@ PsppSession::PsppSession(std::string program, std::string workFolder, QObject* p
 
 PsppSession::~PsppSession() {
     Stop();
+    m_htmlNotifier.reset();
+    for (const int fd : {m_htmlMaster, m_htmlSlave}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    if (m_folderFd >= 0) {
+        ::unlinkat(m_folderFd, kHtmlLink, 0);
+    }
     if (m_folderFd >= 0) {
         ::close(m_folderFd);
     }
@@ -198,6 +224,18 @@ void PsppSession::Start() {
     size.ws_row = 50;
     int master = -1;
     const char* utf8Variable = Utf8LocaleVariable();
+    OpenHtmlTerminal();
+    // Text for the terminal (the transcript), and the same output as HTML items when the
+    // second terminal is there.
+    std::vector<const char*> argv{"pspp"};
+    const std::string htmlPath = "/proc/self/fd/" + std::to_string(kFolderFd) + "/" + kHtmlLink;
+    const std::string width = "width=" + std::to_string(kTerminalColumns);
+    if (m_htmlMaster >= 0) {
+        argv.insert(argv.end(), {"-o", htmlPath.c_str(), "-O", "format=html", "-o", "/dev/stdout",
+                                 "-O", "format=txt", "-O", "device=terminal", "-O", "charts=none",
+                                 "-O", "box=unicode", "-O", width.c_str()});
+    }
+    argv.push_back(nullptr);
     // PSPP opens its journal in its folder as it starts: a file of ours, private, not
     // whatever might stand at the name. (Its first command turns the journal off.)
     ::unlinkat(m_folderFd, kJournal, 0);
@@ -232,8 +270,7 @@ void PsppSession::Start() {
         if (::fchdir(kFolderFd) != 0) {
             ::_exit(126);
         }
-        const char* argv[] = {"pspp", nullptr};
-        ::execv(m_program.c_str(), const_cast<char**>(argv));
+        ::execv(m_program.c_str(), const_cast<char**>(argv.data()));
         ::_exit(127);
     }
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
@@ -285,6 +322,14 @@ void PsppSession::Stop() {
     }
     ::unlinkat(m_folderFd, m_batchName.c_str(), 0);
     ::unlinkat(m_folderFd, kJournal, 0);
+    // Charts no batch handed on (PSPP ended mid-run).
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_workFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("output-", 0) == 0 && entry.path().extension() == ".png") {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
 }
 
 void PsppSession::Interrupt() {
@@ -340,6 +385,7 @@ void PsppSession::RunBatch(const std::string& syntax, const std::string& folder)
     m_sent = false;
     m_pending = syntax;
     m_output.clear();
+    m_items.clear();
     if (!Available()) {
         Finish({false, UnavailableMessage(), {}, {}, 0, 0});
         return;
@@ -404,6 +450,8 @@ void PsppSession::SendBatch() {
     // Printed when the marker starts, unless the batch left a block open that takes in
     // every later command (then nothing after it would ever run).
     const std::string check = std::string(marker) + "-open";
+    m_checkMarker = check;
+    m_html.SetBatchFile(m_batchFile);
     const std::string echoCheck = "ECHO '" + check + "'.";
     std::vector<std::string> typed{insert, echoCheck, echo};
     if (!m_folder.empty() && m_startFolder.find_first_of("\r\n") == std::string::npos) {
@@ -441,6 +489,99 @@ bool PsppSession::WriteAll(std::string_view bytes) {
     return true;
 }
 
+void PsppSession::OpenHtmlTerminal() {
+    if (m_htmlMaster >= 0 || m_folderFd < 0) {
+        return;
+    }
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        return; // text only, as before
+    }
+    termios raw {};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    char name[128] = {};
+    if (::ttyname_r(slave, name, sizeof name) != 0 ||
+        (::unlinkat(m_folderFd, kHtmlLink, 0) != 0 && errno != ENOENT) ||
+        ::symlinkat(name, m_folderFd, kHtmlLink) != 0) {
+        ::close(master);
+        ::close(slave);
+        return;
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    m_htmlMaster = master;
+    m_htmlSlave = slave;
+    m_htmlNotifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
+    connect(m_htmlNotifier.get(), &QSocketNotifier::activated, this, &PsppSession::OnHtmlReadable);
+}
+
+void PsppSession::DrainHtml(std::size_t limit) {
+    if (m_htmlMaster < 0) {
+        return;
+    }
+    const std::string ours = "QS-" + m_nonceText;
+    char buffer[65536];
+    for (std::size_t taken = 0; taken < limit; taken += sizeof buffer) {
+        const ssize_t n = ::read(m_htmlMaster, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        for (OutputItem& item : m_html.Feed({buffer, static_cast<std::size_t>(n)})) {
+            // The engine's own markers are not output.
+            if (item.kind == OutputItem::Kind::Text &&
+                (item.title.rfind(ours, 0) == 0 || item.title == "QS-setup")) {
+                m_htmlCheckSeen = m_htmlCheckSeen || item.title == m_checkMarker;
+                continue;
+            }
+            if (m_running && m_sent) {
+                if (item.kind == OutputItem::Kind::Chart && !item.image.empty()) {
+                    // PSPP names it beside its output file: in the work folder.
+                    item.image = m_workFolder + "/" + item.image.substr(item.image.rfind('/') + 1);
+                }
+                m_items.push_back(std::move(item));
+            }
+        }
+    }
+}
+
+void PsppSession::OnHtmlReadable() {
+    // A bounded share per wake-up: a long table must not keep the window from its events.
+    DrainHtml(1024 * 1024);
+    if (m_textDone) {
+        FinishWhenItemsAreIn();
+    }
+}
+
+void PsppSession::FinishWhenItemsAreIn() {
+    DrainHtml(SIZE_MAX);
+    if (!m_textDone) {
+        return;
+    }
+    // A stopped batch or one that left a block open prints no check: nothing to wait for.
+    if (m_htmlMaster >= 0 && !m_htmlCheckSeen && m_textDone->ok) {
+        if (!m_itemsDeadline.isActive()) {
+            m_itemsDeadline.start();
+        }
+        return;
+    }
+    BatchResult result = std::move(*m_textDone);
+    m_textDone.reset();
+    result.items = std::move(m_items);
+    if (m_trace) {
+        for (const OutputItem& item : result.items) {
+            std::fprintf(stderr, "item> %d %s %s\n", static_cast<int>(item.kind),
+                         item.title.substr(0, 80).c_str(), item.image.c_str());
+        }
+    }
+    Finish(std::move(result));
+}
+
 void PsppSession::OnReadable() {
     char buffer[65536];
     for (;;) {
@@ -472,11 +613,13 @@ void PsppSession::OnReadable() {
     if (m_running && m_sent && m_transcript.BatchDone()) {
         m_ready = true;
         const bool open = !m_interrupted && !m_transcript.CheckSeen();
-        BatchResult result{!m_interrupted && !open,
-                           m_interrupted ? kStoppedMessage : open ? kBlockOpenMessage : std::string(),
-                           std::move(m_output), m_transcript.Messages(),
-                           m_transcript.ErrorCount(), m_transcript.WarningCount()};
-        Finish(std::move(result));
+        m_textDone = BatchResult{!m_interrupted && !open,
+                                 m_interrupted ? kStoppedMessage
+                                 : open        ? kBlockOpenMessage
+                                               : std::string(),
+                                 std::move(m_output), m_transcript.Messages(),
+                                 m_transcript.ErrorCount(), m_transcript.WarningCount(), {}};
+        FinishWhenItemsAreIn();
     } else if (m_settingUp && m_transcript.BatchDone()) {
         m_settingUp = false;
         m_ready = true;
@@ -536,6 +679,10 @@ void PsppSession::OnEnded() {
 }
 
 void PsppSession::Finish(BatchResult result) {
+    m_itemsDeadline.stop();
+    m_textDone.reset();
+    m_htmlCheckSeen = false;
+    m_items.clear();
     ::unlinkat(m_folderFd, m_batchName.c_str(), 0); // the syntax stays on disk no longer than its run
     m_running = false;
     m_interrupted = false;

@@ -4,6 +4,8 @@
 // the marker says that everything the batch printed has arrived.
 #pragma once
 
+#include "engine/OutputItem.h"
+#include "engine/PsppHtmlItems.h"
 #include "engine/PsppTranscript.h"
 
 #include <QObject>
@@ -12,6 +14,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -27,6 +30,9 @@ struct BatchResult {
     std::vector<PsppMessage> messages;
     std::size_t errors = 0;
     std::size_t warnings = 0;
+    // The same output as items (tables, charts, texts, messages); chart images are files
+    // in the work folder that the receiver takes over.
+    OutputItems items;
 };
 
 class PsppSession : public QObject {
@@ -66,6 +72,12 @@ signals:
 
 private:
     void OnReadable();
+    void OnHtmlReadable();
+    // Reads up to `limit` bytes of the HTML that has come, into the batch's items.
+    void DrainHtml(std::size_t limit);
+    // Finishes the batch whose text is all in, once its items are too.
+    void FinishWhenItemsAreIn();
+    void OpenHtmlTerminal();
     void OnEnded();
     void CheckAlive();
     void SendSetup();
@@ -84,6 +96,18 @@ private:
     pid_t m_pid = -1;
     int m_master = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    // PSPP's HTML output comes through a second terminal (line-buffered there, so each
+    // item arrives as it is made), named by a link in the work folder.
+    int m_htmlMaster = -1;
+    int m_htmlSlave = -1; // held, so that the terminal stays while PSPP restarts
+    std::unique_ptr<QSocketNotifier> m_htmlNotifier;
+    PsppHtmlItems m_html;
+    OutputItems m_items;
+    bool m_htmlCheckSeen = false;
+    std::string m_checkMarker; // the text of the running batch's check
+    std::string m_nonceText;   // m_nonce as the markers write it    // the batch's check item came through the HTML
+    std::optional<BatchResult> m_textDone; // the batch's text is in; its items may not be
+    QTimer m_itemsDeadline;
     PsppTranscript m_transcript;
     bool m_ready = false;   // PSPP waits at its prompt
     bool m_running = false; // a batch is out

@@ -1,0 +1,99 @@
+#include "engine/PsppHtmlItems.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace qs::engine {
+namespace {
+
+using Kind = OutputItem::Kind;
+
+const std::string kRecorded = test::ReadFileBytes(std::string(QS_FIXTURES_DIR) + "/pspp/items.html");
+
+OutputItems ReadInPieces(std::size_t piece) {
+    PsppHtmlItems reader;
+    reader.SetBatchFile("items.sps");
+    OutputItems all;
+    for (std::size_t at = 0; at < kRecorded.size(); at += piece) {
+        for (OutputItem& item : reader.Feed(std::string_view(kRecorded).substr(at, piece))) {
+            all.push_back(std::move(item));
+        }
+    }
+    return all;
+}
+
+// PSPP's recorded output gives the same items whatever the pieces it arrives in.
+TEST(PsppHtmlItems, RecordedOutputGivesItsItemsInAnyPieces) {
+    const OutputItems whole = ReadInPieces(kRecorded.size());
+    struct Expected {
+        Kind kind;
+        std::string title;
+    };
+    const std::vector<Expected> expected{
+        {Kind::Table, "Statistics"},
+        {Kind::Table, "Ex <&> label"},
+        {Kind::Chart, "chart: Ex <&> label"},
+        {Kind::Chart, "chart: Ex <&> label"},
+        {Kind::Table, "Summary"},
+        {Kind::Table, "Ex <&> label \xC3\x97 y"},
+        {Kind::Chart, "chart: y vs. Ex <&> label"},
+        {Kind::Table, "Case Processing Summary"},
+        {Kind::Chart, "chart: Boxplot of Ex <&> label"},
+        {Kind::Table, "Tests of Normality"},
+        {Kind::Message, "11: error: FREQUENCIES: nothing is not a variable name."},
+        {Kind::Table, "Descriptive Statistics"},
+        {Kind::Text, "plain text"},
+        {Kind::Message, "16: note: SHOW: N is 8."},
+        {Kind::Syntax, "SET PRINTBACK=ON."},
+        {Kind::Syntax, "ECHO 'a <b> & c'."},
+        {Kind::Text, "a <b> & c"},
+    };
+    ASSERT_EQ(whole.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(whole[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(whole[i].title, expected[i].title) << i;
+    }
+    EXPECT_EQ(whole[2].image, "items-1.png");
+    EXPECT_EQ(whole[10].severity, OutputItem::Severity::Error);
+    EXPECT_EQ(whole[10].line, 11u);
+    EXPECT_EQ(whole[13].severity, OutputItem::Severity::Note);
+    EXPECT_EQ(whole[0].html.rfind("<table>", 0), 0u);
+    EXPECT_NE(whole[0].html.find(">Valid<"), std::string::npos);
+    EXPECT_EQ(whole[0].html.substr(whole[0].html.size() - 8), "</table>");
+
+    for (const std::size_t piece : {1, 7, 4096}) {
+        const OutputItems pieces = ReadInPieces(piece);
+        ASSERT_EQ(pieces.size(), whole.size()) << piece;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(pieces[i].title, whole[i].title) << piece << " " << i;
+            EXPECT_EQ(pieces[i].html, whole[i].html) << piece << " " << i;
+            EXPECT_EQ(pieces[i].image, whole[i].image) << piece << " " << i;
+        }
+    }
+}
+
+// A table too large to keep (a LIST of a whole dataset) comes as its caption alone, and
+// what follows it is read as ever.
+TEST(PsppHtmlItems, ATooLargeTableIsPassedOnWithoutItsHtml) {
+    std::string html = "<body>\n<table>\n<caption style='x'>Data List</caption>\n<tbody>\n";
+    while (html.size() < kMaxTableBytes + kMaxTableBytes / 2) {
+        html += "<tr>\n<td style='text-align: right'>12345.00</td>\n</tr>\n";
+    }
+    html += "</tbody>\n</table>\n<p>after</p>\n";
+    PsppHtmlItems reader;
+    OutputItems items;
+    for (std::size_t at = 0; at < html.size(); at += 4096) {
+        for (OutputItem& item : reader.Feed(std::string_view(html).substr(at, 4096))) {
+            items.push_back(std::move(item));
+        }
+    }
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].kind, Kind::Table);
+    EXPECT_EQ(items[0].title, "Data List");
+    EXPECT_TRUE(items[0].html.empty());
+    EXPECT_EQ(items[1].title, "after");
+}
+
+} // namespace
+} // namespace qs::engine
