@@ -2,6 +2,7 @@
 #include "engine/EngineHost.h"
 
 #include "engine/EngineServer.h"
+#include "engine/PsppHtmlItems.h"
 #include "engine/SyntaxCommands.h"
 #include "engine/VariableTable.h"
 #include "engine/forms/DataWindow.h"
@@ -384,12 +385,14 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
             FinishUserBatch(task, result);
         }
     }
-    // The window has read the charts it shows by now: their files go.
+    // The window has read the charts it shows by now: their files go, unless a client
+    // took them.
     for (const OutputItem& item : result.items) {
-        if (item.kind == OutputItem::Kind::Chart) {
+        if (item.kind == OutputItem::Kind::Chart && !m_chartsHandedOver) {
             ::unlink(item.image.c_str());
         }
     }
+    m_chartsHandedOver = false;
     // Later tasks start from the event loop, not inside PSPP's reader.
     QTimer::singleShot(0, this, &EngineHost::Pump);
 }
@@ -414,10 +417,22 @@ void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
     } else if (!result.ok) {
         m_server.Reply(task.client, ErrorReply(result.error));
     } else if (task.request.report || task.request.messages || task.request.wait) {
-        m_server.Reply(task.client,
-                       RunReply(task.request, {result.output, static_cast<std::int64_t>(result.errors),
-                                               static_cast<std::int64_t>(result.warnings),
-                                               EncodeEngineMessages(EngineMessages(result))}));
+        RunReport report{result.output, static_cast<std::int64_t>(result.errors),
+                         static_cast<std::int64_t>(result.warnings),
+                         EncodeEngineMessages(EngineMessages(result))};
+        std::string html;
+        if (task.request.items && task.request.pieces) {
+            // The client takes the chart files over, and removes them.
+            html = ItemsHtml(result.items);
+            report.html = html;
+            for (const OutputItem& item : result.items) {
+                if (item.kind == OutputItem::Kind::Chart) {
+                    report.charts += item.image + "\n";
+                }
+            }
+            m_chartsHandedOver = true;
+        }
+        m_server.Reply(task.client, RunReply(task.request, report));
     }
 }
 

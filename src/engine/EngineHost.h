@@ -93,6 +93,7 @@ private:
     std::string m_dictionaryFile; // the file the running dictionary save writes
     std::uint64_t m_dictionaryFiles = 0;
     bool m_stopping = false; // the user's run is being stopped
+    bool m_chartsHandedOver = false; // the finished run's chart files went to its client
 };
 
 } // namespace qs::engine

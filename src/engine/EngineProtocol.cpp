@@ -89,6 +89,7 @@ ParsedRequest ParseFields(std::string_view line) {
         request.messages = JsonBool(*object, "messages").value_or(false);
         request.folder = JsonString(*object, "folder").value_or("");
         request.pieces = JsonBool(*object, "pieces").value_or(false);
+        request.items = JsonBool(*object, "items").value_or(false);
         return {request, {}};
     }
     default:
@@ -227,21 +228,23 @@ std::string RunReply(const EngineRequest& request, const RunReport& report) {
         lines.reserve(report.output.size() + report.output.size() / 8 + 4096);
     }
     automation::JsonObject reply{{"ok", true}};
+    // Earlier parts of `text` as lines of their own; returns the rest for the last reply.
+    const auto pieced = [&](const char* field, std::string_view text) {
+        std::size_t start = 0;
+        while (text.size() - start > kReplyPieceBytes) {
+            const std::size_t end = PieceEnd(text, start, kReplyPieceBytes);
+            lines += automation::EncodeJsonLine(
+                         {{"ok", true}, {"more", true}, {field, std::string(text.substr(start, end - start))}}) +
+                     '\n';
+            start = end;
+        }
+        return text.substr(start);
+    };
     if (request.report) {
         std::string_view output = report.output;
         std::string cut;
         if (request.pieces) {
-            std::size_t start = 0;
-            while (output.size() - start > kReplyPieceBytes) {
-                const std::size_t end = PieceEnd(output, start, kReplyPieceBytes);
-                lines += automation::EncodeJsonLine(
-                             {{"ok", true},
-                              {"more", true},
-                              {"output", std::string(output.substr(start, end - start))}}) +
-                         '\n';
-                start = end;
-            }
-            output.remove_prefix(start);
+            output = pieced("output", output);
         } else if (output.size() > kReplyPieceBytes) {
             const std::size_t end = PieceEnd(output, 0, kReplyPieceBytes);
             cut = std::string(output.substr(0, end)) + "\n[quillstone-engine cut the output here: " +
@@ -255,6 +258,10 @@ std::string RunReply(const EngineRequest& request, const RunReport& report) {
     }
     if (request.messages) {
         reply.emplace("messages", BoundedMessages(report.messages));
+    }
+    if (request.items && request.pieces) {
+        reply.emplace("html", std::string(pieced("html", report.html)));
+        reply.emplace("charts", report.charts);
     }
     lines += automation::EncodeJsonLine(reply);
     lines += '\n';

@@ -36,6 +36,7 @@ struct EngineRequest {
     bool messages = false;    // execute: reply with the run's messages and their lines
     std::string folder;       // execute: what relative file names mean for this run
     bool pieces = false;      // execute: long output may come in several reply lines
+    bool items = false;       // execute: reply with the run's items as HTML and its charts
     std::int64_t kind = 0;    // document operations
     std::string path;         // save_as
     bool visible = false;     // set_visible
@@ -59,6 +60,8 @@ struct RunReport {
     std::int64_t errors = 0;
     std::int64_t warnings = 0;
     std::string messages; // EncodeEngineMessages
+    std::string_view html; // the items as an HTML fragment (ItemsHtml)
+    std::string charts;    // the chart files the client takes over, one per line
 };
 // The most output one reply line carries: escaped (control characters take six bytes)
 // it stays well under the line limit.

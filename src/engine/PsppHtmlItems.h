@@ -38,6 +38,11 @@ private:
 // Tables larger than this are passed on without their HTML.
 inline constexpr std::size_t kMaxTableBytes = 4u * 1024u * 1024u;
 
+// The items as an HTML fragment for a page of their own: tables as PSPP wrote them, charts
+// as <img> of the image file's name (without its folder), texts and messages as paragraphs
+// (messages with their severity as class).
+std::string ItemsHtml(const OutputItems& items);
+
 // HTML text with PSPP's escapes decoded and <br> as LF; other tags are dropped.
 std::string HtmlToText(std::string_view html);
 

@@ -33,12 +33,14 @@ using namespace qs;
 
 constexpr const char* kHelp =
     "Usage: quillstone-engine\n"
-    "   or: quillstone-engine run FILE.sps\n"
+    "   or: quillstone-engine run [--html DIR] FILE.sps\n"
     "Runs SPSS syntax in PSPP for the editor. Without arguments it serves the editor on\n"
     "the user's engine socket and shows PSPP's output and the active dataset in its\n"
     "windows; the editor starts it when needed. \"run\" sends FILE.sps to the running\n"
     "engine (starting one if none runs), prints that run's output, and exits 1 when\n"
     "PSPP reported an error. Relative file names in it are names in the current folder.\n"
+    "With --html DIR it also writes that run's output as DIR/index.html (tables as HTML\n"
+    "tables) with its charts as image files beside it; DIR is made when missing.\n"
     "The engine keeps one PSPP session: the datasets a run leaves are still there for\n"
     "the next run, from the editor or from \"run\", until the engine ends.\n"
     "\n";
@@ -124,7 +126,53 @@ int Serve(int argc, char** argv) {
     return status;
 }
 
-int RunFile(const char* file) {
+// The page around a run's items: PSPP's tables carry their own styles.
+constexpr const char* kPageHead =
+    "<!doctype html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n<style>\n"
+    "body { font-family: sans-serif; margin: 1em 2em }\n"
+    "table { border-collapse: collapse; margin-bottom: 1em }\n"
+    "caption { text-align: left; font-weight: bold }\n"
+    "th { font-weight: normal }\n"
+    ".error { color: #b00000 } .warning { color: #8a5a00 } .note { color: #555 }\n"
+    "pre.syntax { color: #555 }\n"
+    "</style>\n</head>\n<body>\n";
+
+// Writes the run's page and moves its charts beside it; false with a message on failure.
+bool WriteHtml(const std::string& folder, const std::string& title,
+               const automation::ReportedRun& run) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    bool ok = !error;
+    for (const std::string& chart : run.charts) {
+        const auto target = std::filesystem::path(folder) / std::filesystem::path(chart).filename();
+        if (ok && !std::filesystem::copy_file(chart, target,
+                                              std::filesystem::copy_options::overwrite_existing,
+                                              error)) {
+            ok = false;
+        }
+        std::filesystem::remove(chart); // ours now, written or not
+    }
+    if (!ok) {
+        std::fprintf(stderr, "quillstone-engine: cannot write to %s: %s\n", folder.c_str(),
+                     error.message().c_str());
+        return false;
+    }
+    std::string escaped;
+    for (const char c : title) {
+        escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    }
+    std::string page(std::strlen(kPageHead) + escaped.size(), '\0');
+    page.resize(static_cast<std::size_t>(
+        std::snprintf(page.data(), page.size(), kPageHead, escaped.c_str())));
+    page += run.html + "</body>\n</html>\n";
+    const FileResult saved = SaveFileContents(folder + "/index.html", page);
+    if (!saved.ok) {
+        std::fprintf(stderr, "quillstone-engine: %s\n", saved.error.c_str());
+    }
+    return saved.ok;
+}
+
+int RunFile(const char* file, const char* htmlFolder) {
     std::stringstream text;
     {
         // Closed before an engine may be started, which would inherit it.
@@ -151,9 +199,13 @@ int RunFile(const char* file) {
         const std::string here = std::filesystem::current_path(error).string();
         // Read as the editor reads a document (UTF-8, else Windows-1252), so that the file
         // runs the same from here as from the editor.
-        const automation::ReportedRun run =
-            automation::ExecuteReported(*app, DecodeSyntaxFile(text.str()).text, here);
+        const automation::ReportedRun run = automation::ExecuteReported(
+            *app, DecodeSyntaxFile(text.str()).text, here, htmlFolder != nullptr);
         std::fwrite(run.output.data(), 1, run.output.size(), stdout);
+        if (htmlFolder != nullptr &&
+            !WriteHtml(htmlFolder, std::filesystem::path(file).filename().string(), run)) {
+            return 1;
+        }
         return run.errors == 0 ? 0 : 1;
     } catch (const automation::EAutomationError& e) {
         std::fprintf(stderr, "quillstone-engine: %s\n", e.what());
@@ -168,11 +220,12 @@ int main(int argc, char** argv) {
         return *code;
     }
     if (argc >= 2 && std::strcmp(argv[1], "run") == 0) {
-        if (argc != 3) {
-            std::fprintf(stderr, "usage: quillstone-engine run FILE.sps\n");
+        const bool html = argc == 5 && std::strcmp(argv[2], "--html") == 0;
+        if (argc != 3 && !html) {
+            std::fprintf(stderr, "usage: quillstone-engine run [--html DIR] FILE.sps\n");
             return 2;
         }
-        return RunFile(argv[2]);
+        return html ? RunFile(argv[4], argv[3]) : RunFile(argv[2], nullptr);
     }
     return Serve(argc, argv);
 }

@@ -427,6 +427,26 @@ TEST_F(EngineProcess, RunPrintsOutputLongerThanOneReply) {
     }
 }
 
+// "run --html" writes the run's tables and charts as a page with the images beside it,
+// and the engine keeps no chart file of it.
+TEST_F(EngineProcess, RunWritesItsTablesAndChartsAsAPage) {
+    test::WriteFileBytes(m_files / "chart.sps",
+                         "DATA LIST FREE /x.\nBEGIN DATA\n1 2 2 3 3 3 4\nEND DATA.\n"
+                         "FREQUENCIES x /HISTOGRAM.\n");
+    const Ran ran = RunEngine({"run", "--html", "page", "chart.sps"}, m_files, {}, m_files.path());
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(ran.out.find("Frequency"), std::string::npos); // the text as ever
+    const std::string page = test::ReadFileBytes(m_files / "page" / "index.html");
+    EXPECT_NE(page.find("<caption"), std::string::npos) << page;
+    const std::size_t src = page.find("<img src=\"");
+    ASSERT_NE(src, std::string::npos) << page;
+    const std::string image = page.substr(src + 10, page.find('"', src + 10) - src - 10);
+    EXPECT_EQ(test::ReadFileBytes(m_files / "page" / image).substr(1, 3), "PNG");
+    for (const auto& entry : fs::directory_iterator(m_folder)) {
+        EXPECT_NE(entry.path().extension(), ".png") << entry.path();
+    }
+}
+
 // A suspended engine fails the data-file query and the path in seconds, not never; once
 // continued it serves again.
 TEST_F(EngineProcess, ASuspendedEngineFailsQueriesInSeconds) {

@@ -317,20 +317,29 @@ public:
         CallSoon(*m_connection, {{"op", "note"}, {"text", text}});
     }
     void Interrupt() override { m_connection->Interrupt(); }
-    ReportedRun ExecuteReported(const std::string& commands, const std::string& folder) {
+    ReportedRun ExecuteReported(const std::string& commands, const std::string& folder,
+                                bool items) {
         JsonObject request{{"op", "execute"},
                            {"text", commands},
                            {"wait", true},
                            {"report", true},
-                           {"pieces", true}};
+                           {"pieces", true},
+                           {"items", items}};
         if (!folder.empty()) {
             request.emplace("folder", folder);
         }
         ReportedRun run;
         const JsonObject reply = m_connection->Call(request, {}, [&](const JsonObject& piece) {
             run.output += JsonString(piece, "output").value_or("");
+            run.html += JsonString(piece, "html").value_or("");
         });
         run.output += JsonString(reply, "output").value_or("");
+        run.html += JsonString(reply, "html").value_or("");
+        const std::string charts = JsonString(reply, "charts").value_or("");
+        for (std::size_t start = 0, end; (end = charts.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            run.charts.push_back(charts.substr(start, end - start));
+        }
         run.errors = JsonInt(reply, "errors").value_or(0);
         run.warnings = JsonInt(reply, "warnings").value_or(0);
         return run;
@@ -438,12 +447,12 @@ std::unique_ptr<ISpssApp> CreateEngine(const EngineLaunch& launch) {
 }
 
 ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands,
-                            const std::string& folder) {
+                            const std::string& folder, bool items) {
     auto* engine = dynamic_cast<EngineApp*>(&app);
     if (!engine) {
         throw EAutomationError("this engine does not report the output of a run");
     }
-    return engine->ExecuteReported(commands, folder);
+    return engine->ExecuteReported(commands, folder, items);
 }
 
 std::unique_ptr<ISpssApp> GetActiveSpssApp() {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qs::automation {
 
@@ -41,6 +42,10 @@ struct ReportedRun {
     std::string output;
     std::int64_t errors = 0;
     std::int64_t warnings = 0;
+    // With `items`: the run's output as an HTML fragment, and the chart files it names
+    // (by their file names), which the caller now owns and must remove.
+    std::string html;
+    std::vector<std::string> charts;
 };
 
 // Runs `commands` on an engine connection made by ConnectEngine or CreateEngine, waits
@@ -48,7 +53,7 @@ struct ReportedRun {
 // names in `folder` when one is given (an engine from before that ignores it). Raises
 // EAutomationError.
 ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands,
-                            const std::string& folder = {});
+                            const std::string& folder = {}, bool items = false);
 
 // How CoSPSSApplication starts the engine; tests point it elsewhere.
 struct EngineLaunch {
