@@ -1,0 +1,517 @@
+// The rich view of PSPP's output: queued insertion of items, the outline, find and copy.
+#include "engine/forms/OutputViewer.h"
+#include "engine/forms/OutputTableHtml.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextTable>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace qs {
+
+namespace {
+
+using Kind = engine::OutputItem::Kind;
+using Severity = engine::OutputItem::Severity;
+
+constexpr int kStartRole = Qt::UserRole;     // the node's first document position
+constexpr int kEndRole = Qt::UserRole + 1;   // and its last
+constexpr int kIndexRole = Qt::UserRole + 2; // the item's index; -1 for a run
+// Inserting for this long takes about as long again to lay out: a turn stays near 25 ms.
+constexpr int kInsertBudgetMs = 6;
+// The view follows a resize with the chart sizes only once the user has stopped dragging.
+constexpr int kFitDelayMs = 100;
+constexpr int kMaxNodeChars = 80;
+constexpr int kItemSpacing = 6; // pixels above each item
+
+QString NodeText(const std::string& text, Kind kind) {
+    QString line = QString::fromStdString(text).section(u'\n', 0, 0).trimmed();
+    if (line.size() > kMaxNodeChars) {
+        line = line.left(kMaxNodeChars - 1) + QChar(0x2026);
+    }
+    if (!line.isEmpty()) {
+        return line;
+    }
+    return kind == Kind::Table   ? OutputViewer::tr("Table")
+           : kind == Kind::Chart ? OutputViewer::tr("Chart")
+                                 : OutputViewer::tr("Text");
+}
+
+QUrl ChartName(int itemIndex) {
+    return QUrl(QStringLiteral("chart:%1").arg(itemIndex));
+}
+
+} // namespace
+
+OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    splitter = new QSplitter(Qt::Horizontal, this);
+
+    tvOutline = new QTreeWidget(splitter);
+    tvOutline->setHeaderHidden(true);
+    tvOutline->setColumnCount(1);
+    // Thousands of nodes: one row height spares measuring each of them.
+    tvOutline->setUniformRowHeights(true);
+    auto* actCopyItem = new QAction(tr("&Copy"), tvOutline);
+    actCopyItem->setShortcuts(QKeySequence::Copy);
+    actCopyItem->setShortcutContext(Qt::WidgetShortcut);
+    connect(actCopyItem, &QAction::triggered, this, &OutputViewer::CopySelectedItem);
+    tvOutline->addAction(actCopyItem);
+    tvOutline->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    txtView = new QTextBrowser(splitter);
+    txtView->setOpenLinks(false);
+    txtView->setUndoRedoEnabled(false);
+    // A table cell breaks between words only: "Count" split in two reads as two words.
+    txtView->setWordWrapMode(QTextOption::WordWrap);
+    // PSPP writes its tables for its own style sheet, with header cells upright; it sets the
+    // alignment of those that are not flush left.
+    txtView->document()->setDefaultStyleSheet(
+        QStringLiteral("th { font-weight: normal; text-align: left; }"));
+    txtView->viewport()->installEventFilter(this);
+
+    splitter->addWidget(tvOutline);
+    splitter->addWidget(txtView);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({180, 720});
+    layout->addWidget(splitter);
+
+    connect(tvOutline, &QTreeWidget::itemClicked, this, &OutputViewer::ShowNode);
+    connect(tvOutline, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+        if (!m_quiet && node) {
+            ShowNode(node);
+        }
+    });
+    connect(txtView, &QTextBrowser::cursorPositionChanged, this, &OutputViewer::SelectNodeAtCursor);
+    connect(txtView, &QTextBrowser::anchorClicked, this, &OutputViewer::OpenLink);
+
+    m_insertTimer.setSingleShot(true);
+    connect(&m_insertTimer, &QTimer::timeout, this, [this] {
+        InsertPending(kInsertBudgetMs);
+        if (!m_pending.empty()) {
+            m_insertTimer.start(0);
+        }
+    });
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(kFitDelayMs);
+    connect(&m_fitTimer, &QTimer::timeout, this, &OutputViewer::FitCharts);
+}
+
+void OutputViewer::BeginRun(const QString& title) {
+    m_pending.push_back({title, std::nullopt, {}});
+    InsertPending(kInsertBudgetMs);
+    if (!m_pending.empty() && !m_insertTimer.isActive()) {
+        m_insertTimer.start(0);
+    }
+}
+
+void OutputViewer::AppendItems(const engine::OutputItems& items) {
+    for (const engine::OutputItem& item : items) {
+        Pending pending{{}, item, {}};
+        if (item.kind == Kind::Chart && !item.image.empty()) {
+            // The file is gone once the caller has control back.
+            pending.image = QImage(QString::fromStdString(item.image));
+        }
+        m_pending.push_back(std::move(pending));
+    }
+    InsertPending(kInsertBudgetMs);
+    if (!m_pending.empty() && !m_insertTimer.isActive()) {
+        m_insertTimer.start(0);
+    }
+}
+
+void OutputViewer::FlushItems() {
+    m_insertTimer.stop();
+    InsertPending(-1);
+}
+
+void OutputViewer::InsertPending(int budgetMs) {
+    if (m_pending.empty()) {
+        return;
+    }
+    QScrollBar* bar = txtView->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    const bool follow = !tvOutline->currentItem() || tvOutline->currentItem() == m_lastNode;
+    m_quiet = true;
+    QElapsedTimer clock;
+    clock.start();
+    // One edit for the whole turn: Qt scans the whole document for its frames, and lays out,
+    // once per edit that adds a table, which would make a long output ever slower to grow.
+    QTextCursor edit(txtView->document());
+    edit.beginEditBlock();
+    do {
+        const Pending pending = std::move(m_pending.front());
+        m_pending.pop_front();
+        if (pending.item) {
+            InsertItem(*pending.item, pending.image);
+        } else {
+            InsertRun(pending.runTitle);
+        }
+    } while (!m_pending.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
+    edit.endEditBlock();
+
+    if (follow) {
+        tvOutline->setCurrentItem(m_lastNode);
+        tvOutline->scrollToItem(m_lastNode);
+    }
+    m_quiet = false;
+    if (atEnd) {
+        bar->setValue(bar->maximum());
+    }
+}
+
+QTextCursor OutputViewer::NewBlockAtEnd() {
+    QTextCursor cursor(txtView->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextBlockFormat block;
+    block.setTopMargin(kItemSpacing);
+    // The block after a table, and the document's first, are empty and wait for the next item.
+    if (cursor.block().length() > 1) {
+        cursor.insertBlock(block, QTextCharFormat());
+    } else {
+        cursor.setBlockFormat(block);
+        cursor.setBlockCharFormat(QTextCharFormat());
+        cursor.setCharFormat(QTextCharFormat());
+    }
+    return cursor;
+}
+
+void OutputViewer::InsertRun(const QString& title) {
+    QTextCursor cursor = NewBlockAtEnd();
+    const int start = cursor.position();
+    QTextBlockFormat block;
+    block.setTopMargin(start == 0 ? 0 : 3 * kItemSpacing);
+    block.setBottomMargin(kItemSpacing / 2);
+    cursor.setBlockFormat(block);
+    QTextCharFormat heading;
+    heading.setFontWeight(QFont::Bold);
+    heading.setFontPointSize(txtView->font().pointSizeF() * 1.3);
+    cursor.insertText(title, heading);
+
+    m_runNode = new QTreeWidgetItem(tvOutline, {title});
+    m_runNode->setData(0, kStartRole, start);
+    m_runNode->setData(0, kEndRole, cursor.position());
+    m_runNode->setData(0, kIndexRole, -1);
+    m_runNode->setExpanded(true);
+    m_lastNode = m_runNode;
+}
+
+void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& image) {
+    if (!m_runNode) {
+        InsertRun(tr("Output"));
+    }
+    const int index = ItemCount();
+    QTextCursor cursor = NewBlockAtEnd();
+    Entry entry{item.kind, cursor.position(), 0, nullptr, {}, {}};
+    switch (item.kind) {
+    case Kind::Table:
+        InsertTable(cursor, item);
+        break;
+    case Kind::Chart:
+        InsertChart(cursor, item, image, index);
+        entry.imageSize = image.size();
+        break;
+    case Kind::Text:
+    case Kind::Syntax:
+    case Kind::Message:
+        InsertText(cursor, item);
+        entry.text = QString::fromStdString(item.title);
+        break;
+    }
+    entry.end = cursor.position();
+    entry.node = new QTreeWidgetItem(m_runNode, {NodeText(item.title, item.kind)});
+    entry.node->setData(0, kStartRole, entry.start);
+    entry.node->setData(0, kEndRole, entry.end);
+    entry.node->setData(0, kIndexRole, index);
+    m_lastNode = entry.node;
+    m_items.push_back(std::move(entry));
+}
+
+void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& item) {
+    const int start = cursor.position();
+    cursor.insertHtml(QtTableHtml(item.html));
+    // Qt starts the caption's paragraph after the empty one it was inserted into, which would
+    // show as a blank line above the table.
+    QTextCursor first(txtView->document());
+    first.setPosition(start);
+    const QTextBlock next = first.block().next();
+    if (first.block().length() == 1 && next.isValid() && !QTextCursor(next).currentTable()) {
+        first.deleteChar();
+    }
+    QTextBlockFormat spaced;
+    spaced.setTopMargin(kItemSpacing);
+    first.mergeBlockFormat(spaced);
+}
+
+void OutputViewer::InsertChart(QTextCursor& cursor, const engine::OutputItem& item,
+                               const QImage& image, int itemIndex) {
+    if (image.isNull()) {
+        QTextCharFormat missing;
+        missing.setForeground(MutedColor());
+        cursor.insertText(
+            tr("[Chart not shown: %1 could not be read]").arg(QString::fromStdString(item.image)),
+            missing);
+        return;
+    }
+    // The document holds the image itself, so that the view does not need the file.
+    txtView->document()->addResource(QTextDocument::ImageResource, ChartName(itemIndex), image);
+    QTextImageFormat format;
+    format.setName(ChartName(itemIndex).toString());
+    const QSizeF shown = ChartDisplaySize(image.size());
+    format.setWidth(shown.width());
+    format.setHeight(shown.height());
+    format.setToolTip(QString::fromStdString(item.title));
+    cursor.insertImage(format);
+}
+
+void OutputViewer::InsertText(QTextCursor& cursor, const engine::OutputItem& item) {
+    QString text = QString::fromStdString(item.title);
+    // One block per item: its lines stay together and are found again by position.
+    text.replace(u'\n', QChar::LineSeparator);
+    QTextCharFormat format;
+    if (item.kind == Kind::Syntax) {
+        format.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        format.setForeground(MutedColor());
+    } else if (item.kind == Kind::Message) {
+        switch (item.severity) {
+        case Severity::Error:
+            format.setForeground(QColor(0xc0, 0x00, 0x00));
+            break;
+        case Severity::Warning:
+            format.setForeground(QColor(0xa0, 0x52, 0x00));
+            break;
+        case Severity::Note:
+            format.setForeground(MutedColor());
+            break;
+        case Severity::None:
+            break;
+        }
+        if (item.line > 0) {
+            format.setAnchor(true);
+            format.setAnchorHref(QStringLiteral("line:%1").arg(item.line));
+            format.setFontUnderline(true);
+            format.setToolTip(tr("Go to line %1").arg(item.line));
+        }
+    }
+    cursor.insertText(text, format);
+}
+
+QColor OutputViewer::MutedColor() const {
+    // Between text and background, readable on a light or a dark palette.
+    const QColor text = palette().text().color();
+    const QColor base = palette().base().color();
+    return QColor::fromRgbF((text.redF() + base.redF()) / 2, (text.greenF() + base.greenF()) / 2,
+                            (text.blueF() + base.blueF()) / 2);
+}
+
+QSizeF OutputViewer::ChartDisplaySize(QSize imageSize) const {
+    // The view's width less the document's margins and room for the text cursor.
+    const qreal room = txtView->viewport()->width() - 2 * txtView->document()->documentMargin() - 4;
+    if (room <= 0 || imageSize.width() <= room) {
+        return imageSize;
+    }
+    return {room, imageSize.height() * room / imageSize.width()};
+}
+
+void OutputViewer::FitCharts() {
+    const int width = txtView->viewport()->width();
+    if (width == m_chartWidth) {
+        return;
+    }
+    m_chartWidth = width;
+    const bool quiet = std::exchange(m_quiet, true);
+    QTextCursor edit(txtView->document());
+    edit.beginEditBlock();
+    for (const Entry& entry : m_items) {
+        if (entry.kind != Kind::Chart || entry.imageSize.isEmpty()) {
+            continue;
+        }
+        QTextCursor cursor(txtView->document());
+        cursor.setPosition(entry.start);
+        cursor.setPosition(entry.start + 1, QTextCursor::KeepAnchor);
+        QTextImageFormat format = cursor.charFormat().toImageFormat();
+        const QSizeF shown = ChartDisplaySize(entry.imageSize);
+        if (format.isValid() && QSizeF(format.width(), format.height()) != shown) {
+            format.setWidth(shown.width());
+            format.setHeight(shown.height());
+            cursor.setCharFormat(format);
+        }
+    }
+    edit.endEditBlock();
+    m_quiet = quiet;
+}
+
+bool OutputViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtView->viewport() && event->type() == QEvent::Resize) {
+        m_fitTimer.start();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void OutputViewer::ShowNode(QTreeWidgetItem* node) {
+    const int start = node->data(0, kStartRole).toInt();
+    const int end = node->data(0, kEndRole).toInt();
+    QTextCursor cursor(txtView->document());
+    cursor.setPosition(end);
+    cursor.setPosition(start, QTextCursor::KeepAnchor);
+    const bool quiet = std::exchange(m_quiet, true); // the node is chosen already
+    txtView->setTextCursor(cursor);
+    m_quiet = quiet;
+    // The item's top at the top of the view, not merely somewhere in it.
+    QTextCursor top(txtView->document());
+    top.setPosition(start);
+    QScrollBar* bar = txtView->verticalScrollBar();
+    bar->setValue(bar->value() + txtView->cursorRect(top).top() - kItemSpacing);
+}
+
+int OutputViewer::ItemAtCursor() const {
+    const int position = txtView->textCursor().position();
+    // Items lie in document order; where one ends the next may start.
+    const auto after = std::upper_bound(m_items.begin(), m_items.end(), position,
+                                        [](int p, const Entry& e) { return p < e.start; });
+    if (after == m_items.begin() || position > std::prev(after)->end) {
+        return -1;
+    }
+    return static_cast<int>(std::prev(after) - m_items.begin());
+}
+
+void OutputViewer::SelectNodeAtCursor() {
+    const int index = m_quiet ? -1 : ItemAtCursor();
+    if (index < 0) {
+        return;
+    }
+    m_quiet = true; // the view is where the user put it
+    tvOutline->setCurrentItem(m_items[static_cast<std::size_t>(index)].node);
+    m_quiet = false;
+}
+
+void OutputViewer::OpenLink(const QUrl& url) {
+    if (url.scheme() != u"line") {
+        return;
+    }
+    bool ok = false;
+    const int line = url.path().toInt(&ok);
+    if (ok && line > 0) {
+        emit LineActivated(line);
+    }
+}
+
+engine::OutputItem::Kind OutputViewer::ItemKind(int itemIndex) const {
+    return itemIndex >= 0 && itemIndex < ItemCount()
+               ? m_items[static_cast<std::size_t>(itemIndex)].kind
+               : Kind::Text;
+}
+
+QTextTable* OutputViewer::TableOf(int itemIndex) const {
+    if (ItemKind(itemIndex) != Kind::Table) {
+        return nullptr;
+    }
+    const Entry& entry = m_items[static_cast<std::size_t>(itemIndex)];
+    // The caption comes first as a paragraph of its own, then the table.
+    QTextCursor cursor(txtView->document());
+    cursor.setPosition(entry.start);
+    while (!cursor.currentTable() && cursor.position() < entry.end &&
+           cursor.movePosition(QTextCursor::NextBlock)) {
+    }
+    return cursor.currentTable();
+}
+
+QString OutputViewer::TableText(int itemIndex) const {
+    const QTextTable* table = TableOf(itemIndex);
+    return table ? TableTsv(*table) : QString();
+}
+
+void OutputViewer::CopySelectedItem() {
+    const QTreeWidgetItem* node = tvOutline->currentItem();
+    int index = node ? node->data(0, kIndexRole).toInt() : -1;
+    if (index < 0) {
+        index = ItemAtCursor();
+    }
+    if (index < 0) {
+        return;
+    }
+    const Entry& entry = m_items[static_cast<std::size_t>(index)];
+    auto* mime = new QMimeData;
+    switch (entry.kind) {
+    case Kind::Table: {
+        QTextCursor range(txtView->document());
+        range.setPosition(entry.start);
+        range.setPosition(entry.end, QTextCursor::KeepAnchor);
+        mime->setHtml(QTextDocumentFragment(range).toHtml());
+        mime->setText(TableText(index));
+        break;
+    }
+    case Kind::Chart:
+        mime->setImageData(
+            txtView->document()->resource(QTextDocument::ImageResource, ChartName(index)));
+        break;
+    case Kind::Text:
+    case Kind::Syntax:
+    case Kind::Message:
+        mime->setText(entry.text);
+        break;
+    }
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+bool OutputViewer::FindText(const QString& text, bool backwards) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    // Search everything appended, not only what has been shown so far.
+    FlushItems();
+    const QTextDocument::FindFlags flags =
+        backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    const QTextDocument* document = txtView->document();
+    QTextCursor found = document->find(text, txtView->textCursor(), flags);
+    if (found.isNull()) {
+        found = document->find(text, backwards ? document->characterCount() : 0, flags);
+    }
+    if (found.isNull()) {
+        return false;
+    }
+    txtView->setTextCursor(found);
+    return true;
+}
+
+void OutputViewer::Clear() {
+    m_quiet = true;
+    m_insertTimer.stop();
+    m_fitTimer.stop();
+    std::deque<Pending>().swap(m_pending);
+    tvOutline->clear();
+    m_runNode = nullptr;
+    m_lastNode = nullptr;
+    std::vector<Entry>().swap(m_items);
+    // Clearing the document drops its resources, the charts' images with them.
+    txtView->document()->clear();
+    m_chartWidth = 0;
+    m_quiet = false;
+#ifdef __GLIBC__
+    // Thousands of small tables leave the heap in pieces; what is free goes back.
+    ::malloc_trim(0);
+#endif
+}
+
+} // namespace qs

@@ -1,0 +1,114 @@
+// The rich view of PSPP's output: each run's tables, charts, texts and messages as formatted
+// text, with an outline of them beside it. Qt lays out a table in milliseconds, so items are
+// queued and inserted over several turns of the event loop, each turn a bounded while.
+#pragma once
+
+#include "engine/OutputItem.h"
+
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QSplitter;
+class QTextBrowser;
+class QTextCursor;
+class QTextTable;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace qs {
+
+class OutputViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit OutputViewer(QWidget* parent = nullptr);
+
+    // Starts a run: a node at the top of the outline and a heading in the view.
+    void BeginRun(const QString& title);
+    // Appends the items in order to the view and, under the current run, to the outline; what
+    // does not fit in this turn's while follows in the next turns. A chart's image file is read
+    // at once and may be removed when this returns.
+    void AppendItems(const engine::OutputItems& items);
+    // Inserts everything queued now, in one go.
+    void FlushItems();
+    // Empties the outline and the view and lets go of their memory, images included.
+    void Clear();
+    // Searches from the selection for `text`, wrapping around, and selects the hit.
+    bool FindText(const QString& text, bool backwards);
+    // Puts the item selected in the outline, or else the one under the text cursor, on the
+    // clipboard: a table as HTML and as tab-separated text, a chart as an image, a text as
+    // plain text.
+    void CopySelectedItem();
+
+    // Items shown since the last Clear, counted from 0 across runs.
+    int ItemCount() const { return static_cast<int>(m_items.size()); }
+    // The item's kind; Text for an index out of range.
+    engine::OutputItem::Kind ItemKind(int itemIndex) const;
+    // A table item's cells as tab-separated text, one line per row; a spanned cell's text
+    // sits in its first cell, the rest of the span is empty. Empty for other items.
+    QString TableText(int itemIndex) const;
+    // The item under the text cursor, or -1.
+    int ItemAtCursor() const;
+
+    QSplitter* splitter = nullptr;
+    QTreeWidget* tvOutline = nullptr;
+    QTextBrowser* txtView = nullptr;
+
+signals:
+    // The user clicked a message naming a line of the run's syntax.
+    void LineActivated(int line);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry {
+        engine::OutputItem::Kind kind;
+        int start; // document positions, [start, end]
+        int end;
+        QTreeWidgetItem* node;
+        QString text;      // Text, Syntax, Message: the text as the item gave it
+        QSize imageSize{}; // Chart: the image's own size (its name in the document is its index)
+    };
+    // A run's start (no item) or an item, waiting for its turn.
+    struct Pending {
+        QString runTitle;
+        std::optional<engine::OutputItem> item;
+        QImage image; // a chart's, read when it was appended
+    };
+
+    // Inserts queued runs and items until `budgetMs` has passed (-1: all), then lays them out.
+    void InsertPending(int budgetMs);
+    void InsertRun(const QString& title);
+    void InsertItem(const engine::OutputItem& item, const QImage& image);
+    // A new paragraph at the end for the next item (an empty last paragraph is used as it is).
+    QTextCursor NewBlockAtEnd();
+    void InsertTable(QTextCursor& cursor, const engine::OutputItem& item);
+    void InsertChart(QTextCursor& cursor, const engine::OutputItem& item, const QImage& image,
+                     int itemIndex);
+    void InsertText(QTextCursor& cursor, const engine::OutputItem& item);
+    QTextTable* TableOf(int itemIndex) const;
+    // Chart widths follow the view's width, never above the image's own.
+    QSizeF ChartDisplaySize(QSize imageSize) const;
+    void FitCharts();
+    QColor MutedColor() const;
+    void ShowNode(QTreeWidgetItem* node);
+    void SelectNodeAtCursor();
+    void OpenLink(const QUrl& url);
+
+    std::vector<Entry> m_items;
+    std::deque<Pending> m_pending;
+    QTreeWidgetItem* m_runNode = nullptr;
+    QTreeWidgetItem* m_lastNode = nullptr;
+    bool m_quiet = false; // the program, not the user, moves the view's cursor or the outline
+    int m_chartWidth = 0; // the view width the charts were last fitted to
+    QTimer m_insertTimer;
+    QTimer m_fitTimer;
+};
+
+} // namespace qs

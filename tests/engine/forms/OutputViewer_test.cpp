@@ -1,0 +1,232 @@
+// The rich output view: outline and contents of a run, tables as text, charts kept in the
+// document, message links, following the newest item, Clear.
+#include "engine/forms/OutputTableHtml.h"
+#include "engine/forms/OutputViewer.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextTable>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace qs {
+namespace {
+
+using Item = engine::OutputItem;
+using Kind = Item::Kind;
+
+Item MakeItem(Kind kind, const char* title, const char* html = "", std::size_t line = 0) {
+    Item item;
+    item.kind = kind;
+    item.title = title;
+    item.html = html;
+    item.line = line;
+    item.severity = kind == Kind::Message ? Item::Severity::Error : Item::Severity::None;
+    return item;
+}
+
+// A crosstabulation's head as PSPP writes it: a corner over two columns, a row label over two
+// rows, PSPP's border keywords.
+const char* const kSpannedTable =
+    "<table><caption style='text-align: center'>x &lt;&amp;&gt; y</caption><tbody>"
+    "<tr><th colspan=\"2\" style='border-top: thick solid'></th>"
+    "<th colspan=\"2\" style='border-top: thick solid; border-left: solid'>y</th></tr>"
+    "<tr><th rowspan=\"2\">x</th><th>1</th><td>3</td><td style='border-left: double'>4</td>"
+    "</tr><tr><th>2</th><td>5</td><td>6.5%</td></tr></tbody></table>";
+
+QTextCursor Find(const OutputViewer& viewer, const QString& text) {
+    return viewer.txtView->document()->find(text);
+}
+
+TEST(OutputViewer, RunOfMixedItemsFillsOutlineAndViewInOrder) {
+    struct Row {
+        Item item;
+        const char* node;
+        const char* shown;
+    };
+    const std::vector<Row> rows = {
+        {MakeItem(Kind::Syntax, "FREQUENCIES x\n  /FORMAT=NOTABLE."), "FREQUENCIES x",
+         "FREQUENCIES x\u2028  /FORMAT=NOTABLE."},
+        {MakeItem(Kind::Table, "x <&> y", kSpannedTable), "x <&> y", "x <&> y"},
+        {MakeItem(Kind::Text, "plain  text,\nsecond line"), "plain  text,",
+         "plain  text,\u2028second line"},
+        {MakeItem(Kind::Message, "s.sps:3: error: nothing is not a variable.", "", 3),
+         "s.sps:3: error: nothing is not a variable.", "s.sps:3: error: nothing is not"},
+        {MakeItem(Kind::Chart, "Histogram of x"), "Histogram of x", "[Chart not shown"},
+    };
+    OutputViewer viewer;
+    viewer.BeginRun("Run 1: s.sps");
+    engine::OutputItems items;
+    for (const Row& row : rows) {
+        items.push_back(row.item);
+    }
+    viewer.AppendItems(items);
+    viewer.FlushItems();
+
+    ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
+    const QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
+    EXPECT_EQ(run->text(0), "Run 1: s.sps");
+    ASSERT_EQ(run->childCount(), static_cast<int>(rows.size()));
+    const QString shown = viewer.txtView->document()->toRawText();
+    qsizetype from = shown.indexOf("Run 1: s.sps");
+    EXPECT_EQ(from, 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].node);
+        EXPECT_EQ(run->child(static_cast<int>(i))->text(0), QString::fromUtf8(rows[i].node));
+        const qsizetype at = shown.indexOf(QString::fromUtf8(rows[i].shown), from);
+        EXPECT_GT(at, from);
+        from = std::max(at, from);
+    }
+    EXPECT_EQ(Find(viewer, "nothing is not").charFormat().foreground().color(), QColor(0xc0, 0, 0));
+    EXPECT_EQ(viewer.tvOutline->currentItem(), run->child(run->childCount() - 1));
+}
+
+TEST(OutputViewer, SpannedTableCopiesAsGridOfCells) {
+    OutputViewer viewer;
+    viewer.AppendItems({MakeItem(Kind::Text, "before"), MakeItem(Kind::Table, "t", kSpannedTable)});
+    viewer.FlushItems();
+
+    EXPECT_EQ(viewer.TableText(1), "\t\ty\t\nx\t1\t3\t4\n\t2\t5\t6.5%\n");
+    EXPECT_EQ(viewer.TableText(0), "");
+    viewer.CopySelectedItem(); // the newest item is selected
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(copied->text(), viewer.TableText(1));
+    EXPECT_TRUE(copied->html().contains("<table"));
+}
+
+TEST(OutputViewer, PsppBorderKeywordsBecomeWidths) {
+    QTextDocument document;
+    document.setHtml(QtTableHtml(kSpannedTable));
+    const QTextCursor caption = document.find("x <&> y");
+    QTextCursor cursor(caption.block().next());
+    const QTextTable* table = cursor.currentTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->cellAt(0, 0).format().toTableCellFormat().topBorder(), 2);  // thick
+    EXPECT_EQ(table->cellAt(0, 2).format().toTableCellFormat().leftBorder(), 1); // solid
+    EXPECT_EQ(table->cellAt(1, 3).format().toTableCellFormat().leftBorder(), 3); // double
+    EXPECT_EQ(caption.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+}
+
+TEST(OutputViewer, ChartStaysAfterItsFileIsGoneScaledToTheView) {
+    test::TempDir dir;
+    const std::filesystem::path png = dir / "chart-1.png";
+    QImage image(1200, 600, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(QString::fromStdString(test::Utf8Path(png))));
+    OutputViewer viewer;
+    viewer.resize(700, 500);
+    viewer.show();
+    Item chart = MakeItem(Kind::Chart, "Histogram");
+    chart.image = test::Utf8Path(png);
+    viewer.AppendItems({chart});
+    std::filesystem::remove(png);
+    viewer.FlushItems();
+
+    const QTextCursor at = Find(viewer, QString(QChar::ObjectReplacementCharacter));
+    const QTextImageFormat format = at.charFormat().toImageFormat();
+    ASSERT_TRUE(format.isValid());
+    EXPECT_LT(format.width(), viewer.txtView->viewport()->width());
+    EXPECT_NEAR(format.width() / format.height(), 2.0, 0.01);
+    const QImage kept = viewer.txtView->document()
+                            ->resource(QTextDocument::ImageResource, QUrl(format.name()))
+                            .value<QImage>();
+    EXPECT_EQ(kept.size(), QSize(1200, 600));
+    viewer.CopySelectedItem();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(1200, 600));
+}
+
+struct LinkRow {
+    const char* name;
+    std::size_t line;
+    QList<int> emitted;
+};
+
+class OutputViewerLink : public ::testing::TestWithParam<LinkRow> {};
+
+TEST_P(OutputViewerLink, ClickOnMessageEmitsItsLine) {
+    OutputViewer viewer;
+    viewer.resize(700, 400);
+    viewer.show();
+    viewer.AppendItems(
+        {MakeItem(Kind::Message, "s.sps: error: no such file", "", GetParam().line)});
+    viewer.FlushItems();
+    QList<int> lines;
+    QObject::connect(&viewer, &OutputViewer::LineActivated, [&](int line) { lines.append(line); });
+
+    QTextCursor word = Find(viewer, "such");
+    const QPoint point = viewer.txtView->cursorRect(word).center();
+    QWidget* target = viewer.txtView->viewport();
+    QMouseEvent press(QEvent::MouseButtonPress, point, target->mapToGlobal(point), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, target->mapToGlobal(point),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+
+    EXPECT_EQ(lines, GetParam().emitted);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputViewer, OutputViewerLink,
+                         ::testing::Values(LinkRow{"LineNamed", 7, {7}}, LinkRow{"NoLine", 0, {}}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+struct FollowRow {
+    const char* name;
+    bool olderSelected;
+};
+
+class OutputViewerFollow : public ::testing::TestWithParam<FollowRow> {};
+
+TEST_P(OutputViewerFollow, OutlineFollowsTheNewestUnlessAnOlderIsSelected) {
+    OutputViewer viewer;
+    viewer.AppendItems({MakeItem(Kind::Text, "one"), MakeItem(Kind::Text, "two")});
+    viewer.FlushItems();
+    QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
+    if (GetParam().olderSelected) {
+        viewer.tvOutline->setCurrentItem(run->child(0));
+    }
+    viewer.AppendItems({MakeItem(Kind::Text, "three")});
+    viewer.FlushItems();
+    EXPECT_EQ(viewer.tvOutline->currentItem(), run->child(GetParam().olderSelected ? 0 : 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputViewer, OutputViewerFollow,
+                         ::testing::Values(FollowRow{"AtTheNewest", false},
+                                           FollowRow{"OlderSelected", true}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(OutputViewer, ClearEmptiesOutlineViewAndImages) {
+    OutputViewer viewer;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    test::TempDir dir;
+    const std::string png = test::Utf8Path(dir / "c.png");
+    ASSERT_TRUE(image.save(QString::fromStdString(png)));
+    Item chart = MakeItem(Kind::Chart, "c");
+    chart.image = png;
+    viewer.BeginRun("Run");
+    viewer.AppendItems({MakeItem(Kind::Table, "t", kSpannedTable), chart});
+    viewer.FlushItems();
+    const QTextImageFormat format =
+        Find(viewer, QString(QChar::ObjectReplacementCharacter)).charFormat().toImageFormat();
+    std::filesystem::remove(png);
+
+    viewer.Clear();
+    EXPECT_EQ(viewer.tvOutline->topLevelItemCount(), 0);
+    EXPECT_EQ(viewer.ItemCount(), 0);
+    EXPECT_TRUE(viewer.txtView->document()->isEmpty());
+    EXPECT_FALSE(viewer.txtView->document()
+                     ->resource(QTextDocument::ImageResource, QUrl(format.name()))
+                     .isValid());
+}
+
+} // namespace
+} // namespace qs
