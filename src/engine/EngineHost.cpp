@@ -11,6 +11,8 @@
 #include "platform/automation/EngineMessages.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QTime>
 #include <QTimer>
 
 #include <algorithm>
@@ -93,6 +95,24 @@ constexpr const char* kTemporaryPending =
     "The data file objects are read again after the next procedure: a TEMPORARY command "
     "is in effect.";
 
+// "Run 3, 14:02:11: FREQUENCIES x /HISTOGRAM." — the run's first line names it.
+QString RunTitle(int number, const std::string& text) {
+    QString first;
+    for (const QString& line : QString::fromStdString(text).split(QRegularExpression("[\r\n]"))) {
+        if (!line.trimmed().isEmpty()) {
+            first = line.trimmed();
+            break;
+        }
+    }
+    if (first.size() > 60) {
+        first = first.left(59) + QChar(0x2026);
+    }
+    return QString("Run %1, %2: %3")
+        .arg(number)
+        .arg(QTime::currentTime().toString("HH:mm:ss"))
+        .arg(first);
+}
+
 bool Mentions(const BatchResult& result, std::string_view words) {
     return std::any_of(result.messages.begin(), result.messages.end(),
                        [&](const PsppMessage& message) {
@@ -113,6 +133,16 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
         if (m_purpose == Purpose::User) {
             m_output.AppendOutput(text);
         }
+    });
+    connect(&session, &PsppSession::ItemsArrived, this, [this](const OutputItems& items) {
+        if (m_purpose != Purpose::User || !m_current) {
+            return;
+        }
+        if (!m_runShown) {
+            m_runShown = true;
+            m_output.BeginRun(RunTitle(++m_runs, m_current->request.text));
+        }
+        m_output.AppendItems(items);
     });
     const auto closed = [this] {
         if (!m_output.isVisible() && !m_data.isVisible()) {
@@ -398,6 +428,7 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
 }
 
 void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
+    m_runShown = false;
     if (m_stopping) {
         m_stopping = false;
         if (result.ok || result.error == "The run was stopped.") {

@@ -94,6 +94,8 @@ private:
     std::uint64_t m_dictionaryFiles = 0;
     bool m_stopping = false; // the user's run is being stopped
     bool m_chartsHandedOver = false; // the finished run's chart files went to its client
+    bool m_runShown = false;         // the running batch has its heading in the Output window
+    int m_runs = 0;
 };
 
 } // namespace qs::engine

@@ -523,6 +523,7 @@ void PsppSession::DrainHtml(std::size_t limit) {
         return;
     }
     const std::string ours = "QS-" + m_nonceText;
+    const std::size_t before = m_items.size();
     char buffer[65536];
     for (std::size_t taken = 0; taken < limit; taken += sizeof buffer) {
         const ssize_t n = ::read(m_htmlMaster, buffer, sizeof buffer);
@@ -530,7 +531,7 @@ void PsppSession::DrainHtml(std::size_t limit) {
             continue;
         }
         if (n <= 0) {
-            return;
+            break;
         }
         for (OutputItem& item : m_html.Feed({buffer, static_cast<std::size_t>(n)})) {
             // The engine's own markers are not output.
@@ -547,6 +548,9 @@ void PsppSession::DrainHtml(std::size_t limit) {
                 m_items.push_back(std::move(item));
             }
         }
+    }
+    if (m_items.size() > before) {
+        emit ItemsArrived(OutputItems(m_items.begin() + static_cast<std::ptrdiff_t>(before), m_items.end()));
     }
 }
 

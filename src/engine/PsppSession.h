@@ -66,6 +66,9 @@ public:
 signals:
     // Output of the running batch as it arrives.
     void Output(const QString& text);
+    // The running batch's items as they arrive (they come again in its BatchResult); the
+    // chart files are there until BatchFinished has been handled.
+    void ItemsArrived(const qs::engine::OutputItems& items);
     void BatchFinished(const qs::engine::BatchResult& result);
     // PSPP ended and a new session was started (or could not be): a sentence for the user.
     void SessionEnded(const QString& message);

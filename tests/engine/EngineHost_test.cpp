@@ -4,6 +4,7 @@
 #include "engine/EngineServer.h"
 #include "engine/PsppSession.h"
 #include "engine/forms/DataWindow.h"
+#include "engine/forms/OutputViewer.h"
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
 #include "support/TempDir.h"
@@ -12,6 +13,8 @@
 #include <QEventLoop>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -189,6 +192,32 @@ TEST_F(EngineHostTest, TheHeldFolderIsUsedEvenWhenItsNameIsTaken) {
     std::filesystem::remove(folder / batch);
     std::filesystem::remove(folder);
     std::filesystem::rename(moved, folder);
+}
+
+// A run's tables and charts reach the Output tab as they are made, each chart read before
+// its file goes; messages come with their line.
+TEST_F(EngineHostTest, TablesAndChartsOfARunShowInTheOutputTab) {
+    StartHost();
+    Run("DATA LIST FREE /x.\nBEGIN DATA\n1 2 2 3 3 3 4\nEND DATA.\n"
+        "FREQUENCIES x /HISTOGRAM.\nFREQUENCIES nothing.\n");
+    m_output.viewer->FlushItems();
+    std::vector<engine::OutputItem::Kind> kinds;
+    for (int i = 0; i < m_output.viewer->ItemCount(); ++i) {
+        kinds.push_back(m_output.viewer->ItemKind(i));
+    }
+    using Kind = engine::OutputItem::Kind;
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Table, Kind::Table, Kind::Chart, Kind::Message}));
+    EXPECT_TRUE(m_output.viewer->TableText(1).contains("Frequency"));
+    const QString page = m_output.viewer->txtView->toPlainText();
+    EXPECT_TRUE(page.contains("6: error: FREQUENCIES")) << page.toStdString();
+    const QImage chart = m_output.viewer->txtView->document()
+                             ->resource(QTextDocument::ImageResource, QUrl("chart:2"))
+                             .value<QImage>();
+    EXPECT_FALSE(chart.isNull());
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(m_socket).parent_path())) {
+        EXPECT_NE(entry.path().extension(), ".png") << entry.path();
+    }
 }
 
 // Lines count in the text sent; an included file's lines come with its name.

@@ -1,5 +1,6 @@
 // The engine's Output window: batched insertion of PSPP's output, find bar, Save As.
 #include "engine/forms/OutputWindow.h"
+#include "engine/forms/OutputViewer.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,7 +14,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTextBrowser>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -69,7 +74,12 @@ void OutputWindow::CreateClientArea() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    memOutput = new QPlainTextEdit(client);
+    tabs = new QTabWidget(client);
+    tabs->setDocumentMode(true);
+    viewer = new OutputViewer(tabs);
+    tabs->addTab(viewer, tr("Output"));
+    memOutput = new QPlainTextEdit(tabs);
+    tabs->addTab(memOutput, tr("Text"));
     memOutput->setReadOnly(true);
     memOutput->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     memOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -82,7 +92,7 @@ void OutputWindow::CreateClientArea() {
     const int lines = qEnvironmentVariableIntValue("QUILLSTONE_OUTPUT_LINES", &set);
     m_maxLines = set && lines > 0 ? lines : kDefaultMaxLines;
     memOutput->setMaximumBlockCount(m_maxLines);
-    layout->addWidget(memOutput);
+    layout->addWidget(tabs);
 
     FindBar = new QWidget(client);
     auto* barLayout = new QHBoxLayout(FindBar);
@@ -106,16 +116,32 @@ void OutputWindow::CreateActions() {
     actSaveAs = mnuFile->addAction(tr("Save &As..."), this, &OutputWindow::actSaveAsExecute);
     actSaveAs->setShortcuts(
         Shortcuts(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    actExport = mnuFile->addAction(tr("&Export..."), this, &OutputWindow::actExportExecute);
     mnuFile->addSeparator();
     actClose = mnuFile->addAction(tr("&Close"), this, &QWidget::close);
     actClose->setShortcuts(Shortcuts(QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_W)));
 
     QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
-    actCopy = mnuEdit->addAction(tr("&Copy"), memOutput, &QPlainTextEdit::copy);
+    // In the Output tab a selection is copied as it is; without one, the item selected in
+    // the outline (a table as HTML and as cells, a chart as an image).
+    actCopy = mnuEdit->addAction(tr("&Copy"), this, [this] {
+        if (!ViewerShown()) {
+            memOutput->copy();
+        } else if (viewer->txtView->textCursor().hasSelection()) {
+            viewer->txtView->copy();
+        } else {
+            viewer->CopySelectedItem();
+        }
+    });
     actCopy->setShortcuts(QKeySequence::Copy);
-    actCopy->setEnabled(false);
-    connect(memOutput, &QPlainTextEdit::copyAvailable, actCopy, &QAction::setEnabled);
-    actSelectAll = mnuEdit->addAction(tr("Select &All"), memOutput, &QPlainTextEdit::selectAll);
+    actCopy->setShortcutContext(Qt::WindowShortcut);
+    actSelectAll = mnuEdit->addAction(tr("Select &All"), this, [this] {
+        if (ViewerShown()) {
+            viewer->txtView->selectAll();
+        } else {
+            memOutput->selectAll();
+        }
+    });
     actSelectAll->setShortcuts(QKeySequence::SelectAll);
     mnuEdit->addSeparator();
     actFind = mnuEdit->addAction(tr("&Find..."), this, &OutputWindow::actFindExecute);
@@ -127,6 +153,80 @@ void OutputWindow::CreateActions() {
         Shortcuts(QKeySequence::FindPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)));
     mnuEdit->addSeparator();
     actClear = mnuEdit->addAction(tr("C&lear"), this, &OutputWindow::actClearExecute);
+}
+
+bool OutputWindow::ViewerShown() const {
+    return tabs->currentWidget() == viewer;
+}
+
+void OutputWindow::BeginRun(const QString& title) {
+    viewer->BeginRun(title);
+}
+
+void OutputWindow::AppendItems(const engine::OutputItems& items) {
+    viewer->AppendItems(items);
+}
+
+bool OutputWindow::ExportTo(const QString& path, QString* error) {
+    viewer->FlushItems();
+    QTextDocument* document = viewer->txtView->document();
+    const auto fail = [&](const QString& why) {
+        if (error) {
+            *error = tr("The output could not be exported to \"%1\": %2.")
+                         .arg(QDir::toNativeSeparators(path), why);
+        }
+        return false;
+    };
+    if (path.endsWith(".pdf", Qt::CaseInsensitive)) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return fail(file.errorString());
+        }
+        {
+            QPdfWriter pdf(&file);
+            pdf.setTitle(windowTitle());
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            document->print(&pdf);
+        }
+        return file.commit() || fail(file.errorString());
+    }
+    // Charts are the document's own images, named by their item: written out beside the
+    // page, in a folder of its own.
+    const QFileInfo info(path);
+    const QString folderName = info.completeBaseName() + "_files";
+    QString html = document->toHtml();
+    QDir folder(info.absolutePath());
+    bool madeFolder = false;
+    static const QRegularExpression image(R"re(src="(chart:(\d+))")re");
+    QString out;
+    qsizetype last = 0;
+    for (auto match = image.globalMatch(html); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        const QImage picture =
+            document->resource(QTextDocument::ImageResource, QUrl(m.captured(1))).value<QImage>();
+        QString src = m.captured(0);
+        if (!picture.isNull()) {
+            if (!madeFolder && !folder.mkpath(folderName)) {
+                return fail(tr("the folder %1 cannot be made").arg(folderName));
+            }
+            madeFolder = true;
+            const QString name = "chart-" + m.captured(2) + ".png";
+            if (!picture.save(folder.filePath(folderName + "/" + name), "PNG")) {
+                return fail(tr("the chart %1 cannot be written").arg(name));
+            }
+            src = "src=\"" + folderName + "/" + name + "\"";
+        }
+        out += QStringView(html).mid(last, m.capturedStart() - last);
+        out += src;
+        last = m.capturedEnd();
+    }
+    out += QStringView(html).mid(last);
+    const QByteArray bytes = out.toUtf8();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        return true;
+    }
+    return fail(file.errorString());
 }
 
 void OutputWindow::AppendOutput(const QString& text) {
@@ -226,6 +326,15 @@ bool OutputWindow::FindText(const QString& text, bool backwards) {
     }
     // Search everything received, not only what the last batch showed.
     FlushOutput();
+    if (ViewerShown()) {
+        const bool found = viewer->FindText(text, backwards);
+        if (found) {
+            statusBar()->clearMessage();
+        } else {
+            statusBar()->showMessage(tr("Not found: %1").arg(text));
+        }
+        return found;
+    }
     const QTextDocument::FindFlags flags =
         backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     const QTextDocument* document = memOutput->document();
@@ -263,7 +372,26 @@ void OutputWindow::actClearExecute() {
     m_pendingStart = 0;
     m_pendingCr = false;
     memOutput->clear();
+    viewer->Clear();
     statusBar()->clearMessage();
+}
+
+void OutputWindow::actExportExecute() {
+    if (m_saveFolder.isEmpty()) {
+        m_saveFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    }
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export Output"), QDir(m_saveFolder).filePath(tr("output.html")),
+        tr("HTML files (*.html);;PDF files (*.pdf)"), &filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    m_saveFolder = QFileInfo(path).absolutePath();
+    QString error;
+    if (!ExportTo(path, &error)) {
+        QMessageBox::warning(this, tr("Warning"), error);
+    }
 }
 
 void OutputWindow::actSaveAsExecute() {
@@ -272,13 +400,15 @@ void OutputWindow::actSaveAsExecute() {
     }
     const QString path = QFileDialog::getSaveFileName(this, tr("Save Output As"),
                                                       QDir(m_saveFolder).filePath(tr("output.txt")),
-                                                      tr("Text files (*.txt);;All files (*)"));
+                                                      tr("Text files (*.txt);;HTML files (*.html);;All files (*)"));
     if (path.isEmpty()) {
         return;
     }
     m_saveFolder = QFileInfo(path).absolutePath();
     QString error;
-    if (!SaveOutputTo(path, &error)) {
+    const bool html = path.endsWith(".html", Qt::CaseInsensitive) ||
+                      path.endsWith(".htm", Qt::CaseInsensitive);
+    if (!(html ? ExportTo(path, &error) : SaveOutputTo(path, &error))) {
         QMessageBox::warning(this, tr("Warning"), error);
     }
 }
@@ -292,7 +422,7 @@ bool OutputWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         if (key->key() == Qt::Key_Escape) {
             FindBar->hide();
-            memOutput->setFocus();
+            tabs->currentWidget()->setFocus();
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -148,6 +150,7 @@ class OutputFind : public ::testing::TestWithParam<FindRow> {};
 
 TEST_P(OutputFind, MovesTheSelectionAndWrapsAround) {
     OutputWindow window;
+    window.tabs->setCurrentWidget(window.memOutput); // the search goes where the user looks
     window.AppendOutput("x two\ny Two\nz two\n");
     window.FlushOutput();
     const QString needle = GetParam().needle;
@@ -174,6 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(OutputWindowTest, FindBarEnterShiftEnterAndEscape) {
+    window.tabs->setCurrentWidget(window.memOutput);
     window.AppendOutput("x two\ny two\nz two\n");
     window.actFind->trigger();
     EXPECT_TRUE(window.FindBar->isVisibleTo(&window));
@@ -233,6 +237,38 @@ TEST_F(OutputWindowTest, SaveToAnUnwritablePathSaysWhyAndNamesTheFile) {
     EXPECT_FALSE(window.SaveOutputTo(path, &error));
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_TRUE(error.endsWith('.')) << error.toStdString();
+}
+
+// Export writes the Output tab: HTML with the chart as a file beside it (the run's own
+// image file is gone by then), or PDF.
+TEST_F(OutputWindowTest, ExportWritesTheItemsAsHtmlWithTheirChartsOrAsPdf) {
+    test::TempDir dir;
+    const auto chart = dir / "output-1.png";
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(QString::fromStdString(chart.string())));
+    engine::OutputItem table{engine::OutputItem::Kind::Table, "Counts",
+                             "<table><caption>Counts</caption><tr><td>7</td></tr></table>"};
+    engine::OutputItem picture{engine::OutputItem::Kind::Chart, "chart: x", {}, chart.string()};
+    window.BeginRun("Run 1");
+    window.AppendItems({table, picture});
+    std::filesystem::remove(chart);
+
+    QString error;
+    ASSERT_TRUE(window.ExportTo(QString::fromStdString((dir / "out.html").string()), &error))
+        << error.toStdString();
+    const std::string page = test::ReadFileBytes(dir / "out.html");
+    EXPECT_NE(page.find("Counts"), std::string::npos);
+    const std::size_t src = page.find("src=\"out_files/");
+    ASSERT_NE(src, std::string::npos) << page;
+    const std::string file = page.substr(src + 5, page.find('"', src + 5) - src - 5);
+    EXPECT_EQ(QImage(QString::fromStdString((dir / file).string())).size(), QSize(40, 30));
+
+    ASSERT_TRUE(window.ExportTo(QString::fromStdString((dir / "out.pdf").string()), &error))
+        << error.toStdString();
+    EXPECT_EQ(test::ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
+    EXPECT_FALSE(window.ExportTo(QString::fromStdString((dir / "no" / "out.pdf").string()), &error));
+    EXPECT_TRUE(error.contains("out.pdf")) << error.toStdString();
 }
 
 TEST_F(OutputWindowTest, CloseHidesTheWindowAndSaysSo) {
