@@ -18,9 +18,10 @@ void TQuillstone::SubmitShowJob() {
 }
 
 bool TQuillstone::RunSyntax(const std::string& syntax,
-                            TSPSSSyntaxJob::MessagesHandler onMessages) {
+                            TSPSSSyntaxJob::MessagesHandler onMessages, long firstLine) {
     return m_engine != nullptr &&
-           m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages)));
+           m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages),
+                                                             firstLine + 1));
 }
 
 bool TQuillstone::RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult) {

@@ -30,7 +30,9 @@ public:
     // Sends syntax to the engine to be run in order; `onMessages` gets the messages the
     // engine reported for it, on the job worker's thread.
     // False when the job engine has ended, so that the text will not run.
-    virtual bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages);
+    // `firstLine` (0-based) is the document line the text starts on.
+    virtual bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages,
+                           long firstLine = 0);
     bool RunSyntax(const std::string& syntax) { return RunSyntax(syntax, {}); }
     virtual void NewDataFile();
     virtual void OpenDataFile(const std::string& path);

@@ -142,7 +142,13 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
             m_runShown = true;
             m_output.BeginRun(RunTitle(++m_runs, m_current->request.text));
         }
-        m_output.AppendItems(items);
+        if (m_current->request.line == 1 && m_current->request.textFile.empty()) {
+            m_output.AppendItems(items);
+            return;
+        }
+        OutputItems placed = items;
+        PlaceMessages(placed, m_current->request.line, m_current->request.textFile);
+        m_output.AppendItems(placed);
     });
     const auto closed = [this] {
         if (!m_output.isVisible() && !m_data.isVisible()) {

@@ -5,6 +5,7 @@
 #include "platform/Utf8.h"
 #include "platform/automation/JsonLine.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qs::engine {
@@ -90,6 +91,8 @@ ParsedRequest ParseFields(std::string_view line) {
         request.folder = JsonString(*object, "folder").value_or("");
         request.pieces = JsonBool(*object, "pieces").value_or(false);
         request.items = JsonBool(*object, "items").value_or(false);
+        request.line = std::max<std::int64_t>(1, JsonInt(*object, "line").value_or(1));
+        request.textFile = JsonString(*object, "text_file").value_or("");
         return {request, {}};
     }
     default:
@@ -154,7 +157,8 @@ ParsedRequest ParseEngineRequest(std::string_view line) {
         for (const auto& [field, value] :
              {std::pair<const char*, const std::string&>{"text", parsed.request->text},
               {"folder", parsed.request->folder},
-              {"path", parsed.request->path}}) {
+              {"path", parsed.request->path},
+              {"text_file", parsed.request->textFile}}) {
             if (std::string why = NotUtf8(field, value); !why.empty()) {
                 return {std::nullopt, std::move(why)};
             }

@@ -37,6 +37,8 @@ struct EngineRequest {
     std::string folder;       // execute: what relative file names mean for this run
     bool pieces = false;      // execute: long output may come in several reply lines
     bool items = false;       // execute: reply with the run's items as HTML and its charts
+    std::int64_t line = 1;    // execute: the editor's line of the text's first line
+    std::string textFile;     // execute: a file holding the text, included by it
     std::int64_t kind = 0;    // document operations
     std::string path;         // save_as
     bool visible = false;     // set_visible

@@ -123,6 +123,18 @@ std::string Escaped(std::string_view text, bool lineBreaks) {
 
 } // namespace
 
+void PlaceMessages(OutputItems& items, std::int64_t firstLine, const std::string& textFile) {
+    for (OutputItem& item : items) {
+        PsppMessage message;
+        if (item.kind != OutputItem::Kind::Message || !ParsePsppMessage(item.title, message) ||
+            message.line == 0 || !(message.file.empty() || message.file == textFile)) {
+            continue;
+        }
+        item.line = message.line + static_cast<std::size_t>(firstLine) - 1;
+        item.title = std::to_string(item.line) + ": " + item.title.substr(message.bodyStart);
+    }
+}
+
 std::string ItemsHtml(const OutputItems& items) {
     std::string html;
     for (const OutputItem& item : items) {

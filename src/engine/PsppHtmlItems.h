@@ -4,6 +4,7 @@
 
 #include "engine/OutputItem.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ inline constexpr std::size_t kMaxTableBytes = 4u * 1024u * 1024u;
 // as <img> of the image file's name (without its folder), texts and messages as paragraphs
 // (messages with their severity as class).
 std::string ItemsHtml(const OutputItems& items);
+
+// Names the lines of messages as the editor's document numbers them: the run's text
+// starts on its line `firstLine`, and `textFile` (when given) held that text too.
+void PlaceMessages(OutputItems& items, std::int64_t firstLine, const std::string& textFile);
 
 // HTML text with PSPP's escapes decoded and <br> as LF; other tags are dropped.
 std::string HtmlToText(std::string_view html);

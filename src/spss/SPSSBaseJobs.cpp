@@ -88,8 +88,10 @@ std::vector<automation::EngineMessage> MessagesInText(std::vector<automation::En
     return messages;
 }
 
-TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages)
-    : SyntaxText(std::move(syntaxText)), m_OnMessages(std::move(onMessages)) {}
+TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages,
+                               std::int64_t firstLine)
+    : SyntaxText(std::move(syntaxText)), m_OnMessages(std::move(onMessages)),
+      m_FirstLine(firstLine) {}
 
 void TSPSSSyntaxJob::Report(std::optional<std::vector<automation::EngineMessage>> messages,
                             const std::string& includeFile) const {
@@ -120,7 +122,7 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
         return;
     }
     if (SyntaxText.size() <= kDirectLimit) {
-        Report(App->ExecuteCommandsReporting(SyntaxText), {});
+        Report(App->ExecuteCommandsReporting(SyntaxText, {m_FirstLine, {}}), {});
         return;
     }
     const std::string name = MakeTempFileName("SPSSGBA");
@@ -133,7 +135,8 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
             throw ESPSSJobError("Cannot write the include file " + name);
         }
     }
-    Report(App->ExecuteCommandsReporting("INCLUDE FILE=\"" + DoubledQuotes(name, '"') + "\".\r"),
+    Report(App->ExecuteCommandsReporting("INCLUDE FILE=\"" + DoubledQuotes(name, '"') + "\".\r",
+                                         {m_FirstLine, name}),
            name);
 }
 

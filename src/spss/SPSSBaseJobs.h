@@ -59,7 +59,9 @@ public:
     using MessagesHandler =
         std::function<void(std::optional<std::vector<automation::EngineMessage>> messages)>;
 
-    explicit TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages = {});
+    // `firstLine` is the document line (1-based) the text starts on.
+    explicit TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages = {},
+                            std::int64_t firstLine = 1);
 
     // A new empty file private to the user in the temporary folder; raises ESPSSJobError
     // "Win32 Error %d: %s" when none can be made.
@@ -78,6 +80,7 @@ private:
                 const std::string& includeFile) const;
 
     MessagesHandler m_OnMessages;
+    std::int64_t m_FirstLine = 1;
 };
 
 // What a show job must do on the UI thread; the UI posts these to its own thread.

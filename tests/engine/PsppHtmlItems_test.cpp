@@ -73,6 +73,31 @@ TEST(PsppHtmlItems, RecordedOutputGivesItsItemsInAnyPieces) {
     }
 }
 
+// Message lines are named as the editor numbers them: the run's own lines and those of the
+// file its text was included from move by where the text starts; other files' stay.
+TEST(PsppHtmlItems, MessagesAreNamedByTheDocumentsLines) {
+    struct Row {
+        std::string title, placed;
+        std::size_t line;
+    };
+    const std::vector<Row> rows{
+        {"1: error: FREQUENCIES: x is not a variable name.",
+         "28: error: FREQUENCIES: x is not a variable name.", 28},
+        {"/r/S1.TMP:3.5-3.9: warning: LIST: odd.", "30: warning: LIST: odd.", 30},
+        {"/home/u/other.sps:3: error: GET: no file.", "/home/u/other.sps:3: error: GET: no file.", 0},
+        {"error: no line named.", "error: no line named.", 0},
+    };
+    OutputItems items;
+    for (const Row& row : rows) {
+        items.push_back({OutputItem::Kind::Message, row.title});
+    }
+    PlaceMessages(items, 28, "/r/S1.TMP");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(items[i].title, rows[i].placed);
+        EXPECT_EQ(items[i].line, rows[i].line) << rows[i].title;
+    }
+}
+
 // A table too large to keep (a LIST of a whole dataset) comes as its caption alone, and
 // what follows it is read as ever.
 TEST(PsppHtmlItems, ATooLargeTableIsPassedOnWithoutItsHtml) {

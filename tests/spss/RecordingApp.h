@@ -56,7 +56,8 @@ public:
         }
     }
     std::optional<std::vector<automation::EngineMessage>> ExecuteCommandsReporting(
-        const std::string& commands) override {
+        const std::string& commands, const automation::RunPlace& place = {}) override {
+        LastPlace = place;
         ExecuteCommands(commands, true);
         return Report ? Report(commands) : std::nullopt;
     }
@@ -79,6 +80,7 @@ public:
 
     std::string FailWith; // when set, the command call raises this automation error
     std::function<void(const std::string&)> OnExecute;
+    automation::RunPlace LastPlace; // where the last reported run said its text stands
     // The messages a reporting run returns; unset, the run reports none (nullopt).
     std::function<std::optional<std::vector<automation::EngineMessage>>(const std::string&)> Report;
 

@@ -48,7 +48,7 @@ bool TFMain::SubmitRun(const std::string& syntax, long firstLine) {
                 }
             },
             Qt::QueuedConnection);
-    });
+    }, firstLine);
 }
 
 void TFMain::ShowRunMessages(long firstLine, long lineCount,

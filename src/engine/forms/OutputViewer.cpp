@@ -94,7 +94,7 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
     splitter->addWidget(txtView);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({180, 720});
+    splitter->setSizes({260, 740}); // titles of tables and charts run long
     layout->addWidget(splitter);
 
     connect(tvOutline, &QTreeWidget::itemClicked, this, &OutputViewer::ShowNode);

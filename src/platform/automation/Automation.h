@@ -63,6 +63,13 @@ public:
     virtual std::unique_ptr<ISpssDocument> GetDataDoc(std::int32_t index) = 0;
 };
 
+// Where a run's text stands in the editor's document, so that the engine can name the
+// lines of its messages as the user sees them.
+struct RunPlace {
+    std::int64_t firstLine = 1; // the document line (1-based) of the text's first line
+    std::string textFile;       // a file the text was written to and included from, if any
+};
+
 // The engine's application object.
 class ISpssApp {
 public:
@@ -73,7 +80,8 @@ public:
     // Runs the text, waits for it and returns the messages reported for it; nullopt from
     // an engine that does not tell them (the automation server has no such call).
     virtual std::optional<std::vector<EngineMessage>> ExecuteCommandsReporting(
-        const std::string& commands) {
+        const std::string& commands, const RunPlace& place = {}) {
+        (void)place;
         ExecuteCommands(commands, true);
         return std::nullopt;
     }

@@ -291,9 +291,15 @@ public:
         m_connection->Call({{"op", "execute"}, {"text", commands}, {"wait", wait}});
     }
     std::optional<std::vector<EngineMessage>> ExecuteCommandsReporting(
-        const std::string& commands) override {
-        const JsonObject reply = m_connection->Call(
-            {{"op", "execute"}, {"text", commands}, {"wait", true}, {"messages", true}});
+        const std::string& commands, const RunPlace& place = {}) override {
+        JsonObject request{{"op", "execute"}, {"text", commands}, {"wait", true}, {"messages", true}};
+        if (place.firstLine != 1) {
+            request.emplace("line", place.firstLine);
+        }
+        if (!place.textFile.empty()) {
+            request.emplace("text_file", place.textFile);
+        }
+        const JsonObject reply = m_connection->Call(request);
         const auto messages = JsonString(reply, "messages");
         if (!messages) {
             return std::nullopt; // an engine from before messages were sent

@@ -30,7 +30,7 @@ public:
     int queries = 0;
     RecordingApp(std::vector<std::string>& r, std::vector<std::string>& o, int& n)
         : runs(r), opened(o), newData(n) {}
-    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler) override {
+    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler, long = 0) override {
         runs.push_back(syntax);
         return true;
     }

@@ -21,7 +21,8 @@ class RunRecordingApp : public TQuillstone {
 public:
     std::vector<std::string> runs;
     TSPSSSyntaxJob::MessagesHandler handler;
-    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages) override {
+    bool RunSyntax(const std::string& syntax, TSPSSSyntaxJob::MessagesHandler onMessages,
+                   long = 0) override {
         runs.push_back(syntax);
         handler = std::move(onMessages);
         return accept;

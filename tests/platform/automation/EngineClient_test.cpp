@@ -170,6 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      R"({"op":"execute","text":"GET FILE='x'.\nLIST.","wait":true})",
                      R"({"ok":true})", ""},
+        RoundTripRow{"ExecuteFromLine28OfTheDocument",
+                     [](ISpssApp& a) {
+                         a.ExecuteCommandsReporting("INCLUDE FILE='/r/S1.TMP'.", {28, "/r/S1.TMP"});
+                         return std::string();
+                     },
+                     R"({"line":28,"messages":true,"op":"execute","text":"INCLUDE FILE='/r/S1.TMP'.","text_file":"/r/S1.TMP","wait":true})",
+                     R"({"ok":true,"messages":""})", ""},
         RoundTripRow{"DataDocumentPath",
                      [](ISpssApp& a) { return a.Documents()->GetDataDoc(0)->GetDocumentPath(); },
                      R"({"kind":0,"op":"document_path"})",
