@@ -11,6 +11,7 @@
 #include "platform/automation/EngineMessages.h"
 
 #include <QDir>
+#include <QStatusBar>
 #include <QRegularExpression>
 #include <QTime>
 #include <QTimer>
@@ -134,6 +135,7 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
             m_output.AppendOutput(text);
         }
     });
+    connect(&output, &OutputWindow::LineActivated, this, &EngineHost::ShowLineInEditor);
     connect(&session, &PsppSession::ItemsArrived, this, [this](const OutputItems& items) {
         if (m_purpose != Purpose::User || !m_current) {
             return;
@@ -197,6 +199,11 @@ void EngineHost::OnRequest(quint64 client, const QByteArray& line) {
         m_server.Reply(client, HelloReply(automation::kProtocolVersion));
         return;
     }
+    if (parsed.request->op == EngineOp::Watch) {
+        // Answered when the user clicks a message of a run this process sent.
+        m_watchers.push_back(client);
+        return;
+    }
     if (AnsweredAtOnce(parsed.request->op)) {
         Answer(client, *parsed.request);
         return;
@@ -241,6 +248,7 @@ void EngineHost::Queued(const Task& task, int change) {
 
 void EngineHost::OnClientGone(quint64 client) {
     m_greeted.erase(client);
+    std::erase(m_watchers, client);
     m_backlog.erase(client);
     if (m_current && m_current->client == client && m_purpose == Purpose::User && !m_stopping) {
         m_output.AppendOutput("\nThe editor that sent this run has gone; the run goes on here.\n");
@@ -287,6 +295,7 @@ void EngineHost::Run(Task task) {
         if (!request.wait && !request.report && !request.messages) {
             m_server.Reply(task.client, OkReply());
         }
+        m_lastRunPid = m_server.PeerPid(task.client);
         m_current = std::move(task);
         m_purpose = Purpose::User;
         m_session.RunBatch(m_current->request.text, m_current->request.folder);
@@ -365,6 +374,22 @@ void EngineHost::Answer(quint64 client, const EngineRequest& request) {
         m_server.Reply(client, ErrorReply("this operation waits its turn"));
         return;
     }
+}
+
+void EngineHost::ShowLineInEditor(int line) {
+    // The editor that sent the latest run is the one whose text the lines are of.
+    bool told = false;
+    std::erase_if(m_watchers, [&](quint64 watcher) {
+        if (m_server.PeerPid(watcher) != m_lastRunPid || m_lastRunPid == 0) {
+            return false;
+        }
+        m_server.Reply(watcher, ValueReply("line\t" + std::to_string(line)));
+        told = true;
+        return true;
+    });
+    m_output.statusBar()->showMessage(
+        told ? tr("Line %1 is shown in the editor.").arg(line)
+             : tr("The message is about line %1 of the syntax the run sent.").arg(line));
 }
 
 void EngineHost::Cancel(quint64 client) {

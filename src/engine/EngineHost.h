@@ -65,6 +65,8 @@ private:
     void FinishDictionaryStep(Purpose purpose, Task task, const BatchResult& result);
     void Answer(quint64 client, const EngineRequest& request);
     void Cancel(quint64 client);
+    // Asks the editor that sent the latest run to show `line` (1-based) of its text.
+    void ShowLineInEditor(int line);
     void TrackDataset(const std::string& text, const BatchResult& result, int depth,
                       const std::string& folder);
     void ShowDataset();
@@ -94,6 +96,8 @@ private:
     std::uint64_t m_dictionaryFiles = 0;
     bool m_stopping = false; // the user's run is being stopped
     bool m_chartsHandedOver = false; // the finished run's chart files went to its client
+    std::vector<quint64> m_watchers; // clients waiting to be told a line to show
+    pid_t m_lastRunPid = 0;          // the process that sent the latest run
     bool m_runShown = false;         // the running batch has its heading in the Output window
     int m_runs = 0;
 };

@@ -20,7 +20,7 @@ struct OpName {
     std::string_view name;
     EngineOp op;
 };
-constexpr std::array<OpName, 10> kOps{{
+constexpr std::array<OpName, 11> kOps{{
     {"hello", EngineOp::Hello},
     {"execute", EngineOp::Execute},
     {"document_path", EngineOp::DocumentPath},
@@ -31,6 +31,7 @@ constexpr std::array<OpName, 10> kOps{{
     {"set_visible", EngineOp::SetVisible},
     {"set_window_state", EngineOp::SetWindowState},
     {"banner_text", EngineOp::BannerText},
+    {"watch", EngineOp::Watch},
 }};
 
 std::string Missing(std::string_view op, std::string_view field, std::string_view type) {
@@ -70,6 +71,7 @@ ParsedRequest ParseFields(std::string_view line) {
         return {request, {}};
     }
     case EngineOp::Cancel:
+    case EngineOp::Watch:
         return {request, {}};
     case EngineOp::Note:
     case EngineOp::Execute: {

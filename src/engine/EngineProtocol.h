@@ -20,7 +20,8 @@ enum class EngineOp {
     SetWindowState,
     BannerText,
     Cancel,
-    Note
+    Note,
+    Watch
 };
 
 // Operations answered at once, even while a batch runs: they touch no dataset (the data

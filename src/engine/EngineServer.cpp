@@ -138,6 +138,7 @@ void EngineServer::Accept() {
         const std::uint64_t id = m_nextId++;
         auto client = std::make_unique<Client>();
         client->fd = fd;
+        client->pid = peer.pid;
         client->reader = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(client->reader.get(), &QSocketNotifier::activated, this, [this, id] { Read(id); });
         m_clients.emplace(id, std::move(client));
@@ -237,6 +238,11 @@ void EngineServer::ReadAll() {
     for (const std::uint64_t id : ids) {
         Read(id);
     }
+}
+
+pid_t EngineServer::PeerPid(std::uint64_t id) const {
+    const auto it = m_clients.find(id);
+    return it == m_clients.end() ? 0 : it->second->pid;
 }
 
 void EngineServer::Hold(std::uint64_t id, bool hold) {

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/types.h>
+
 namespace qs::engine {
 
 class EngineServer : public QObject {
@@ -30,6 +32,8 @@ public:
     void ReadAll();
     // While held, nothing more is read from `client` (its requests wait their turn).
     void Hold(std::uint64_t client, bool hold);
+    // The process at the other end of `client` (0 when it has gone).
+    pid_t PeerPid(std::uint64_t client) const;
     // Stops listening and removes the socket file.
     void Shutdown();
 
@@ -46,6 +50,7 @@ private:
         std::size_t sent = 0; // of `out`, already sent
         bool closeAfterWrite = false;
         bool held = false;
+        pid_t pid = 0;
         std::unique_ptr<QSocketNotifier> reader;
         std::unique_ptr<QSocketNotifier> writer;
     };

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -218,6 +219,25 @@ TEST_F(EngineHostTest, TablesAndChartsOfARunShowInTheOutputTab) {
          std::filesystem::directory_iterator(std::filesystem::path(m_socket).parent_path())) {
         EXPECT_NE(entry.path().extension(), ".png") << entry.path();
     }
+}
+
+// A click on a message asks the editor that sent the run, waiting on a watch connection of
+// the same process, to show the line.
+TEST_F(EngineHostTest, AClickedMessageLineGoesToTheEditorThatSentTheRun) {
+    StartHost();
+    RawClient watcher(m_socket);
+    watcher.Send("{\"op\":\"hello\",\"v\":1}\n{\"op\":\"watch\"}\n");
+    Run("FREQUENCIES nothing.");
+    emit m_output.LineActivated(7);
+    const auto lines = OffThread([&] {
+        std::string hello = watcher.ReadLine();
+        return std::pair(hello, watcher.ReadLine());
+    });
+    EXPECT_EQ(lines.first, R"({"ok":true,"v":1})");
+    EXPECT_EQ(lines.second, R"({"ok":true,"value":"line\t7"})");
+    EXPECT_TRUE(m_output.statusBar()->currentMessage().contains("shown in the editor"));
+    emit m_output.LineActivated(8); // nobody waits now: the window says so itself
+    EXPECT_TRUE(m_output.statusBar()->currentMessage().contains("line 8 of the syntax"));
 }
 
 // Lines count in the text sent; an included file's lines come with its name.

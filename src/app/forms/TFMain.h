@@ -112,6 +112,8 @@ public:
     void mnuEnvironmentClick();
     void actStyleExecute();
     void actGotoLineExecute();
+    // Brings the window forward at `line` (1-based), as asked from the engine's Output window.
+    void ShowLine(long line);
     void SynEditChange();
     void SynEditEnter();
     void tlObjectTreeDblClick();

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace qs {
 
 namespace {
@@ -33,6 +35,17 @@ std::vector<ScreenRect> WorkAreas() {
 }
 
 } // namespace
+
+void TFMain::ShowLine(long line) {
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+    SynEdit->GotoLine(std::clamp(line, 1L, std::max(1L, SynEdit->DocumentLines())) - 1);
+    SynEdit->setFocus();
+    ShowCaretStatus();
+}
 
 void TFMain::actGotoLineExecute() {
     const long current = SynEdit->CaretLineColumn().first + 1;

@@ -4,6 +4,9 @@
 #include "app/TQuillstone.h"
 #include "app/forms/TFMain.h"
 #include "platform/automation/Automation.h"
+#ifndef _WIN32
+#include "platform/automation/EngineWatch.h"
+#endif
 #include "spss/SPSSJobEngine.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/Shell.h"
@@ -165,6 +168,16 @@ int QuillstoneMain(int argc, char** argv) {
         return 0;
     }
     window->show();
+#ifndef _WIN32
+    // A message clicked in the engine's Output window brings this window to its line.
+    const automation::EngineWatch watch([](std::int64_t line) {
+        PostToUi([line] {
+            if (TFMain* w = shown.data()) {
+                w->ShowLine(static_cast<long>(line));
+            }
+        });
+    });
+#endif
     const int code = app.exec();
     window->FormDestroy();
     // The window has gone; a run still going on is left to the engine, which says so,

@@ -78,11 +78,7 @@ void OutputWindow::CreateClientArea() {
     tabs->setDocumentMode(true);
     viewer = new OutputViewer(tabs);
     tabs->addTab(viewer, tr("Output"));
-    // The editor that sent the run is another program; until it can be asked to show the
-    // line, the window says which line the message means.
-    connect(viewer, &OutputViewer::LineActivated, this, [this](int line) {
-        statusBar()->showMessage(tr("The message is about line %1 of the syntax the run sent.").arg(line));
-    });
+    connect(viewer, &OutputViewer::LineActivated, this, &OutputWindow::LineActivated);
     memOutput = new QPlainTextEdit(tabs);
     tabs->addTab(memOutput, tr("Text"));
     memOutput->setReadOnly(true);

@@ -62,6 +62,8 @@ public:
 
 signals:
     void closed();
+    // The user clicked a message naming line `line` (1-based) of the run's syntax.
+    void LineActivated(int line);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 // The socket client of quillstone-engine against a small protocol server on a thread.
 #include "platform/automation/EngineClient.h"
+#include "platform/automation/EngineWatch.h"
 #include "platform/automation/JsonLine.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -203,6 +205,26 @@ INSTANTIATE_TEST_SUITE_P(
                      R"({"kind":1,"op":"banner_text"})", R"({"ok":true,"value":"Output1"})",
                      "Output1"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The editor's watch connection greets, asks to be told a line, and passes it on.
+TEST_F(EngineClientTest, TheWatchPassesOnTheLineTheEngineNames) {
+    ProtocolServer server(SocketPath(), {{"watch", R"({"ok":true,"value":"line\t42"})"}});
+    std::promise<std::int64_t> first;
+    std::atomic<bool> got{false};
+    {
+        EngineWatch watch([&](std::int64_t line) {
+            if (!got.exchange(true)) {
+                first.set_value(line);
+            }
+        });
+        auto future = first.get_future();
+        ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(future.get(), 42);
+    }
+    const auto requests = server.Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[1], R"({"op":"watch"})");
+}
 
 TEST_F(EngineClientTest, ErrorReplyTextReachesTheException) {
     ProtocolServer server(SocketPath(),
