@@ -252,6 +252,7 @@ void PsppSession::Start() {
         return;
     }
     if (pid == 0) {
+        ::fchmod(STDIN_FILENO, 0600); // the terminal is ours alone (see OpenHtmlTerminal)
         ::setenv("TERM", "dumb", 1);
         ::setenv("INPUTRC", "/dev/null", 1);
         ::unsetenv("COLUMNS");
@@ -497,6 +498,9 @@ void PsppSession::OpenHtmlTerminal() {
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
         return; // text only, as before
     }
+    // Terminals are made writable by the tty group ("write", "wall"): nobody but us may put
+    // bytes into what is read as PSPP's output.
+    ::fchmod(slave, 0600);
     termios raw {};
     ::tcgetattr(slave, &raw);
     ::cfmakeraw(&raw);
