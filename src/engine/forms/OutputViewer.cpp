@@ -171,6 +171,8 @@ void OutputViewer::AppendItems(const engine::OutputItems& items) {
         }
         m_pending.push_back(std::move(pending));
     }
+    m_pendingItems += static_cast<int>(items.size());
+    SkipUnseen();
     InsertSoon();
 }
 
@@ -222,6 +224,7 @@ void OutputViewer::InsertPending(int budgetMs) {
             const Pending pending = std::move(m_pending.front());
             m_pending.pop_front();
             if (pending.item) {
+                --m_pendingItems;
                 InsertItem(*pending.item, pending.image);
             } else {
                 InsertRun(pending.runTitle);
@@ -285,7 +288,8 @@ QTextCharFormat OutputViewer::HeadingChars() const {
 }
 
 void OutputViewer::DropOldest(int count) {
-    const auto dropped = static_cast<std::size_t>(std::min(count, ItemCount() - m_firstItem - 1));
+    const auto dropped =
+        static_cast<std::size_t>(std::min(count, static_cast<int>(m_items.size()) - 1));
     if (dropped == 0) {
         return;
     }
@@ -319,8 +323,7 @@ void OutputViewer::DropOldest(int count) {
         m_chartBytes -= ImageBytes(entry);
         if (entry.kind == Kind::Chart) {
             // QTextDocument cannot forget a resource; an empty one lets go of the image.
-            const int index = m_firstItem + static_cast<int>(i);
-            document->addResource(QTextDocument::ImageResource, ChartName(index), QVariant());
+            document->addResource(QTextDocument::ImageResource, ChartName(entry.index), QVariant());
         }
         if (entry.node->parent() == keptRun) {
             delete entry.node;
@@ -330,7 +333,6 @@ void OutputViewer::DropOldest(int count) {
         delete tvOutline->takeTopLevelItem(0);
     }
     m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(dropped));
-    m_firstItem += static_cast<int>(dropped);
     lblDropped->show();
 }
 
@@ -338,9 +340,9 @@ void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& imag
     if (!m_runNode) {
         InsertRun(tr("Output"));
     }
-    const int index = ItemCount();
+    const int index = m_nextItem++;
     QTextCursor cursor = NewBlockAtEnd();
-    Entry entry{item.kind, cursor.position() + m_removed, 0, nullptr, {}, {}};
+    Entry entry{item.kind, index, cursor.position() + m_removed, 0, nullptr, {}, {}};
     switch (item.kind) {
     case Kind::Table:
         InsertTable(cursor, item);
@@ -511,7 +513,7 @@ int OutputViewer::ItemAtCursor() const {
     if (after == m_items.begin() || position > std::prev(after)->end) {
         return -1;
     }
-    return m_firstItem + static_cast<int>(std::prev(after) - m_items.begin());
+    return std::prev(after)->index;
 }
 
 void OutputViewer::SelectNodeAtCursor() {
@@ -536,9 +538,14 @@ void OutputViewer::OpenLink(const QUrl& url) {
 }
 
 const OutputViewer::Entry* OutputViewer::EntryOf(int itemIndex) const {
-    return itemIndex >= m_firstItem && itemIndex < ItemCount()
-               ? &m_items[static_cast<std::size_t>(itemIndex - m_firstItem)]
-               : nullptr;
+    // Indexes rise, with gaps where queued items were skipped.
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), itemIndex,
+                                     [](const Entry& e, int index) { return e.index < index; });
+    return at != m_items.end() && at->index == itemIndex ? &*at : nullptr;
+}
+
+int OutputViewer::FirstItem() const {
+    return m_items.empty() ? m_nextItem : m_items.front().index;
 }
 
 engine::OutputItem::Kind OutputViewer::ItemKind(int itemIndex) const {
@@ -620,15 +627,16 @@ bool OutputViewer::FindText(const QString& text, bool backwards) {
 }
 
 void OutputViewer::Clear() {
-    m_quiet = true;
     m_insertTimer.stop();
     m_fitTimer.stop();
     std::deque<Pending>().swap(m_pending);
+    m_pendingItems = 0;
+    m_quiet = true;
     tvOutline->clear();
     m_runNode = nullptr;
     m_lastNode = nullptr;
     std::deque<Entry>().swap(m_items);
-    m_firstItem = 0;
+    m_nextItem = 0;
     m_removed = 0;
     m_chartBytes = 0;
     lblDropped->hide();
@@ -640,6 +648,29 @@ void OutputViewer::Clear() {
     // Thousands of small tables leave the heap in pieces; what is free goes back.
     ::malloc_trim(0);
 #endif
+}
+
+void OutputViewer::SkipUnseen() {
+    if (m_pendingItems <= m_maxItems) {
+        return;
+    }
+    int skipped = 0;
+    std::optional<QString> run;
+    while (m_pendingItems > m_maxItems) {
+        if (m_pending.front().item) {
+            ++skipped;
+            --m_pendingItems;
+        } else {
+            run = m_pending.front().runTitle;
+        }
+        m_pending.pop_front();
+    }
+    // What is shown goes turn by turn as the newer items come in, as it would have anyway.
+    m_nextItem += skipped;
+    if (run && m_pending.front().item) {
+        m_pending.push_front({*run, std::nullopt, {}});
+    }
+    lblDropped->show();
 }
 
 } // namespace qs

@@ -51,11 +51,11 @@ public:
     // plain text.
     void CopySelectedItem();
 
-    // Items shown since the last Clear, counted from 0 across runs, the dropped ones included:
-    // an item keeps its index, and a chart the name of its image, as long as it is kept.
-    int ItemCount() const { return m_firstItem + static_cast<int>(m_items.size()); }
+    // Items appended since the last Clear, counted from 0 across runs, the dropped ones
+    // included: an item keeps its index, and a chart the name of its image, while it is kept.
+    int ItemCount() const { return m_nextItem; }
     // The oldest item still shown; those before it were dropped.
-    int FirstItem() const { return m_firstItem; }
+    int FirstItem() const;
     int MaxItems() const { return m_maxItems; }
     // The item's kind; Text for an index out of range or dropped.
     engine::OutputItem::Kind ItemKind(int itemIndex) const;
@@ -80,6 +80,7 @@ protected:
 private:
     struct Entry {
         engine::OutputItem::Kind kind;
+        int index; // as ItemKind() counts
         int start; // [start, end]: document positions plus m_removed, which do not move when
         int end;   // the top of the document goes
         QTreeWidgetItem* node;
@@ -108,6 +109,10 @@ private:
     // their charts.
     void DropOldest(int count);
     const Entry* EntryOf(int itemIndex) const;
+    // Queued items that newer ones would push out before they were shown are not inserted at
+    // all: the queue holds no more items than the view.
+    void SkipUnseen();
+
     void InsertItem(const engine::OutputItem& item, const QImage& image);
     // A new paragraph at the end for the next item (an empty last paragraph is used as it is).
     QTextCursor NewBlockAtEnd();
@@ -125,11 +130,12 @@ private:
     void OpenLink(const QUrl& url);
 
     std::deque<Entry> m_items;
-    int m_firstItem = 0; // the index of m_items.front()
-    int m_removed = 0;   // characters dropped from the top of the document since Clear
+    int m_nextItem = 0; // the index the next item inserted gets
+    int m_removed = 0;  // characters dropped from the top of the document since Clear
     int m_maxItems = kDefaultMaxItems;
     qint64 m_chartBytes = 0; // the kept charts' images
     std::deque<Pending> m_pending;
+    int m_pendingItems = 0; // items in m_pending, runs not counted
     QTreeWidgetItem* m_runNode = nullptr;
     QTreeWidgetItem* m_lastNode = nullptr;
     bool m_quiet = false; // the program, not the user, moves the view's cursor or the outline

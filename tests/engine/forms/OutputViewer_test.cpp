@@ -278,5 +278,26 @@ TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
     EXPECT_TRUE(viewer.lblDropped->isHidden());
 }
 
+TEST(OutputViewer, QueuedItemsBeyondTheBoundAreNeverShown) {
+    qputenv("QUILLSTONE_OUTPUT_ITEMS", "2");
+    OutputViewer viewer;
+    qunsetenv("QUILLSTONE_OUTPUT_ITEMS");
+    viewer.BeginRun("Run 0");
+    viewer.AppendItems({MakeItem(Kind::Text, "zero")});
+    viewer.FlushItems();
+    viewer.BeginRun("Run 1");
+    viewer.AppendItems({MakeItem(Kind::Text, "one"), MakeItem(Kind::Text, "two"),
+                        MakeItem(Kind::Text, "three"), MakeItem(Kind::Text, "four")});
+    viewer.FlushItems();
+
+    EXPECT_EQ(viewer.ItemCount(), 5);
+    EXPECT_EQ(viewer.FirstItem(), 3);
+    ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
+    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->text(0), "Run 1");
+    EXPECT_EQ(viewer.txtView->document()->toRawText(),
+              QString("Run 1%1three%1four").arg(QChar(QChar::ParagraphSeparator)));
+    EXPECT_FALSE(viewer.lblDropped->isHidden());
+}
+
 } // namespace
 } // namespace qs
