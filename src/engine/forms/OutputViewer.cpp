@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSplitter>
@@ -36,8 +37,11 @@ using Severity = engine::OutputItem::Severity;
 constexpr int kStartRole = Qt::UserRole;     // the node's first document position
 constexpr int kEndRole = Qt::UserRole + 1;   // and its last
 constexpr int kIndexRole = Qt::UserRole + 2; // the item's index; -1 for a run
-// Inserting for this long takes about as long again to lay out: a turn stays near 25 ms.
-constexpr int kInsertBudgetMs = 6;
+// Inserting for this long takes several times as long again to scan and lay out in a full
+// view: a turn stays under 50 ms.
+constexpr int kInsertBudgetMs = 3;
+// Charts' images are kept in full; beyond this many bytes of them the oldest items go too.
+constexpr qint64 kMaxChartBytes = 256LL * 1024 * 1024;
 // The view follows a resize with the chart sizes only once the user has stopped dragging.
 constexpr int kFitDelayMs = 100;
 constexpr int kMaxNodeChars = 80;
@@ -60,11 +64,34 @@ QUrl ChartName(int itemIndex) {
     return QUrl(QStringLiteral("chart:%1").arg(itemIndex));
 }
 
+QTextBlockFormat HeadingBlock(bool first) {
+    QTextBlockFormat block;
+    block.setTopMargin(first ? 0 : 3 * kItemSpacing);
+    block.setBottomMargin(kItemSpacing / 2);
+    return block;
+}
+
+int MaxItemsFromEnvironment() {
+    bool set = false;
+    const int items = qEnvironmentVariableIntValue("QUILLSTONE_OUTPUT_ITEMS", &set);
+    return set && items > 0 ? items : OutputViewer::kDefaultMaxItems;
+}
+
 } // namespace
 
 OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_maxItems = MaxItemsFromEnvironment();
+    lblDropped = new QLabel(
+        tr("Older output was dropped: the view keeps the newest %1 items; the Text tab has more.")
+            .arg(m_maxItems),
+        this);
+    lblDropped->setContentsMargins(6, 3, 6, 3);
+    lblDropped->setWordWrap(true);
+    lblDropped->hide();
+    layout->addWidget(lblDropped);
     splitter = new QSplitter(Qt::Horizontal, this);
 
     tvOutline = new QTreeWidget(splitter);
@@ -109,7 +136,7 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
     m_insertTimer.setSingleShot(true);
     connect(&m_insertTimer, &QTimer::timeout, this, [this] {
         InsertPending(kInsertBudgetMs);
-        if (!m_pending.empty()) {
+        if (!m_pending.empty() || OverBound()) {
             m_insertTimer.start(0);
         }
     });
@@ -120,8 +147,17 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
 
 void OutputViewer::BeginRun(const QString& title) {
     m_pending.push_back({title, std::nullopt, {}});
+    InsertSoon();
+}
+
+void OutputViewer::InsertSoon() {
+    // While a burst is pending the timer's turn inserts: a second turn's worth in the same
+    // pass of the event loop would double the stall.
+    if (m_insertTimer.isActive()) {
+        return;
+    }
     InsertPending(kInsertBudgetMs);
-    if (!m_pending.empty() && !m_insertTimer.isActive()) {
+    if (!m_pending.empty() || OverBound()) {
         m_insertTimer.start(0);
     }
 }
@@ -135,10 +171,9 @@ void OutputViewer::AppendItems(const engine::OutputItems& items) {
         }
         m_pending.push_back(std::move(pending));
     }
-    InsertPending(kInsertBudgetMs);
-    if (!m_pending.empty() && !m_insertTimer.isActive()) {
-        m_insertTimer.start(0);
-    }
+    m_pendingItems += static_cast<int>(items.size());
+    SkipUnseen();
+    InsertSoon();
 }
 
 void OutputViewer::FlushItems() {
@@ -146,8 +181,32 @@ void OutputViewer::FlushItems() {
     InsertPending(-1);
 }
 
+qint64 OutputViewer::ImageBytes(const Entry& entry) {
+    return 4LL * entry.imageSize.width() * entry.imageSize.height();
+}
+
+bool OutputViewer::OverBound() const {
+    return m_items.size() > 1 &&
+           (static_cast<int>(m_items.size()) > m_maxItems || m_chartBytes > kMaxChartBytes);
+}
+
+int OutputViewer::ExcessItems() const {
+    int count = std::max(0, static_cast<int>(m_items.size()) - m_maxItems);
+    qint64 bytes = m_chartBytes;
+    for (int i = 0; i < count; ++i) {
+        bytes -= ImageBytes(m_items[static_cast<std::size_t>(i)]);
+    }
+    while (bytes > kMaxChartBytes && count < static_cast<int>(m_items.size()) - 1) {
+        bytes -= ImageBytes(m_items[static_cast<std::size_t>(count++)]);
+    }
+    return count;
+}
+
 void OutputViewer::InsertPending(int budgetMs) {
-    if (m_pending.empty()) {
+    // A turn drops or inserts, not both: each costs a pass over the whole document.
+    const bool drop = OverBound();
+    const bool insert = !m_pending.empty() && (!drop || budgetMs < 0);
+    if (!drop && !insert) {
         return;
     }
     QScrollBar* bar = txtView->verticalScrollBar();
@@ -159,17 +218,27 @@ void OutputViewer::InsertPending(int budgetMs) {
     // One edit for the whole turn: Qt scans the whole document for its frames, and lays out,
     // once per edit that adds a table, which would make a long output ever slower to grow.
     QTextCursor edit(txtView->document());
-    edit.beginEditBlock();
-    do {
-        const Pending pending = std::move(m_pending.front());
-        m_pending.pop_front();
-        if (pending.item) {
-            InsertItem(*pending.item, pending.image);
-        } else {
-            InsertRun(pending.runTitle);
-        }
-    } while (!m_pending.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
-    edit.endEditBlock();
+    if (insert) {
+        edit.beginEditBlock();
+        do {
+            const Pending pending = std::move(m_pending.front());
+            m_pending.pop_front();
+            if (pending.item) {
+                --m_pendingItems;
+                InsertItem(*pending.item, pending.image);
+            } else {
+                InsertRun(pending.runTitle);
+            }
+        } while (!m_pending.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
+        edit.endEditBlock();
+    }
+    if (OverBound() && (drop || budgetMs < 0)) {
+        // An edit of its own: Qt lays out again only what an edit spans, and one from the top
+        // to the newest item would span the whole document.
+        edit.beginEditBlock();
+        DropOldest(ExcessItems());
+        edit.endEditBlock();
+    }
 
     if (follow) {
         tvOutline->setCurrentItem(m_lastNode);
@@ -200,30 +269,80 @@ QTextCursor OutputViewer::NewBlockAtEnd() {
 void OutputViewer::InsertRun(const QString& title) {
     QTextCursor cursor = NewBlockAtEnd();
     const int start = cursor.position();
-    QTextBlockFormat block;
-    block.setTopMargin(start == 0 ? 0 : 3 * kItemSpacing);
-    block.setBottomMargin(kItemSpacing / 2);
-    cursor.setBlockFormat(block);
-    QTextCharFormat heading;
-    heading.setFontWeight(QFont::Bold);
-    heading.setFontPointSize(txtView->font().pointSizeF() * 1.3);
-    cursor.insertText(title, heading);
+    cursor.setBlockFormat(HeadingBlock(start == 0));
+    cursor.insertText(title, HeadingChars());
 
     m_runNode = new QTreeWidgetItem(tvOutline, {title});
-    m_runNode->setData(0, kStartRole, start);
-    m_runNode->setData(0, kEndRole, cursor.position());
+    m_runNode->setData(0, kStartRole, start + m_removed);
+    m_runNode->setData(0, kEndRole, cursor.position() + m_removed);
     m_runNode->setData(0, kIndexRole, -1);
     m_runNode->setExpanded(true);
     m_lastNode = m_runNode;
+}
+
+QTextCharFormat OutputViewer::HeadingChars() const {
+    QTextCharFormat heading;
+    heading.setFontWeight(QFont::Bold);
+    heading.setFontPointSize(txtView->font().pointSizeF() * 1.3);
+    return heading;
+}
+
+void OutputViewer::DropOldest(int count) {
+    const auto dropped =
+        static_cast<std::size_t>(std::min(count, static_cast<int>(m_items.size()) - 1));
+    if (dropped == 0) {
+        return;
+    }
+    const Entry& kept = m_items[dropped];
+    QTreeWidgetItem* keptRun = kept.node->parent();
+    // A run whose older items go keeps its heading: it is put back above the newer ones.
+    const bool runGoesOn = m_items[dropped - 1].node->parent() == keptRun;
+    const int cut = runGoesOn ? kept.start : keptRun->data(0, kStartRole).toInt();
+    QTextDocument* document = txtView->document();
+    QTextCursor top(document);
+    top.setPosition(cut - m_removed, QTextCursor::KeepAnchor);
+    top.removeSelectedText();
+    m_removed = cut;
+    if (runGoesOn) {
+        top.insertBlock(); // splits off an empty first block, the newer items keep theirs
+        top.setPosition(0);
+        top.setBlockFormat(HeadingBlock(true));
+        top.setBlockCharFormat(HeadingChars());
+        top.insertText(keptRun->text(0), HeadingChars());
+        m_removed -= top.position() + 1;
+        keptRun->setData(0, kStartRole, m_removed);
+        keptRun->setData(0, kEndRole, top.position() + m_removed);
+    } else {
+        QTextBlockFormat first;
+        first.setTopMargin(0);
+        top.mergeBlockFormat(first);
+    }
+
+    for (std::size_t i = 0; i < dropped; ++i) {
+        const Entry& entry = m_items[i];
+        m_chartBytes -= ImageBytes(entry);
+        if (entry.kind == Kind::Chart) {
+            // QTextDocument cannot forget a resource; an empty one lets go of the image.
+            document->addResource(QTextDocument::ImageResource, ChartName(entry.index), QVariant());
+        }
+        if (entry.node->parent() == keptRun) {
+            delete entry.node;
+        }
+    }
+    while (tvOutline->topLevelItem(0) != keptRun) {
+        delete tvOutline->takeTopLevelItem(0);
+    }
+    m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(dropped));
+    lblDropped->show();
 }
 
 void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& image) {
     if (!m_runNode) {
         InsertRun(tr("Output"));
     }
-    const int index = ItemCount();
+    const int index = m_nextItem++;
     QTextCursor cursor = NewBlockAtEnd();
-    Entry entry{item.kind, cursor.position(), 0, nullptr, {}, {}};
+    Entry entry{item.kind, index, cursor.position() + m_removed, 0, nullptr, {}, {}};
     switch (item.kind) {
     case Kind::Table:
         InsertTable(cursor, item);
@@ -231,6 +350,7 @@ void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& imag
     case Kind::Chart:
         InsertChart(cursor, item, image, index);
         entry.imageSize = image.size();
+        m_chartBytes += ImageBytes(entry);
         break;
     case Kind::Text:
     case Kind::Syntax:
@@ -239,7 +359,7 @@ void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& imag
         entry.text = QString::fromStdString(item.title);
         break;
     }
-    entry.end = cursor.position();
+    entry.end = cursor.position() + m_removed;
     entry.node = new QTreeWidgetItem(m_runNode, {NodeText(item.title, item.kind)});
     entry.node->setData(0, kStartRole, entry.start);
     entry.node->setData(0, kEndRole, entry.end);
@@ -348,8 +468,8 @@ void OutputViewer::FitCharts() {
             continue;
         }
         QTextCursor cursor(txtView->document());
-        cursor.setPosition(entry.start);
-        cursor.setPosition(entry.start + 1, QTextCursor::KeepAnchor);
+        cursor.setPosition(entry.start - m_removed);
+        cursor.setPosition(entry.start - m_removed + 1, QTextCursor::KeepAnchor);
         QTextImageFormat format = cursor.charFormat().toImageFormat();
         const QSizeF shown = ChartDisplaySize(entry.imageSize);
         if (format.isValid() && QSizeF(format.width(), format.height()) != shown) {
@@ -370,8 +490,8 @@ bool OutputViewer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OutputViewer::ShowNode(QTreeWidgetItem* node) {
-    const int start = node->data(0, kStartRole).toInt();
-    const int end = node->data(0, kEndRole).toInt();
+    const int start = node->data(0, kStartRole).toInt() - m_removed;
+    const int end = node->data(0, kEndRole).toInt() - m_removed;
     QTextCursor cursor(txtView->document());
     cursor.setPosition(end);
     cursor.setPosition(start, QTextCursor::KeepAnchor);
@@ -386,14 +506,14 @@ void OutputViewer::ShowNode(QTreeWidgetItem* node) {
 }
 
 int OutputViewer::ItemAtCursor() const {
-    const int position = txtView->textCursor().position();
+    const int position = txtView->textCursor().position() + m_removed;
     // Items lie in document order; where one ends the next may start.
     const auto after = std::upper_bound(m_items.begin(), m_items.end(), position,
                                         [](int p, const Entry& e) { return p < e.start; });
     if (after == m_items.begin() || position > std::prev(after)->end) {
         return -1;
     }
-    return static_cast<int>(std::prev(after) - m_items.begin());
+    return std::prev(after)->index;
 }
 
 void OutputViewer::SelectNodeAtCursor() {
@@ -402,7 +522,7 @@ void OutputViewer::SelectNodeAtCursor() {
         return;
     }
     m_quiet = true; // the view is where the user put it
-    tvOutline->setCurrentItem(m_items[static_cast<std::size_t>(index)].node);
+    tvOutline->setCurrentItem(EntryOf(index)->node);
     m_quiet = false;
 }
 
@@ -417,21 +537,31 @@ void OutputViewer::OpenLink(const QUrl& url) {
     }
 }
 
+const OutputViewer::Entry* OutputViewer::EntryOf(int itemIndex) const {
+    // Indexes rise, with gaps where queued items were skipped.
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), itemIndex,
+                                     [](const Entry& e, int index) { return e.index < index; });
+    return at != m_items.end() && at->index == itemIndex ? &*at : nullptr;
+}
+
+int OutputViewer::FirstItem() const {
+    return m_items.empty() ? m_nextItem : m_items.front().index;
+}
+
 engine::OutputItem::Kind OutputViewer::ItemKind(int itemIndex) const {
-    return itemIndex >= 0 && itemIndex < ItemCount()
-               ? m_items[static_cast<std::size_t>(itemIndex)].kind
-               : Kind::Text;
+    const Entry* entry = EntryOf(itemIndex);
+    return entry ? entry->kind : Kind::Text;
 }
 
 QTextTable* OutputViewer::TableOf(int itemIndex) const {
     if (ItemKind(itemIndex) != Kind::Table) {
         return nullptr;
     }
-    const Entry& entry = m_items[static_cast<std::size_t>(itemIndex)];
+    const Entry& entry = *EntryOf(itemIndex);
     // The caption comes first as a paragraph of its own, then the table.
     QTextCursor cursor(txtView->document());
-    cursor.setPosition(entry.start);
-    while (!cursor.currentTable() && cursor.position() < entry.end &&
+    cursor.setPosition(entry.start - m_removed);
+    while (!cursor.currentTable() && cursor.position() < entry.end - m_removed &&
            cursor.movePosition(QTextCursor::NextBlock)) {
     }
     return cursor.currentTable();
@@ -448,16 +578,17 @@ void OutputViewer::CopySelectedItem() {
     if (index < 0) {
         index = ItemAtCursor();
     }
-    if (index < 0) {
+    const Entry* found = EntryOf(index);
+    if (!found) {
         return;
     }
-    const Entry& entry = m_items[static_cast<std::size_t>(index)];
+    const Entry& entry = *found;
     auto* mime = new QMimeData;
     switch (entry.kind) {
     case Kind::Table: {
         QTextCursor range(txtView->document());
-        range.setPosition(entry.start);
-        range.setPosition(entry.end, QTextCursor::KeepAnchor);
+        range.setPosition(entry.start - m_removed);
+        range.setPosition(entry.end - m_removed, QTextCursor::KeepAnchor);
         mime->setHtml(QTextDocumentFragment(range).toHtml());
         mime->setText(TableText(index));
         break;
@@ -496,14 +627,19 @@ bool OutputViewer::FindText(const QString& text, bool backwards) {
 }
 
 void OutputViewer::Clear() {
-    m_quiet = true;
     m_insertTimer.stop();
     m_fitTimer.stop();
     std::deque<Pending>().swap(m_pending);
+    m_pendingItems = 0;
+    m_quiet = true;
     tvOutline->clear();
     m_runNode = nullptr;
     m_lastNode = nullptr;
-    std::vector<Entry>().swap(m_items);
+    std::deque<Entry>().swap(m_items);
+    m_nextItem = 0;
+    m_removed = 0;
+    m_chartBytes = 0;
+    lblDropped->hide();
     // Clearing the document drops its resources, the charts' images with them.
     txtView->document()->clear();
     m_chartWidth = 0;
@@ -512,6 +648,29 @@ void OutputViewer::Clear() {
     // Thousands of small tables leave the heap in pieces; what is free goes back.
     ::malloc_trim(0);
 #endif
+}
+
+void OutputViewer::SkipUnseen() {
+    if (m_pendingItems <= m_maxItems) {
+        return;
+    }
+    int skipped = 0;
+    std::optional<QString> run;
+    while (m_pendingItems > m_maxItems) {
+        if (m_pending.front().item) {
+            ++skipped;
+            --m_pendingItems;
+        } else {
+            run = m_pending.front().runTitle;
+        }
+        m_pending.pop_front();
+    }
+    // What is shown goes turn by turn as the newer items come in, as it would have anyway.
+    m_nextItem += skipped;
+    if (run && m_pending.front().item) {
+        m_pending.push_front({*run, std::nullopt, {}});
+    }
+    lblDropped->show();
 }
 
 } // namespace qs

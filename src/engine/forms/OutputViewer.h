@@ -1,6 +1,7 @@
 // The rich view of PSPP's output: each run's tables, charts, texts and messages as formatted
 // text, with an outline of them beside it. Qt lays out a table in milliseconds, so items are
-// queued and inserted over several turns of the event loop, each turn a bounded while.
+// queued and inserted over several turns of the event loop, each turn a bounded while. The
+// view keeps the newest items only: Qt's cost per turn grows with the document's size.
 #pragma once
 
 #include "engine/OutputItem.h"
@@ -12,10 +13,11 @@
 
 #include <deque>
 #include <optional>
-#include <vector>
 
+class QLabel;
 class QSplitter;
 class QTextBrowser;
+class QTextCharFormat;
 class QTextCursor;
 class QTextTable;
 class QTreeWidget;
@@ -27,6 +29,10 @@ class OutputViewer : public QWidget {
     Q_OBJECT
 public:
     explicit OutputViewer(QWidget* parent = nullptr);
+
+    // The most items the view keeps unless QUILLSTONE_OUTPUT_ITEMS says otherwise: about
+    // 50 KB each for a typical PSPP table as laid out, besides 256 MB at most of charts.
+    static constexpr int kDefaultMaxItems = 1000;
 
     // Starts a run: a node at the top of the outline and a heading in the view.
     void BeginRun(const QString& title);
@@ -45,9 +51,13 @@ public:
     // plain text.
     void CopySelectedItem();
 
-    // Items shown since the last Clear, counted from 0 across runs.
-    int ItemCount() const { return static_cast<int>(m_items.size()); }
-    // The item's kind; Text for an index out of range.
+    // Items appended since the last Clear, counted from 0 across runs, the dropped ones
+    // included: an item keeps its index, and a chart the name of its image, while it is kept.
+    int ItemCount() const { return m_nextItem; }
+    // The oldest item still shown; those before it were dropped.
+    int FirstItem() const;
+    int MaxItems() const { return m_maxItems; }
+    // The item's kind; Text for an index out of range or dropped.
     engine::OutputItem::Kind ItemKind(int itemIndex) const;
     // A table item's cells as tab-separated text, one line per row; a spanned cell's text
     // sits in its first cell, the rest of the span is empty. Empty for other items.
@@ -58,6 +68,7 @@ public:
     QSplitter* splitter = nullptr;
     QTreeWidget* tvOutline = nullptr;
     QTextBrowser* txtView = nullptr;
+    QLabel* lblDropped = nullptr; // says that older output was dropped
 
 signals:
     // The user clicked a message naming a line of the run's syntax.
@@ -69,8 +80,9 @@ protected:
 private:
     struct Entry {
         engine::OutputItem::Kind kind;
-        int start; // document positions, [start, end]
-        int end;
+        int index; // as ItemKind() counts
+        int start; // [start, end]: document positions plus m_removed, which do not move when
+        int end;   // the top of the document goes
         QTreeWidgetItem* node;
         QString text;      // Text, Syntax, Message: the text as the item gave it
         QSize imageSize{}; // Chart: the image's own size (its name in the document is its index)
@@ -82,9 +94,25 @@ private:
         QImage image; // a chart's, read when it was appended
     };
 
-    // Inserts queued runs and items until `budgetMs` has passed (-1: all), then lays them out.
+    // Inserts queued runs and items until `budgetMs` has passed (-1: all), then lays them out;
+    // or, while the view holds more than its bound, drops the oldest instead.
     void InsertPending(int budgetMs);
     void InsertRun(const QString& title);
+    QTextCharFormat HeadingChars() const;
+    // Inserts now unless a burst is pending, and starts the timer for what is left.
+    void InsertSoon();
+    static qint64 ImageBytes(const Entry& entry);
+    bool OverBound() const;
+    // How many of the oldest items go to keep within the bound.
+    int ExcessItems() const;
+    // Drops the `count` oldest items (the newest stays), the runs left empty with them, and
+    // their charts.
+    void DropOldest(int count);
+    const Entry* EntryOf(int itemIndex) const;
+    // Queued items that newer ones would push out before they were shown are not inserted at
+    // all: the queue holds no more items than the view.
+    void SkipUnseen();
+
     void InsertItem(const engine::OutputItem& item, const QImage& image);
     // A new paragraph at the end for the next item (an empty last paragraph is used as it is).
     QTextCursor NewBlockAtEnd();
@@ -101,8 +129,13 @@ private:
     void SelectNodeAtCursor();
     void OpenLink(const QUrl& url);
 
-    std::vector<Entry> m_items;
+    std::deque<Entry> m_items;
+    int m_nextItem = 0; // the index the next item inserted gets
+    int m_removed = 0;  // characters dropped from the top of the document since Clear
+    int m_maxItems = kDefaultMaxItems;
+    qint64 m_chartBytes = 0; // the kept charts' images
     std::deque<Pending> m_pending;
+    int m_pendingItems = 0; // items in m_pending, runs not counted
     QTreeWidgetItem* m_runNode = nullptr;
     QTreeWidgetItem* m_lastNode = nullptr;
     bool m_quiet = false; // the program, not the user, moves the view's cursor or the outline

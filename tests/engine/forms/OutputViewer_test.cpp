@@ -1,11 +1,12 @@
 // The rich output view: outline and contents of a run, tables as text, charts kept in the
-// document, message links, following the newest item, Clear.
+// document, message links, following the newest item, the bound on items kept, Clear.
 #include "engine/forms/OutputTableHtml.h"
 #include "engine/forms/OutputViewer.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBrowser>
@@ -226,6 +227,76 @@ TEST(OutputViewer, ClearEmptiesOutlineViewAndImages) {
     EXPECT_FALSE(viewer.txtView->document()
                      ->resource(QTextDocument::ImageResource, QUrl(format.name()))
                      .isValid());
+}
+
+TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
+    qputenv("QUILLSTONE_OUTPUT_ITEMS", "3");
+    OutputViewer viewer;
+    qunsetenv("QUILLSTONE_OUTPUT_ITEMS");
+    test::TempDir dir;
+    const std::string png = test::Utf8Path(dir / "c.png");
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(QString::fromStdString(png)));
+    Item chart = MakeItem(Kind::Chart, "c");
+    chart.image = png;
+    viewer.BeginRun("Run 1");
+    viewer.AppendItems({chart, MakeItem(Kind::Text, "one")});
+    viewer.BeginRun("Run 2");
+    viewer.AppendItems({MakeItem(Kind::Table, "t", kSpannedTable), MakeItem(Kind::Text, "three"),
+                        MakeItem(Kind::Text, "four")});
+    viewer.FlushItems();
+
+    EXPECT_EQ(viewer.ItemCount(), 5);
+    EXPECT_EQ(viewer.FirstItem(), 2);
+    ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
+    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->text(0), "Run 2");
+    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->childCount(), 3);
+    EXPECT_TRUE(viewer.txtView->document()->toRawText().startsWith("Run 2"));
+    EXPECT_FALSE(viewer.txtView->document()->toRawText().contains("one"));
+    EXPECT_FALSE(viewer.txtView->document()
+                     ->resource(QTextDocument::ImageResource, QUrl("chart:0"))
+                     .isValid());
+    EXPECT_EQ(viewer.TableText(2), "\t\ty\t\nx\t1\t3\t4\n\t2\t5\t6.5%\n");
+    EXPECT_FALSE(viewer.lblDropped->isHidden());
+
+    // The run goes on: its oldest item goes, its heading stays on top.
+    viewer.AppendItems({MakeItem(Kind::Text, "five")});
+    viewer.FlushItems();
+    const QString shown = viewer.txtView->document()->toRawText();
+    EXPECT_TRUE(shown.startsWith("Run 2"));
+    EXPECT_FALSE(shown.contains("x <&> y"));
+    QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
+    ASSERT_EQ(run->childCount(), 3);
+    viewer.tvOutline->setCurrentItem(run->child(1));
+    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "four");
+    EXPECT_EQ(viewer.ItemAtCursor(), 4);
+
+    viewer.Clear();
+    EXPECT_EQ(viewer.ItemCount(), 0);
+    EXPECT_EQ(viewer.FirstItem(), 0);
+    EXPECT_TRUE(viewer.lblDropped->isHidden());
+}
+
+TEST(OutputViewer, QueuedItemsBeyondTheBoundAreNeverShown) {
+    qputenv("QUILLSTONE_OUTPUT_ITEMS", "2");
+    OutputViewer viewer;
+    qunsetenv("QUILLSTONE_OUTPUT_ITEMS");
+    viewer.BeginRun("Run 0");
+    viewer.AppendItems({MakeItem(Kind::Text, "zero")});
+    viewer.FlushItems();
+    viewer.BeginRun("Run 1");
+    viewer.AppendItems({MakeItem(Kind::Text, "one"), MakeItem(Kind::Text, "two"),
+                        MakeItem(Kind::Text, "three"), MakeItem(Kind::Text, "four")});
+    viewer.FlushItems();
+
+    EXPECT_EQ(viewer.ItemCount(), 5);
+    EXPECT_EQ(viewer.FirstItem(), 3);
+    ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
+    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->text(0), "Run 1");
+    EXPECT_EQ(viewer.txtView->document()->toRawText(),
+              QString("Run 1%1three%1four").arg(QChar(QChar::ParagraphSeparator)));
+    EXPECT_FALSE(viewer.lblDropped->isHidden());
 }
 
 } // namespace
