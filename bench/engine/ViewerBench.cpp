@@ -178,8 +178,10 @@ int main(int argc, char** argv) {
     std::printf("Output viewer, %d recorded PSPP tables (%zu bytes of HTML each) in batches "
                 "of %d:\n",
                 tables, std::char_traits<char>::length(kRecordedTable), batchSize);
-    std::printf("  %d of %d shown after %.0f ms (%.2f ms a table)\n", shownCount, tables,
-                total, total / std::max(shownCount, 1));
+    // The view keeps the newest MaxItems(): the rest went past, never shown or dropped.
+    std::printf("  all %d taken after %.0f ms (%.2f ms a table); the view keeps the newest %d\n",
+                shownCount, total, total / std::max(shownCount, 1),
+                std::min(shownCount, viewer.MaxItems()));
     std::printf("  longest AppendItems call %.1f ms (first %.1f ms); longest event-loop stall "
                 "%.1f ms, gaps > 50 ms: %d\n",
                 longestBatch, firstBatch, longestGap, gapsOver50);

@@ -369,6 +369,15 @@ void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& imag
 }
 
 void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& item) {
+    if (item.html.empty()) {
+        // Too large to keep as a table (a listing of a whole dataset): the Text tab has it.
+        QTextCharFormat note;
+        note.setForeground(MutedColor());
+        cursor.insertText(tr("%1: the table is too large to show here; the Text tab has it.")
+                              .arg(QString::fromStdString(item.title)),
+                          note);
+        return;
+    }
     const int start = cursor.position();
     cursor.insertHtml(QtTableHtml(item.html));
     // Qt starts the caption's paragraph after the empty one it was inserted into, which would

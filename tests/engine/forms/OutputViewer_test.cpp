@@ -62,6 +62,8 @@ TEST(OutputViewer, RunOfMixedItemsFillsOutlineAndViewInOrder) {
         {MakeItem(Kind::Message, "s.sps:3: error: nothing is not a variable.", "", 3),
          "s.sps:3: error: nothing is not a variable.", "s.sps:3: error: nothing is not"},
         {MakeItem(Kind::Chart, "Histogram of x"), "Histogram of x", "[Chart not shown"},
+        {MakeItem(Kind::Table, "Data List", ""), "Data List",
+         "Data List: the table is too large to show here"},
     };
     OutputViewer viewer;
     viewer.BeginRun("Run 1: s.sps");
