@@ -225,6 +225,14 @@ void PsppSession::Start() {
     int master = -1;
     const char* utf8Variable = Utf8LocaleVariable();
     OpenHtmlTerminal();
+    // A PSPP that ended may have left an item half written: the new one starts a document
+    // of its own, read from its beginning.
+    if (m_htmlMaster >= 0) {
+        char discard[65536];
+        while (::read(m_htmlMaster, discard, sizeof discard) > 0) {
+        }
+    }
+    m_html = PsppHtmlItems();
     // Text for the terminal (the transcript), and the same output as HTML items when the
     // second terminal is there.
     std::vector<const char*> argv{"pspp"};

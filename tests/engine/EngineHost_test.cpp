@@ -287,6 +287,10 @@ TEST_F(EngineHostTest, KilledPsppFailsTheRunningRequestAndIsRestarted) {
     const auto next = Run("ECHO 'again'.");
     EXPECT_EQ(next.output, "\nagain\n");
     EXPECT_NE(m_session->Pid(), first);
+    // The new PSPP's items come through too, after its own document's start.
+    m_output.viewer->FlushItems();
+    EXPECT_TRUE(m_output.viewer->txtView->toPlainText().endsWith("again"))
+        << m_output.viewer->txtView->toPlainText().toStdString();
 }
 
 TEST_F(EngineHostTest, FinishAgainAndAgainIsNoCrash) {

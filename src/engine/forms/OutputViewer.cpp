@@ -469,6 +469,9 @@ void OutputViewer::FitCharts() {
         return;
     }
     m_chartWidth = width;
+    // A reader at the end stays there while the charts change their height.
+    QScrollBar* bar = txtView->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
     const bool quiet = std::exchange(m_quiet, true);
     QTextCursor edit(txtView->document());
     edit.beginEditBlock();
@@ -489,6 +492,9 @@ void OutputViewer::FitCharts() {
     }
     edit.endEditBlock();
     m_quiet = quiet;
+    if (atEnd) {
+        bar->setValue(bar->maximum());
+    }
 }
 
 bool OutputViewer::eventFilter(QObject* watched, QEvent* event) {
