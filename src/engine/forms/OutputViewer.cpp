@@ -520,6 +520,18 @@ void OutputViewer::ShowNode(QTreeWidgetItem* node) {
     bar->setValue(bar->value() + txtView->cursorRect(top).top() - kItemSpacing);
 }
 
+bool OutputViewer::SelectedRange(int* start, int* end) const {
+    const QTreeWidgetItem* node = tvOutline->currentItem();
+    if (node == nullptr || !node->isSelected()) {
+        return false;
+    }
+    // A run reaches to the end of its last item, not only of its heading.
+    const QTreeWidgetItem* last = node->childCount() > 0 ? node->child(node->childCount() - 1) : node;
+    *start = node->data(0, kStartRole).toInt() - m_removed;
+    *end = last->data(0, kEndRole).toInt() - m_removed;
+    return *start >= 0 && *end > *start;
+}
+
 int OutputViewer::ItemAtCursor() const {
     const int position = txtView->textCursor().position() + m_removed;
     // Items lie in document order; where one ends the next may start.

@@ -64,6 +64,9 @@ public:
     QString TableText(int itemIndex) const;
     // The item under the text cursor, or -1.
     int ItemAtCursor() const;
+    // The document range [start, end) of the item, or the whole run, selected in the outline;
+    // false when nothing is selected.
+    bool SelectedRange(int* start, int* end) const;
 
     QSplitter* splitter = nullptr;
     QTreeWidget* tvOutline = nullptr;

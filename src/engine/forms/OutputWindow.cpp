@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -117,7 +119,14 @@ void OutputWindow::CreateActions() {
     actSaveAs = mnuFile->addAction(tr("Save &As..."), this, &OutputWindow::actSaveAsExecute);
     actSaveAs->setShortcuts(
         Shortcuts(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
-    actExport = mnuFile->addAction(tr("&Export..."), this, &OutputWindow::actExportExecute);
+    actExport = mnuFile->addAction(tr("&Export..."), this, [this] { actExportExecute(false); });
+    actExportSelection = mnuFile->addAction(tr("Export &Selection..."), this,
+                                            [this] { actExportExecute(true); });
+    actExportSelection->setEnabled(false);
+    connect(viewer->tvOutline, &QTreeWidget::itemSelectionChanged, this, [this] {
+        int start = 0, end = 0;
+        actExportSelection->setEnabled(viewer->SelectedRange(&start, &end));
+    });
     mnuFile->addSeparator();
     actClose = mnuFile->addAction(tr("&Close"), this, &QWidget::close);
     actClose->setShortcuts(Shortcuts(QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_W)));
@@ -168,7 +177,7 @@ void OutputWindow::AppendItems(const engine::OutputItems& items) {
     viewer->AppendItems(items);
 }
 
-bool OutputWindow::ExportTo(const QString& path, QString* error) {
+bool OutputWindow::ExportTo(const QString& path, QString* error, bool selection) {
     viewer->FlushItems();
     QTextDocument* document = viewer->txtView->document();
     const auto fail = [&](const QString& why) {
@@ -178,6 +187,27 @@ bool OutputWindow::ExportTo(const QString& path, QString* error) {
         }
         return false;
     };
+    // The selection as a document of its own, holding the images it shows.
+    QTextDocument part;
+    if (selection) {
+        int start = 0, end = 0;
+        if (!viewer->SelectedRange(&start, &end)) {
+            return fail(tr("nothing is selected in the outline"));
+        }
+        QTextCursor range(document);
+        range.setPosition(start);
+        range.setPosition(end, QTextCursor::KeepAnchor);
+        const QString html = QTextDocumentFragment(range).toHtml();
+        static const QRegularExpression chart(R"re(src="(chart:\d+)")re");
+        for (auto match = chart.globalMatch(html); match.hasNext();) {
+            const QUrl name(match.next().captured(1));
+            part.addResource(QTextDocument::ImageResource, name,
+                             document->resource(QTextDocument::ImageResource, name));
+        }
+        part.setDefaultStyleSheet(document->defaultStyleSheet());
+        part.setHtml(html);
+        document = &part;
+    }
     if (path.endsWith(".pdf", Qt::CaseInsensitive)) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
@@ -377,20 +407,21 @@ void OutputWindow::actClearExecute() {
     statusBar()->clearMessage();
 }
 
-void OutputWindow::actExportExecute() {
+void OutputWindow::actExportExecute(bool selection) {
     if (m_saveFolder.isEmpty()) {
         m_saveFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
     QString filter;
     const QString path = QFileDialog::getSaveFileName(
-        this, tr("Export Output"), QDir(m_saveFolder).filePath(tr("output.html")),
+        this, selection ? tr("Export Selection") : tr("Export Output"),
+        QDir(m_saveFolder).filePath(tr("output.html")),
         tr("HTML files (*.html);;PDF files (*.pdf)"), &filter);
     if (path.isEmpty()) {
         return;
     }
     m_saveFolder = QFileInfo(path).absolutePath();
     QString error;
-    if (!ExportTo(path, &error)) {
+    if (!ExportTo(path, &error, selection)) {
         QMessageBox::warning(this, tr("Warning"), error);
     }
 }

@@ -35,7 +35,8 @@ public:
     void AppendItems(const engine::OutputItems& items);
     // Writes the Output tab as HTML (its charts as PNG files in the folder NAME_files beside
     // it) or, for a name ending in .pdf, as PDF; on failure `*error` says why.
-    bool ExportTo(const QString& path, QString* error);
+    // With `selection`, only the item or run selected in the outline.
+    bool ExportTo(const QString& path, QString* error, bool selection = false);
     // The whole output with LF line ends, queued text included.
     QString OutputText();
     // Writes the output as UTF-8 with LF line ends, replacing the file only once all of it
@@ -47,7 +48,7 @@ public:
 
     // Handlers.
     void actSaveAsExecute();
-    void actExportExecute();
+    void actExportExecute(bool selection = false);
     void actFindExecute();
     void actClearExecute();
 
@@ -56,7 +57,8 @@ public:
     QPlainTextEdit* memOutput = nullptr;
     QWidget* FindBar = nullptr;
     QLineEdit* edtFind = nullptr;
-    QAction *actSaveAs = nullptr, *actExport = nullptr, *actClose = nullptr, *actCopy = nullptr;
+    QAction *actSaveAs = nullptr, *actExport = nullptr, *actExportSelection = nullptr;
+    QAction *actClose = nullptr, *actCopy = nullptr;
     QAction *actSelectAll = nullptr, *actFind = nullptr, *actFindNext = nullptr;
     QAction *actFindPrevious = nullptr, *actClear = nullptr;
 

@@ -1,4 +1,5 @@
 // The engine's Output window: batched output, following the end, find, Clear and saving.
+#include "engine/forms/OutputViewer.h"
 #include "engine/forms/OutputWindow.h"
 #include "support/TempDir.h"
 
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -269,6 +271,21 @@ TEST_F(OutputWindowTest, ExportWritesTheItemsAsHtmlWithTheirChartsOrAsPdf) {
     EXPECT_EQ(test::ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
     EXPECT_FALSE(window.ExportTo(QString::fromStdString((dir / "no" / "out.pdf").string()), &error));
     EXPECT_TRUE(error.contains("out.pdf")) << error.toStdString();
+
+    // The selection alone: the chart selected in the outline, without the table.
+    const QString part = QString::fromStdString((dir / "part.html").string());
+    window.viewer->tvOutline->clearSelection();
+    EXPECT_FALSE(window.actExportSelection->isEnabled());
+    EXPECT_FALSE(window.ExportTo(part, &error, true));
+    window.viewer->tvOutline->setCurrentItem(window.viewer->tvOutline->topLevelItem(0)->child(1));
+    EXPECT_TRUE(window.actExportSelection->isEnabled());
+    ASSERT_TRUE(window.ExportTo(part, &error, true)) << error.toStdString();
+    const std::string selected = test::ReadFileBytes(dir / "part.html");
+    EXPECT_EQ(selected.find("Counts"), std::string::npos) << selected;
+    EXPECT_NE(selected.find("src=\"part_files/chart-1.png\""), std::string::npos) << selected;
+    EXPECT_TRUE(std::filesystem::exists(dir / "part_files" / "chart-1.png"));
+    ASSERT_TRUE(window.ExportTo(QString::fromStdString((dir / "part.pdf").string()), &error, true));
+    EXPECT_EQ(test::ReadFileBytes(dir / "part.pdf").substr(0, 5), "%PDF-");
 }
 
 TEST_F(OutputWindowTest, CloseHidesTheWindowAndSaysSo) {
