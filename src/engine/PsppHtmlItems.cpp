@@ -5,6 +5,7 @@
 #include "engine/PsppHtmlItems.h"
 
 #include "engine/PsppTranscript.h"
+#include "platform/HtmlText.h"
 #include "platform/Utf8.h"
 
 #include <cstdlib>
@@ -92,37 +93,6 @@ std::string HtmlToText(std::string_view html) {
     return out;
 }
 
-namespace {
-
-std::string Escaped(std::string_view text, bool lineBreaks) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\n':
-            out += lineBreaks ? "<br>" : "\n";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 void PlaceMessages(OutputItems& items, std::int64_t firstLine, const std::string& textFile) {
     for (OutputItem& item : items) {
         PsppMessage message;
@@ -140,25 +110,25 @@ std::string ItemsHtml(const OutputItems& items) {
     for (const OutputItem& item : items) {
         switch (item.kind) {
         case OutputItem::Kind::Table:
-            html += item.html.empty() ? "<p class=\"note\">" + Escaped(item.title, true) +
+            html += item.html.empty() ? "<p class=\"note\">" + HtmlEscaped(item.title, true) +
                                             ": the table is too large to show here.</p>\n"
                                       : item.html + "\n";
             break;
         case OutputItem::Kind::Chart:
-            html += "<p><img src=\"" + Escaped(item.image.substr(item.image.rfind('/') + 1), false) +
-                    "\" alt=\"" + Escaped(item.title, false) + "\"></p>\n";
+            html += "<p><img src=\"" + HtmlEscaped(item.image.substr(item.image.rfind('/') + 1), false) +
+                    "\" alt=\"" + HtmlEscaped(item.title, false) + "\"></p>\n";
             break;
         case OutputItem::Kind::Syntax:
-            html += "<pre class=\"syntax\">" + Escaped(item.title, false) + "</pre>\n";
+            html += "<pre class=\"syntax\">" + HtmlEscaped(item.title, false) + "</pre>\n";
             break;
         case OutputItem::Kind::Message: {
             static constexpr const char* kClass[] = {"", "error", "warning", "note"};
             html += std::string("<p class=\"") + kClass[static_cast<int>(item.severity)] + "\">" +
-                    Escaped(item.title, true) + "</p>\n";
+                    HtmlEscaped(item.title, true) + "</p>\n";
             break;
         }
         case OutputItem::Kind::Text:
-            html += "<p>" + Escaped(item.title, true) + "</p>\n";
+            html += "<p>" + HtmlEscaped(item.title, true) + "</p>\n";
             break;
         }
     }

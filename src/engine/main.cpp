@@ -7,6 +7,7 @@
 #include "engine/PsppSession.h"
 #include "engine/forms/DataWindow.h"
 #include "engine/forms/OutputWindow.h"
+#include "platform/HtmlText.h"
 #include "platform/automation/EngineClient.h"
 
 #include <QApplication>
@@ -157,10 +158,7 @@ bool WriteHtml(const std::string& folder, const std::string& title,
                      error.message().c_str());
         return false;
     }
-    std::string escaped;
-    for (const char c : title) {
-        escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
-    }
+    const std::string escaped = HtmlEscaped(title);
     std::string page(std::strlen(kPageHead) + escaped.size(), '\0');
     page.resize(static_cast<std::size_t>(
         std::snprintf(page.data(), page.size(), kPageHead, escaped.c_str())));

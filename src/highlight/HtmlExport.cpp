@@ -2,6 +2,7 @@
 #include "highlight/HtmlExport.h"
 
 #include "highlight/HighlightText.h"
+#include "platform/HtmlText.h"
 
 #include <cstdio>
 
@@ -15,31 +16,6 @@ std::string CssColor(TColor color) {
     std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", color & 0xFF, (color >> 8) & 0xFF,
                   (color >> 16) & 0xFF);
     return buffer;
-}
-
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\0':
-            out += "&#xFFFD;";
-            break; // NUL may not appear in an HTML page
-        default:
-            out += c;
-            break;
-        }
-    }
 }
 
 } // namespace
@@ -80,7 +56,7 @@ std::string AttributeCss(const TSynHighlighterAttributes& attribute) {
 std::string ExportHtml(TSynSPSSHighlighter& highlighter, std::string_view text,
                        std::string_view title) {
     std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
-    AppendEscaped(out, title);
+    AppendHtmlEscaped(out, title);
     out += "</title>\n<style>\npre.sps { font-family: 'Courier New', monospace; }\n";
     for (int ordinal = 0; ordinal < kTokenKindCount; ++ordinal) {
         auto kind = static_cast<TokenKind>(ordinal);
@@ -100,7 +76,7 @@ std::string ExportHtml(TSynSPSSHighlighter& highlighter, std::string_view text,
             out += "<span class=\"";
             out += TokenKindName(highlighter.GetTokenKind());
             out += "\">";
-            AppendEscaped(out, highlighter.TokenText());
+            AppendHtmlEscaped(out, highlighter.TokenText());
             out += "</span>";
         }
     });
