@@ -144,12 +144,13 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
             m_runShown = true;
             m_output.BeginRun(RunTitle(++m_runs, m_current->request.text));
         }
-        if (m_current->request.line == 1 && m_current->request.textFile.empty()) {
+        const MessagePlace place{m_current->request.line, m_current->request.textFile};
+        if (!place.Moves()) {
             m_output.AppendItems(items);
             return;
         }
         OutputItems placed = items;
-        PlaceMessages(placed, m_current->request.line, m_current->request.textFile);
+        PlaceMessages(placed, place);
         m_output.AppendItems(placed);
     });
     const auto closed = [this] {
@@ -298,7 +299,8 @@ void EngineHost::Run(Task task) {
         m_lastRunPid = m_server.PeerPid(task.client);
         m_current = std::move(task);
         m_purpose = Purpose::User;
-        m_session.RunBatch(m_current->request.text, m_current->request.folder);
+        m_session.RunBatch(m_current->request.text, m_current->request.folder,
+                           {m_current->request.line, m_current->request.textFile});
         return;
     case EngineOp::SaveAs:
         if (!m_session.Available()) {

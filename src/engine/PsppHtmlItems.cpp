@@ -93,21 +93,23 @@ std::string HtmlToText(std::string_view html) {
     return out;
 }
 
-void PlaceMessages(OutputItems& items, std::int64_t firstLine, const std::string& textFile) {
+void PlaceMessages(OutputItems& items, const MessagePlace& place) {
     for (OutputItem& item : items) {
         PsppMessage message;
-        if (item.kind != OutputItem::Kind::Message || !ParsePsppMessage(item.title, message) ||
-            message.line == 0 || !(message.file.empty() || message.file == textFile)) {
+        if (item.kind != OutputItem::Kind::Message || !ParsePsppMessage(item.title, message)) {
             continue;
         }
-        item.line = message.line + static_cast<std::size_t>(firstLine) - 1;
-        item.title = std::to_string(item.line) + ": " + item.title.substr(message.bodyStart);
+        if (const std::size_t line = PlaceMessage(message, place); line != 0) {
+            item.line = line;
+            item.title = std::move(message.text);
+        }
     }
 }
 
 std::string ItemsHtml(const OutputItems& items) {
     std::string html;
-    for (const OutputItem& item : items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const OutputItem& item = items[i];
         switch (item.kind) {
         case OutputItem::Kind::Table:
             html += item.html.empty() ? "<p class=\"note\">" + HtmlEscaped(item.title, true) +
@@ -119,7 +121,11 @@ std::string ItemsHtml(const OutputItems& items) {
                     "\" alt=\"" + HtmlEscaped(item.title, false) + "\"></p>\n";
             break;
         case OutputItem::Kind::Syntax:
-            html += "<pre class=\"syntax\">" + HtmlEscaped(item.title, false) + "</pre>\n";
+            // A command heads its output by its first line; one that printed nothing is left out.
+            if (i + 1 < items.size() && items[i + 1].kind != OutputItem::Kind::Syntax) {
+                html += "<h3 class=\"command\">" +
+                        HtmlEscaped(item.title.substr(0, item.title.find('\n')), false) + "</h3>\n";
+            }
             break;
         case OutputItem::Kind::Message: {
             static constexpr const char* kClass[] = {"", "error", "warning", "note"};
@@ -157,13 +163,13 @@ OutputItem PsppHtmlItems::TextItem(std::string text, OutputItem::Kind kind) cons
 
 bool PsppHtmlItems::TakeItem(OutputItems& items) {
     if (m_skipping) {
-        // Only the end of the table matters; the bytes before it are not kept.
-        const std::size_t end = m_buffer.find("</table>", m_start);
+        // Only the end of the element matters; the bytes before it are not kept.
+        const std::size_t end = m_buffer.find(m_skipCloser, m_start);
         if (end == std::string::npos) {
-            m_start = m_buffer.size() > 7 ? m_buffer.size() - 7 : 0;
+            m_start = m_buffer.size() - std::min(m_buffer.size(), m_skipCloser.size() - 1);
             return false;
         }
-        m_start = end + 8;
+        m_start = end + m_skipCloser.size();
         items.push_back(std::move(*m_skipping));
         m_skipping.reset();
         return true;
@@ -210,6 +216,7 @@ bool PsppHtmlItems::TakeItem(OutputItems& items) {
                 item.title = HtmlToText(from.substr(textStart, captionEnd - textStart));
             }
             m_skipping = std::move(item);
+            m_skipCloser = "</table>";
             m_start = m_buffer.size() - 7;
             m_scan = 0;
             return true;
@@ -243,22 +250,25 @@ bool PsppHtmlItems::TakeItem(OutputItems& items) {
             item.title = Attribute(tag, "alt");
             items.push_back(std::move(item));
         }
-    } else if (StartsWith(from, "<pre")) {
-        length = complete("</pre>");
+    } else if (StartsWith(from, "<pre") || StartsWith(from, "<p>") || StartsWith(from, "<p ")) {
+        const bool pre = StartsWith(from, "<pre");
+        const std::string_view closer = pre ? "</pre>" : "</p>";
+        const std::size_t body = from.find('>') + 1;
+        const OutputItem::Kind kind = pre && from.substr(0, body).find("syntax") != std::string_view::npos
+                                          ? OutputItem::Kind::Syntax
+                                          : OutputItem::Kind::Text;
+        length = complete(closer);
         if (length != std::string_view::npos) {
-            const std::size_t body = from.find('>') + 1;
-            const std::string_view tag = from.substr(0, body);
-            items.push_back(TextItem(HtmlToText(from.substr(body, length - 6 - body)),
-                                     tag.find("syntax") != std::string_view::npos
-                                         ? OutputItem::Kind::Syntax
-                                         : OutputItem::Kind::Text));
-        }
-    } else if ((StartsWith(from, "<p>") || StartsWith(from, "<p "))) {
-        length = complete("</p>");
-        if (length != std::string_view::npos) {
-            const std::size_t body = from.find('>') + 1;
-            items.push_back(TextItem(HtmlToText(from.substr(body, length - 4 - body)),
-                                     OutputItem::Kind::Text));
+            items.push_back(TextItem(HtmlToText(from.substr(body, length - closer.size() - body)), kind));
+        } else if (from.size() > kMaxTextBytes) {
+            // Printed-back inline data may run to megabytes: its first lines stand for it.
+            std::string text = HtmlToText(from.substr(body, kMaxTextBytes));
+            text.resize(std::min(text.size(), text.rfind('\n')));
+            m_skipping = TextItem(text + "\n...", kind);
+            m_skipCloser = closer;
+            m_start = m_buffer.size() - (closer.size() - 1);
+            m_scan = 0;
+            return true;
         }
     } else if (StartsWith(from, "</body>")) {
         length = 7;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/OutputItem.h"
+#include "engine/PsppTranscript.h"
 
 #include <cstdint>
 #include <optional>
@@ -32,21 +33,23 @@ private:
     std::size_t m_scan = 0;
     // A table past the size kept: its caption, while the rest of it is passed over.
     std::optional<OutputItem> m_skipping;
+    std::string_view m_skipCloser; // the end tag of the element passed over
     bool m_inBody = false;
     std::string m_batchPrefix;
 };
 
 // Tables larger than this are passed on without their HTML.
 inline constexpr std::size_t kMaxTableBytes = 4u * 1024u * 1024u;
+// Texts and printed-back syntax longer than this keep their start only.
+inline constexpr std::size_t kMaxTextBytes = 64u * 1024u;
 
 // The items as an HTML fragment for a page of their own: tables as PSPP wrote them, charts
 // as <img> of the image file's name (without its folder), texts and messages as paragraphs
 // (messages with their severity as class).
 std::string ItemsHtml(const OutputItems& items);
 
-// Names the lines of messages as the editor's document numbers them: the run's text
-// starts on its line `firstLine`, and `textFile` (when given) held that text too.
-void PlaceMessages(OutputItems& items, std::int64_t firstLine, const std::string& textFile);
+// Names the lines of messages as the editor's document numbers them.
+void PlaceMessages(OutputItems& items, const MessagePlace& place);
 
 // HTML text with PSPP's escapes decoded and <br> as LF; other tags are dropped.
 std::string HtmlToText(std::string_view html);

@@ -386,8 +386,10 @@ void PsppSession::TypeMarker(std::string_view extra) {
     WriteAll(echo + "\n");
 }
 
-void PsppSession::RunBatch(const std::string& syntax, const std::string& folder) {
+void PsppSession::RunBatch(const std::string& syntax, const std::string& folder,
+                           const MessagePlace& place) {
     m_running = true;
+    m_place = place;
     m_interrupted = false;
     // A folder name with a line break cannot be typed; the start folder stays then.
     m_folder = folder.find_first_of("\r\n") == std::string::npos ? folder : std::string();
@@ -412,9 +414,12 @@ void PsppSession::SendSetup() {
     // name with a line break cannot be typed; relative names then stay private.)
     const bool typable = m_startFolder.find_first_of("\r\n") == std::string::npos;
     const std::string cd = typable ? "CD " + SyntaxQuoted(m_startFolder) + "." : "SHOW DIRECTORY.";
-    const std::string journal = "SET JOURNAL=OFF.";
+    // The commands are printed back to the HTML alone, where they head their output; the
+    // text transcript stays as it was.
+    const std::string journal = "SET JOURNAL=OFF PRINTBACK=LISTING.";
     const std::string echo = "ECHO 'QS-setup'.";
     m_transcript.BeginBatch({journal, cd, echo}, "QS-setup", {});
+    m_typedCommands = {journal, cd, echo};
     m_settingUp = true;
     if (!WriteAll(journal + "\n" + cd + "\n" + echo + "\n")) {
         m_settingUp = false;
@@ -468,7 +473,12 @@ void PsppSession::SendBatch() {
         typed = {"CD " + SyntaxQuoted(m_folder) + ".", insert,
                  "CD " + SyntaxQuoted(m_startFolder) + ".", echoCheck, echo};
     }
-    m_transcript.BeginBatch(typed, marker, m_batchFile, check);
+    m_transcript.BeginBatch(typed, marker, m_batchFile, check, m_place);
+    // The previous batch's last commands may still be printed back after this one starts.
+    m_typedCommands.erase(m_typedCommands.begin(),
+                          m_typedCommands.end() - std::min<std::ptrdiff_t>(
+                                                      static_cast<std::ptrdiff_t>(m_typedCommands.size()), 8));
+    m_typedCommands.insert(m_typedCommands.end(), typed.begin(), typed.end());
     m_ready = false;
     if (m_trace) {
         std::fprintf(stderr, "batch> %s\ntyped> %s | %s\n", m_pending.substr(0, 200).c_str(),
@@ -546,10 +556,15 @@ void PsppSession::DrainHtml(std::size_t limit) {
             break;
         }
         for (OutputItem& item : m_html.Feed({buffer, static_cast<std::size_t>(n)})) {
-            // The engine's own markers are not output.
+            // The engine's own markers are not output, nor are the commands it typed.
             if (item.kind == OutputItem::Kind::Text &&
                 (item.title.rfind(ours, 0) == 0 || item.title == "QS-setup")) {
                 m_htmlCheckSeen = m_htmlCheckSeen || item.title == m_checkMarker;
+                continue;
+            }
+            if (item.kind == OutputItem::Kind::Syntax &&
+                std::find(m_typedCommands.begin(), m_typedCommands.end(), item.title) !=
+                    m_typedCommands.end()) {
                 continue;
             }
             if (m_running && m_sent) {

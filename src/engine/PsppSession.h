@@ -50,7 +50,10 @@ public:
 
     // Runs `syntax`; BatchFinished follows exactly once. Only one batch at a time.
     // `folder`, when given, is what relative file names mean for this batch alone.
-    void RunBatch(const std::string& syntax, const std::string& folder = {});
+    // `place` says where the syntax stands in the editor's document: messages are numbered
+    // as lines of that document.
+    void RunBatch(const std::string& syntax, const std::string& folder = {},
+                  const MessagePlace& place = {});
     bool Busy() const { return m_running; }
     // Stops the running batch: what is left of its file is cut off and PSPP is
     // interrupted. A PSPP that is back at its prompt soon keeps its data, and the batch
@@ -118,6 +121,9 @@ private:
     bool m_settingUp = false;
     std::string m_pending;  // the running batch's syntax
     std::string m_folder;   // its folder for relative names; empty: the start folder
+    MessagePlace m_place;   // where its syntax stands in the editor's document
+    // What the engine typed lately: PSPP prints those commands back too.
+    std::vector<std::string> m_typedCommands;
     std::string m_output;
     std::uint64_t m_nonce = 0;
     std::uint64_t m_batchNo = 0;

@@ -64,8 +64,20 @@ bool ParsePsppMessage(std::string_view line, PsppMessage& message) {
     return false;
 }
 
+std::size_t PlaceMessage(PsppMessage& message, const MessagePlace& place) {
+    if (message.line == 0 || !(message.file.empty() || message.file == place.textFile)) {
+        return 0;
+    }
+    const std::size_t line = message.line + static_cast<std::size_t>(place.firstLine) - 1;
+    message.text = std::to_string(line) + ": " + message.text.substr(message.bodyStart);
+    message.bodyStart = message.text.find(": ") + 2;
+    return line;
+}
+
 void PsppTranscript::BeginBatch(std::vector<std::string> typedLines, std::string markerOutput,
-                                std::string batchFile, std::string checkOutput) {
+                                std::string batchFile, std::string checkOutput,
+                                MessagePlace place) {
+    m_place = std::move(place);
     m_checkOutput = std::move(checkOutput);
     m_checkSeen = false;
     m_previousMarker = std::move(m_marker);
@@ -133,6 +145,9 @@ std::string PsppTranscript::Line(std::string line) {
         line.erase(0, m_batchPrefix.size());
     }
     if (PsppMessage message; ParsePsppMessage(line, message)) {
+        if (m_place.Moves() && PlaceMessage(message, m_place) != 0) {
+            line = message.text;
+        }
         m_messages.push_back(std::move(message));
     }
     return (held ? "\n" : "") + line + '\n';

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,19 @@ struct PsppMessage {
     std::size_t bodyStart = 0; // where `text` goes on after the location ("error: ...")
 };
 
+// Where a batch's syntax stands in the editor's document: its first line there, and the
+// file (when given) that held the text for PSPP to read.
+struct MessagePlace {
+    std::int64_t firstLine = 1;
+    std::string textFile;
+    bool Moves() const { return firstLine != 1 || !textFile.empty(); }
+};
+
+// Numbers a message of the batch's text, or of `place.textFile`, as a line of the editor's
+// document: `message.text` becomes "LINE: error: ...". Returns that line, or 0 (and leaves
+// the message alone) when the message names no line of the text.
+std::size_t PlaceMessage(PsppMessage& message, const MessagePlace& place);
+
 // One message line of PSPP's ("FILE:LINE[.COL][-LINE[.COL]]: error: ...", "error: ...");
 // `batchFile` is the prefix PSPP puts before the line numbers of the batch's own file.
 // Returns false when `line` is not a message.
@@ -36,8 +50,10 @@ public:
     // PSPP's messages is removed so that line numbers read as lines of the text sent.
     // `checkOutput`, when given, is what a command typed before the marker prints: it
     // shows only when the batch left no block open that takes in later commands.
+    // `place` renumbers the messages' lines as the editor's document numbers them (the
+    // messages keep `line` as a line of the text sent).
     void BeginBatch(std::vector<std::string> typedLines, std::string markerOutput,
-                    std::string batchFile, std::string checkOutput = {});
+                    std::string batchFile, std::string checkOutput = {}, MessagePlace place = {});
 
     // Feeds bytes from the terminal. Returns the output text they complete (LF line
     // ends), which may be empty.
@@ -62,6 +78,7 @@ private:
     std::string m_marker;
     std::string m_previousMarker;
     std::string m_batchPrefix;
+    MessagePlace m_place;
     std::string m_partial;
     bool m_markerSeen = false;
     std::string m_checkOutput;

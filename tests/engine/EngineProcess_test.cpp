@@ -438,6 +438,13 @@ TEST_F(EngineProcess, RunWritesItsTablesAndChartsAsAPage) {
     EXPECT_NE(ran.out.find("Frequency"), std::string::npos); // the text as ever
     const std::string page = test::ReadFileBytes(m_files / "page" / "index.html");
     EXPECT_NE(page.find("<caption"), std::string::npos) << page;
+    // The command heads its output; the commands that printed nothing, and the engine's own,
+    // are not there, nor printed back into the text.
+    EXPECT_NE(page.find("<h3 class=\"command\">FREQUENCIES x /HISTOGRAM.</h3>"), std::string::npos);
+    for (const char* absent : {"DATA LIST", "INSERT", "ECHO"}) {
+        EXPECT_EQ(page.find(absent), std::string::npos) << absent;
+        EXPECT_EQ(ran.out.find(absent), std::string::npos) << absent;
+    }
     const std::size_t src = page.find("<img src=\"");
     ASSERT_NE(src, std::string::npos) << page;
     const std::string image = page.substr(src + 10, page.find('"', src + 10) - src - 10);

@@ -83,7 +83,7 @@ TEST(PsppHtmlItems, MessagesAreNamedByTheDocumentsLines) {
     for (const Row& row : rows) {
         items.push_back({OutputItem::Kind::Message, row.title});
     }
-    PlaceMessages(items, 28, "/r/S1.TMP");
+    PlaceMessages(items, {28, "/r/S1.TMP"});
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(items[i].title, rows[i].placed);
         EXPECT_EQ(items[i].line, rows[i].line) << rows[i].title;
@@ -91,25 +91,41 @@ TEST(PsppHtmlItems, MessagesAreNamedByTheDocumentsLines) {
 }
 
 // A table too large to keep (a LIST of a whole dataset) comes as its caption alone, and
-// what follows it is read as ever.
-TEST(PsppHtmlItems, ATooLargeTableIsPassedOnWithoutItsHtml) {
-    std::string html = "<body>\n<table>\n<caption style='x'>Data List</caption>\n<tbody>\n";
-    while (html.size() < kMaxTableBytes + kMaxTableBytes / 2) {
-        html += "<tr>\n<td style='text-align: right'>12345.00</td>\n</tr>\n";
-    }
-    html += "</tbody>\n</table>\n<p>after</p>\n";
-    PsppHtmlItems reader;
-    OutputItems items;
-    for (std::size_t at = 0; at < html.size(); at += 4096) {
-        for (OutputItem& item : reader.Feed(std::string_view(html).substr(at, 4096))) {
-            items.push_back(std::move(item));
+// printed-back inline data as its first lines; what follows is read as ever.
+TEST(PsppHtmlItems, TooLargeElementsArePassedOnInShort) {
+    struct Row {
+        std::string open, repeated, close;
+        Kind kind;
+        std::size_t limit;
+        std::string title;
+    };
+    const std::vector<Row> rows{
+        {"<table>\n<caption style='x'>Data List</caption>\n<tbody>\n",
+         "<tr>\n<td style='text-align: right'>12345.00</td>\n</tr>\n", "</tbody>\n</table>\n",
+         Kind::Table, kMaxTableBytes, "Data List"},
+        {"<pre class=\"syntax\">BEGIN DATA.", "<br>1 2 &amp; 3", "<br>END DATA.</pre>\n", Kind::Syntax,
+         kMaxTextBytes, "BEGIN DATA.\n1 2 & 3\n1 2 & 3"},
+    };
+    for (const Row& row : rows) {
+        std::string html = "<body>\n" + row.open;
+        while (html.size() < row.limit + row.limit / 2) {
+            html += row.repeated;
         }
+        html += row.close + "<p>after</p>\n";
+        PsppHtmlItems reader;
+        OutputItems items;
+        for (std::size_t at = 0; at < html.size(); at += 4096) {
+            for (OutputItem& item : reader.Feed(std::string_view(html).substr(at, 4096))) {
+                items.push_back(std::move(item));
+            }
+        }
+        ASSERT_EQ(items.size(), 2u) << row.open;
+        EXPECT_EQ(items[0].kind, row.kind);
+        EXPECT_EQ(items[0].title.substr(0, row.title.size()), row.title);
+        EXPECT_LT(items[0].title.size(), row.limit);
+        EXPECT_LT(items[0].html.size(), row.limit);
+        EXPECT_EQ(items[1].title, "after");
     }
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].kind, Kind::Table);
-    EXPECT_EQ(items[0].title, "Data List");
-    EXPECT_TRUE(items[0].html.empty());
-    EXPECT_EQ(items[1].title, "after");
 }
 
 } // namespace

@@ -28,7 +28,7 @@ struct Played {
 };
 
 // Feeds the stream in pieces of `chunk` bytes.
-Played Play(std::size_t chunk) {
+Played Play(std::size_t chunk, const MessagePlace& place = {}) {
     PsppTranscript transcript;
     Played run;
     const auto feed = [&](const std::string& bytes, std::string& out) {
@@ -40,11 +40,11 @@ Played Play(std::size_t chunk) {
     feed(kGreeting, greeting);
     EXPECT_EQ(greeting, "");
     EXPECT_TRUE(transcript.AtPrompt());
-    transcript.BeginBatch({kInsert1, kEcho1}, "QS-1", "/run/q/b.sps");
+    transcript.BeginBatch({kInsert1, kEcho1}, "QS-1", "/run/q/b.sps", {}, place);
     feed(kBatch1, run.out1);
     run.done1 = transcript.BatchDone();
     run.messages1 = transcript.Messages();
-    transcript.BeginBatch({kInsert2, kEcho2}, "QS-2", "/run/q/b.sps");
+    transcript.BeginBatch({kInsert2, kEcho2}, "QS-2", "/run/q/b.sps", {}, place);
     feed(kBatch2, run.out2);
     run.done2 = transcript.BatchDone();
     run.messages2 = transcript.Messages();
@@ -90,6 +90,20 @@ TEST(PsppTranscript, ReadsMessagesWithTheirLinesInTheBatch) {
     EXPECT_EQ(run.messages2[1].line, 3u); // a line of another file, named
     EXPECT_EQ(run.messages2[1].file, "other.sps");
     EXPECT_EQ(run.messages2[1].text.substr(run.messages2[1].bodyStart), "note: elsewhere.");
+}
+
+// Sent from line 28 of the editor's text, the batch's lines 7 and 9 read as 34 and 36; the
+// messages keep their line in the batch, and another file's lines stay as they are.
+TEST(PsppTranscript, NamesTheLinesAsTheEditorsDocumentDoes) {
+    const Played run = Play(5, {28, {}});
+    EXPECT_EQ(run.out1, " Data List\n\u2502x\u2502\n\n34: error: FREQUENCIES: z is not a "
+                        "variable name.\n\n   Table\n36: warning: odd.\n");
+    EXPECT_EQ(run.out2, "error: An error occurred while opening `/x.sav'.\n"
+                        "other.sps:3: note: elsewhere.\n\n");
+    ASSERT_EQ(run.messages1.size(), 2u);
+    EXPECT_EQ(run.messages1[0].line, 7u);
+    EXPECT_EQ(run.messages1[0].text, "34: error: FREQUENCIES: z is not a variable name.");
+    EXPECT_EQ(run.messages1[0].text.substr(run.messages1[0].bodyStart), "error: FREQUENCIES: z is not a variable name.");
 }
 
 TEST(PsppTranscript, OrdinaryTextIsNoMessage) {

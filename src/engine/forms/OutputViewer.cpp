@@ -36,7 +36,8 @@ using Severity = engine::OutputItem::Severity;
 
 constexpr int kStartRole = Qt::UserRole;     // the node's first document position
 constexpr int kEndRole = Qt::UserRole + 1;   // and its last
-constexpr int kIndexRole = Qt::UserRole + 2; // the item's index; -1 for a run
+constexpr int kIndexRole = Qt::UserRole + 2; // the item's index; -1 for a run or a command
+constexpr int kHeadingRole = Qt::UserRole + 3; // a run's or command's heading in the view
 // Inserting for this long takes several times as long again to scan and lay out in a full
 // view: a turn stays under 50 ms.
 constexpr int kInsertBudgetMs = 3;
@@ -60,6 +61,17 @@ QString NodeText(const std::string& text, Kind kind) {
                                  : OutputViewer::tr("Text");
 }
 
+bool IsCommand(const std::optional<engine::OutputItem>& item) {
+    return item && item->kind == Kind::Syntax;
+}
+
+QTreeWidgetItem* RunOf(QTreeWidgetItem* node) {
+    while (node->parent()) {
+        node = node->parent();
+    }
+    return node;
+}
+
 QUrl ChartName(int itemIndex) {
     return QUrl(QStringLiteral("chart:%1").arg(itemIndex));
 }
@@ -68,6 +80,12 @@ QTextBlockFormat HeadingBlock(bool first) {
     QTextBlockFormat block;
     block.setTopMargin(first ? 0 : 3 * kItemSpacing);
     block.setBottomMargin(kItemSpacing / 2);
+    return block;
+}
+
+QTextBlockFormat CommandBlock() {
+    QTextBlockFormat block;
+    block.setTopMargin(2 * kItemSpacing);
     return block;
 }
 
@@ -146,6 +164,7 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
 }
 
 void OutputViewer::BeginRun(const QString& title) {
+    m_heldCommand.reset();
     m_pending.push_back({title, std::nullopt, {}});
     InsertSoon();
 }
@@ -163,7 +182,18 @@ void OutputViewer::InsertSoon() {
 }
 
 void OutputViewer::AppendItems(const engine::OutputItems& items) {
+    int count = 0;
     for (const engine::OutputItem& item : items) {
+        // A command heads its output; one that printed nothing (a transformation, DATA
+        // LIST) would only fill the outline.
+        if (item.kind == Kind::Syntax) {
+            m_heldCommand = item;
+            continue;
+        }
+        if (m_heldCommand) {
+            m_pending.push_back({{}, std::exchange(m_heldCommand, std::nullopt), {}});
+        }
+        ++count;
         Pending pending{{}, item, {}};
         if (item.kind == Kind::Chart && !item.image.empty()) {
             // The file is gone once the caller has control back.
@@ -171,7 +201,7 @@ void OutputViewer::AppendItems(const engine::OutputItems& items) {
         }
         m_pending.push_back(std::move(pending));
     }
-    m_pendingItems += static_cast<int>(items.size());
+    m_pendingItems += count;
     SkipUnseen();
     InsertSoon();
 }
@@ -223,7 +253,9 @@ void OutputViewer::InsertPending(int budgetMs) {
         do {
             const Pending pending = std::move(m_pending.front());
             m_pending.pop_front();
-            if (pending.item) {
+            if (IsCommand(pending.item)) {
+                InsertCommand(*pending.item);
+            } else if (pending.item) {
                 --m_pendingItems;
                 InsertItem(*pending.item, pending.image);
             } else {
@@ -276,8 +308,31 @@ void OutputViewer::InsertRun(const QString& title) {
     m_runNode->setData(0, kStartRole, start + m_removed);
     m_runNode->setData(0, kEndRole, cursor.position() + m_removed);
     m_runNode->setData(0, kIndexRole, -1);
+    m_runNode->setData(0, kHeadingRole, title);
     m_runNode->setExpanded(true);
     m_lastNode = m_runNode;
+    m_commandNode = nullptr;
+}
+
+void OutputViewer::InsertCommand(const engine::OutputItem& command) {
+    if (!m_runNode) {
+        InsertRun(tr("Output"));
+    }
+    // Its first line names it; inline data and long subcommands would bury the output.
+    const QString heading = QString::fromStdString(command.title).section(u'\n', 0, 0).trimmed();
+    QTextCursor cursor = NewBlockAtEnd();
+    const int start = cursor.position();
+    cursor.setBlockFormat(CommandBlock());
+    cursor.insertText(heading, CommandChars());
+
+    m_commandNode = new QTreeWidgetItem(m_runNode, {NodeText(command.title, Kind::Syntax)});
+    m_commandNode->setData(0, kStartRole, start + m_removed);
+    m_commandNode->setData(0, kEndRole, cursor.position() + m_removed);
+    m_commandNode->setData(0, kIndexRole, -1);
+    m_commandNode->setData(0, kHeadingRole, heading);
+    m_commandNode->setToolTip(0, QString::fromStdString(command.title));
+    m_commandNode->setExpanded(true);
+    m_lastNode = m_commandNode;
 }
 
 QTextCharFormat OutputViewer::HeadingChars() const {
@@ -287,32 +342,60 @@ QTextCharFormat OutputViewer::HeadingChars() const {
     return heading;
 }
 
+QTextCharFormat OutputViewer::CommandChars() const {
+    QTextCharFormat heading;
+    heading.setFontWeight(QFont::Bold);
+    heading.setFontPointSize(txtView->font().pointSizeF() * 1.1);
+    return heading;
+}
+
 void OutputViewer::DropOldest(int count) {
     const auto dropped =
         static_cast<std::size_t>(std::min(count, static_cast<int>(m_items.size()) - 1));
     if (dropped == 0) {
         return;
     }
-    const Entry& kept = m_items[dropped];
-    QTreeWidgetItem* keptRun = kept.node->parent();
-    // A run whose older items go keeps its heading: it is put back above the newer ones.
-    const bool runGoesOn = m_items[dropped - 1].node->parent() == keptRun;
-    const int cut = runGoesOn ? kept.start : keptRun->data(0, kStartRole).toInt();
+    QTreeWidgetItem* keptNode = m_items[dropped].node;
+    QTreeWidgetItem* keptRun = RunOf(keptNode);
+    QTreeWidgetItem* keptCommand = keptNode->parent() != keptRun ? keptNode->parent() : nullptr;
+    const QTreeWidgetItem* before = m_items[dropped - 1].node;
+    // The headings the kept item stands under go with the older items, and are put back.
+    std::vector<QTreeWidgetItem*> headings;
+    if (RunOf(const_cast<QTreeWidgetItem*>(before)) == keptRun) {
+        headings.push_back(keptRun);
+        if (keptCommand && before->parent() == keptCommand) {
+            headings.push_back(keptCommand);
+        }
+    }
+    QTreeWidgetItem* firstKept = headings.empty() ? keptRun
+                                 : headings.size() == 1 && keptCommand ? keptCommand
+                                                                        : keptNode;
+    const int cut = firstKept == keptNode ? m_items[dropped].start
+                                          : firstKept->data(0, kStartRole).toInt();
     QTextDocument* document = txtView->document();
     QTextCursor top(document);
     top.setPosition(cut - m_removed, QTextCursor::KeepAnchor);
     top.removeSelectedText();
     m_removed = cut;
-    if (runGoesOn) {
-        top.insertBlock(); // splits off an empty first block, the newer items keep theirs
-        top.setPosition(0);
-        top.setBlockFormat(HeadingBlock(true));
-        top.setBlockCharFormat(HeadingChars());
-        top.insertText(keptRun->text(0), HeadingChars());
-        m_removed -= top.position() + 1;
-        keptRun->setData(0, kStartRole, m_removed);
-        keptRun->setData(0, kEndRole, top.position() + m_removed);
-    } else {
+    int added = 0;
+    std::vector<std::pair<int, int>> spans;
+    for (QTreeWidgetItem* heading : headings) {
+        const bool run = heading == keptRun;
+        top.setPosition(added);
+        top.insertBlock(); // splits off an empty block; what is kept goes on in the next
+        top.setPosition(added);
+        top.setBlockFormat(run ? HeadingBlock(true) : CommandBlock());
+        top.setBlockCharFormat(run ? HeadingChars() : CommandChars());
+        top.insertText(heading->data(0, kHeadingRole).toString(), run ? HeadingChars() : CommandChars());
+        spans.emplace_back(added, top.position());
+        added = top.position() + 1;
+    }
+    m_removed -= added;
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        headings[i]->setData(0, kStartRole, spans[i].first + m_removed);
+        headings[i]->setData(0, kEndRole, spans[i].second + m_removed);
+    }
+    if (headings.empty()) {
         QTextBlockFormat first;
         first.setTopMargin(0);
         top.mergeBlockFormat(first);
@@ -325,9 +408,16 @@ void OutputViewer::DropOldest(int count) {
             // QTextDocument cannot forget a resource; an empty one lets go of the image.
             document->addResource(QTextDocument::ImageResource, ChartName(entry.index), QVariant());
         }
-        if (entry.node->parent() == keptRun) {
-            delete entry.node;
+    }
+    // The outline's older nodes go the same way, the dropped items' with their runs and
+    // commands.
+    if (keptCommand) {
+        while (keptCommand->child(0) != keptNode) {
+            delete keptCommand->takeChild(0);
         }
+    }
+    while (keptRun->child(0) != (keptCommand ? keptCommand : keptNode)) {
+        delete keptRun->takeChild(0);
     }
     while (tvOutline->topLevelItem(0) != keptRun) {
         delete tvOutline->takeTopLevelItem(0);
@@ -360,7 +450,8 @@ void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& imag
         break;
     }
     entry.end = cursor.position() + m_removed;
-    entry.node = new QTreeWidgetItem(m_runNode, {NodeText(item.title, item.kind)});
+    entry.node = new QTreeWidgetItem(m_commandNode ? m_commandNode : m_runNode,
+                                     {NodeText(item.title, item.kind)});
     entry.node->setData(0, kStartRole, entry.start);
     entry.node->setData(0, kEndRole, entry.end);
     entry.node->setData(0, kIndexRole, index);
@@ -525,8 +616,11 @@ bool OutputViewer::SelectedRange(int* start, int* end) const {
     if (node == nullptr || !node->isSelected()) {
         return false;
     }
-    // A run reaches to the end of its last item, not only of its heading.
-    const QTreeWidgetItem* last = node->childCount() > 0 ? node->child(node->childCount() - 1) : node;
+    // A run or command reaches to the end of its last item, not only of its heading.
+    const QTreeWidgetItem* last = node;
+    while (last->childCount() > 0) {
+        last = last->child(last->childCount() - 1);
+    }
     *start = node->data(0, kStartRole).toInt() - m_removed;
     *end = last->data(0, kEndRole).toInt() - m_removed;
     return *start >= 0 && *end > *start;
@@ -661,6 +755,8 @@ void OutputViewer::Clear() {
     m_quiet = true;
     tvOutline->clear();
     m_runNode = nullptr;
+    m_commandNode = nullptr;
+    m_heldCommand.reset();
     m_lastNode = nullptr;
     std::deque<Entry>().swap(m_items);
     m_nextItem = 0;
@@ -682,20 +778,30 @@ void OutputViewer::SkipUnseen() {
         return;
     }
     int skipped = 0;
-    std::optional<QString> run;
+    std::optional<Pending> run;
+    std::optional<Pending> command;
     while (m_pendingItems > m_maxItems) {
-        if (m_pending.front().item) {
+        Pending& front = m_pending.front();
+        if (IsCommand(front.item)) {
+            command = std::move(front);
+        } else if (front.item) {
             ++skipped;
             --m_pendingItems;
         } else {
-            run = m_pending.front().runTitle;
+            run = std::move(front);
+            command.reset();
         }
         m_pending.pop_front();
     }
     // What is shown goes turn by turn as the newer items come in, as it would have anyway.
     m_nextItem += skipped;
+    // The newest items skipped may share their headings with the oldest kept.
+    const bool itemNext = m_pending.front().item && !IsCommand(m_pending.front().item);
+    if (command && itemNext) {
+        m_pending.push_front(std::move(*command));
+    }
     if (run && m_pending.front().item) {
-        m_pending.push_front({*run, std::nullopt, {}});
+        m_pending.push_front(std::move(*run));
     }
     lblDropped->show();
 }

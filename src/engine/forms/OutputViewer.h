@@ -34,7 +34,9 @@ public:
     // 50 KB each for a typical PSPP table as laid out, besides 256 MB at most of charts.
     static constexpr int kDefaultMaxItems = 1000;
 
-    // Starts a run: a node at the top of the outline and a heading in the view.
+    // Starts a run: a node at the top of the outline and a heading in the view. Within a run,
+    // a printed-back command (a Syntax item) heads the items after it, in the view and as a
+    // node of the outline; one followed by no other item is not shown.
     void BeginRun(const QString& title);
     // Appends the items in order to the view and, under the current run, to the outline; what
     // does not fit in this turn's while follows in the next turns. A chart's image file is read
@@ -101,7 +103,10 @@ private:
     // or, while the view holds more than its bound, drops the oldest instead.
     void InsertPending(int budgetMs);
     void InsertRun(const QString& title);
+    // A heading for the command whose output follows, and its node under the run's.
+    void InsertCommand(const engine::OutputItem& command);
     QTextCharFormat HeadingChars() const;
+    QTextCharFormat CommandChars() const;
     // Inserts now unless a burst is pending, and starts the timer for what is left.
     void InsertSoon();
     static qint64 ImageBytes(const Entry& entry);
@@ -140,6 +145,9 @@ private:
     std::deque<Pending> m_pending;
     int m_pendingItems = 0; // items in m_pending, runs not counted
     QTreeWidgetItem* m_runNode = nullptr;
+    QTreeWidgetItem* m_commandNode = nullptr; // the current run's latest command, if any
+    // The latest command of the run, until output of it arrives.
+    std::optional<engine::OutputItem> m_heldCommand;
     QTreeWidgetItem* m_lastNode = nullptr;
     bool m_quiet = false; // the program, not the user, moves the view's cursor or the outline
     int m_chartWidth = 0; // the view width the charts were last fitted to

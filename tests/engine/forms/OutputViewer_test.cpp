@@ -47,6 +47,7 @@ QTextCursor Find(const OutputViewer& viewer, const QString& text) {
     return viewer.txtView->document()->find(text);
 }
 
+// A command heads its items; one that printed nothing is not shown.
 TEST(OutputViewer, RunOfMixedItemsFillsOutlineAndViewInOrder) {
     struct Row {
         Item item;
@@ -54,8 +55,7 @@ TEST(OutputViewer, RunOfMixedItemsFillsOutlineAndViewInOrder) {
         const char* shown;
     };
     const std::vector<Row> rows = {
-        {MakeItem(Kind::Syntax, "FREQUENCIES x\n  /FORMAT=NOTABLE."), "FREQUENCIES x",
-         "FREQUENCIES x\u2028  /FORMAT=NOTABLE."},
+        {MakeItem(Kind::Syntax, "FREQUENCIES x\n  /FORMAT=NOTABLE."), "FREQUENCIES x", "FREQUENCIES x"},
         {MakeItem(Kind::Table, "x <&> y", kSpannedTable), "x <&> y", "x <&> y"},
         {MakeItem(Kind::Text, "plain  text,\nsecond line"), "plain  text,",
          "plain  text,\u2028second line"},
@@ -67,29 +67,36 @@ TEST(OutputViewer, RunOfMixedItemsFillsOutlineAndViewInOrder) {
     };
     OutputViewer viewer;
     viewer.BeginRun("Run 1: s.sps");
-    engine::OutputItems items;
+    engine::OutputItems items{MakeItem(Kind::Syntax, "DATA LIST LIST /x.")};
     for (const Row& row : rows) {
         items.push_back(row.item);
     }
+    items.push_back(MakeItem(Kind::Syntax, "EXECUTE."));
     viewer.AppendItems(items);
     viewer.FlushItems();
 
     ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
     const QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
     EXPECT_EQ(run->text(0), "Run 1: s.sps");
-    ASSERT_EQ(run->childCount(), static_cast<int>(rows.size()));
+    ASSERT_EQ(run->childCount(), 1);
+    const QTreeWidgetItem* command = run->child(0);
+    ASSERT_EQ(command->childCount(), static_cast<int>(rows.size()) - 1);
     const QString shown = viewer.txtView->document()->toRawText();
     qsizetype from = shown.indexOf("Run 1: s.sps");
     EXPECT_EQ(from, 0);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].node);
-        EXPECT_EQ(run->child(static_cast<int>(i))->text(0), QString::fromUtf8(rows[i].node));
+        const QTreeWidgetItem* node = i == 0 ? command : command->child(static_cast<int>(i) - 1);
+        EXPECT_EQ(node->text(0), QString::fromUtf8(rows[i].node));
         const qsizetype at = shown.indexOf(QString::fromUtf8(rows[i].shown), from);
         EXPECT_GT(at, from);
         from = std::max(at, from);
     }
+    for (const char* hidden : {"DATA LIST", "/FORMAT", "EXECUTE"}) {
+        EXPECT_FALSE(shown.contains(hidden)) << hidden;
+    }
     EXPECT_EQ(Find(viewer, "nothing is not").charFormat().foreground().color(), QColor(0xc0, 0, 0));
-    EXPECT_EQ(viewer.tvOutline->currentItem(), run->child(run->childCount() - 1));
+    EXPECT_EQ(viewer.tvOutline->currentItem(), command->child(command->childCount() - 1));
 }
 
 TEST(OutputViewer, SpannedTableCopiesAsGridOfCells) {
@@ -225,15 +232,18 @@ TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
     viewer.BeginRun("Run 1");
     viewer.AppendItems({chart, MakeItem(Kind::Text, "one")});
     viewer.BeginRun("Run 2");
-    viewer.AppendItems({MakeItem(Kind::Table, "t", kSpannedTable), MakeItem(Kind::Text, "three"),
-                        MakeItem(Kind::Text, "four")});
+    viewer.AppendItems({MakeItem(Kind::Syntax, "CROSSTABS x BY y."),
+                        MakeItem(Kind::Table, "t", kSpannedTable), MakeItem(Kind::Text, "three"),
+                        MakeItem(Kind::Syntax, "ECHO 'four'."), MakeItem(Kind::Text, "four")});
     viewer.FlushItems();
 
     EXPECT_EQ(viewer.ItemCount(), 5);
     EXPECT_EQ(viewer.FirstItem(), 2);
     ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
-    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->text(0), "Run 2");
-    EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->childCount(), 3);
+    QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
+    EXPECT_EQ(run->text(0), "Run 2");
+    ASSERT_EQ(run->childCount(), 2);
+    EXPECT_EQ(run->child(0)->childCount(), 2);
     EXPECT_TRUE(viewer.txtView->document()->toRawText().startsWith("Run 2"));
     EXPECT_FALSE(viewer.txtView->document()->toRawText().contains("one"));
     EXPECT_FALSE(viewer.txtView->document()
@@ -242,17 +252,35 @@ TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
     EXPECT_EQ(viewer.TableText(2), "\t\ty\t\nx\t1\t3\t4\n\t2\t5\t6.5%\n");
     EXPECT_FALSE(viewer.lblDropped->isHidden());
 
-    // The run goes on: its oldest item goes, its heading stays on top.
-    viewer.AppendItems({MakeItem(Kind::Text, "five")});
-    viewer.FlushItems();
-    const QString shown = viewer.txtView->document()->toRawText();
-    EXPECT_TRUE(shown.startsWith("Run 2"));
-    EXPECT_FALSE(shown.contains("x <&> y"));
-    QTreeWidgetItem* run = viewer.tvOutline->topLevelItem(0);
-    ASSERT_EQ(run->childCount(), 3);
-    viewer.tvOutline->setCurrentItem(run->child(1));
-    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "four");
-    EXPECT_EQ(viewer.ItemAtCursor(), 4);
+    // The run and its command go on: their oldest item goes, their headings stay on top;
+    // then the command is done with, and only the run's heading is put back.
+    const QChar par(QChar::ParagraphSeparator);
+    struct Step {
+        engine::OutputItems items;
+        QString shown;
+        std::vector<int> outline; // the items under each command
+    };
+    const std::vector<Step> steps{
+        {{MakeItem(Kind::Text, "five")},
+         QString("Run 2%1CROSSTABS x BY y.%1three%1ECHO 'four'.%1four%1five").arg(par), {1, 2}},
+        {{MakeItem(Kind::Syntax, "ECHO 'six'."), MakeItem(Kind::Text, "six")},
+         QString("Run 2%1ECHO 'four'.%1four%1five%1ECHO 'six'.%1six").arg(par), {2, 1}},
+    };
+    for (const Step& step : steps) {
+        viewer.AppendItems(step.items);
+        viewer.FlushItems();
+        EXPECT_EQ(viewer.txtView->document()->toRawText(), step.shown);
+        ASSERT_EQ(run->childCount(), static_cast<int>(step.outline.size()));
+        for (int i = 0; i < run->childCount(); ++i) {
+            EXPECT_EQ(run->child(i)->childCount(), step.outline[static_cast<std::size_t>(i)]);
+        }
+    }
+    // Positions still line up after headings were put back.
+    viewer.tvOutline->setCurrentItem(run->child(0));
+    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "ECHO 'four'.");
+    viewer.tvOutline->setCurrentItem(run->child(0)->child(1));
+    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "five");
+    EXPECT_EQ(viewer.ItemAtCursor(), 5);
 
     viewer.Clear();
     EXPECT_EQ(viewer.ItemCount(), 0);
@@ -270,8 +298,9 @@ TEST(OutputViewer, QueuedItemsBeyondTheBoundAreNeverShown) {
     viewer.AppendItems({MakeItem(Kind::Text, "zero")});
     viewer.FlushItems();
     viewer.BeginRun("Run 1");
-    viewer.AppendItems({MakeItem(Kind::Text, "one"), MakeItem(Kind::Text, "two"),
-                        MakeItem(Kind::Text, "three"), MakeItem(Kind::Text, "four")});
+    viewer.AppendItems({MakeItem(Kind::Syntax, "ECHO."), MakeItem(Kind::Text, "one"),
+                        MakeItem(Kind::Text, "two"), MakeItem(Kind::Text, "three"),
+                        MakeItem(Kind::Text, "four")});
     viewer.FlushItems();
 
     EXPECT_EQ(viewer.ItemCount(), 5);
@@ -279,7 +308,7 @@ TEST(OutputViewer, QueuedItemsBeyondTheBoundAreNeverShown) {
     ASSERT_EQ(viewer.tvOutline->topLevelItemCount(), 1);
     EXPECT_EQ(viewer.tvOutline->topLevelItem(0)->text(0), "Run 1");
     EXPECT_EQ(viewer.txtView->document()->toRawText(),
-              QString("Run 1%1three%1four").arg(QChar(QChar::ParagraphSeparator)));
+              QString("Run 1%1ECHO.%1three%1four").arg(QChar(QChar::ParagraphSeparator)));
     EXPECT_FALSE(viewer.lblDropped->isHidden());
 }
 
