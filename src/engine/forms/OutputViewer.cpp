@@ -1,6 +1,7 @@
 // The rich view of PSPP's output: queued insertion of items, the outline, find and copy.
 #include "engine/forms/OutputViewer.h"
 #include "engine/forms/OutputTableHtml.h"
+#include "engine/forms/OutputViewerNodes.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,6 +21,7 @@
 #include <QTextTable>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QGridLayout>
 
 #include <algorithm>
 
@@ -29,15 +31,13 @@
 
 namespace qs {
 
+using namespace outline;
+
 namespace {
 
 using Kind = engine::OutputItem::Kind;
 using Severity = engine::OutputItem::Severity;
 
-constexpr int kStartRole = Qt::UserRole;     // the node's first document position
-constexpr int kEndRole = Qt::UserRole + 1;   // and its last
-constexpr int kIndexRole = Qt::UserRole + 2; // the item's index; -1 for a run or a command
-constexpr int kHeadingRole = Qt::UserRole + 3; // a run's or command's heading in the view
 // Inserting for this long takes several times as long again to scan and lay out in a full
 // view: a turn stays under 50 ms.
 constexpr int kInsertBudgetMs = 3;
@@ -45,6 +45,8 @@ constexpr int kInsertBudgetMs = 3;
 constexpr qint64 kMaxChartBytes = 256LL * 1024 * 1024;
 // The view follows a resize with the chart sizes only once the user has stopped dragging.
 constexpr int kFitDelayMs = 100;
+// How often a built fresh document looks whether the reader is back at the end.
+constexpr int kSwapWaitMs = 100;
 constexpr int kMaxNodeChars = 80;
 constexpr int kItemSpacing = 6; // pixels above each item
 
@@ -63,17 +65,6 @@ QString NodeText(const std::string& text, Kind kind) {
 
 bool IsCommand(const std::optional<engine::OutputItem>& item) {
     return item && item->kind == Kind::Syntax;
-}
-
-QTreeWidgetItem* RunOf(QTreeWidgetItem* node) {
-    while (node->parent()) {
-        node = node->parent();
-    }
-    return node;
-}
-
-QUrl ChartName(int itemIndex) {
-    return QUrl(QStringLiteral("chart:%1").arg(itemIndex));
 }
 
 QTextBlockFormat HeadingBlock(bool first) {
@@ -124,19 +115,14 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
     tvOutline->addAction(actCopyItem);
     tvOutline->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    txtView = new QTextBrowser(splitter);
-    txtView->setOpenLinks(false);
-    txtView->setUndoRedoEnabled(false);
-    // A table cell breaks between words only: "Count" split in two reads as two words.
-    txtView->setWordWrapMode(QTextOption::WordWrap);
-    // PSPP writes its tables for its own style sheet, with header cells upright; it sets the
-    // alignment of those that are not flush left.
-    txtView->document()->setDefaultStyleSheet(
-        QStringLiteral("th { font-weight: normal; text-align: left; }"));
-    txtView->viewport()->installEventFilter(this);
+    // The shown view, with the one a fresh document is built in under it (see StartFresh).
+    auto* views = new QWidget(splitter);
+    m_views = new QGridLayout(views);
+    m_views->setContentsMargins(0, 0, 0, 0);
+    txtView = NewView();
 
     splitter->addWidget(tvOutline);
-    splitter->addWidget(txtView);
+    splitter->addWidget(views);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({260, 740}); // titles of tables and charts run long
@@ -148,15 +134,11 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
             ShowNode(node);
         }
     });
-    connect(txtView, &QTextBrowser::cursorPositionChanged, this, &OutputViewer::SelectNodeAtCursor);
-    connect(txtView, &QTextBrowser::anchorClicked, this, &OutputViewer::OpenLink);
 
     m_insertTimer.setSingleShot(true);
     connect(&m_insertTimer, &QTimer::timeout, this, [this] {
         InsertPending(kInsertBudgetMs);
-        if (!m_pending.empty() || OverBound()) {
-            m_insertTimer.start(0);
-        }
+        ScheduleTurn();
     });
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(kFitDelayMs);
@@ -176,9 +158,24 @@ void OutputViewer::InsertSoon() {
         return;
     }
     InsertPending(kInsertBudgetMs);
-    if (!m_pending.empty() || OverBound()) {
+    ScheduleTurn();
+}
+
+void OutputViewer::ScheduleTurn() {
+    const bool canInsert =
+        !m_pending.empty() && (!m_building || static_cast<int>(m_items.size()) < HardBound());
+    const bool canBuild = m_building && (!FreshCaughtUp() || AtEnd());
+    if (canInsert || canBuild || MustDrop() || !m_retired.empty()) {
         m_insertTimer.start(0);
+    } else if (m_building) {
+        // Built, and waiting for the reader to come back to the end.
+        m_insertTimer.start(kSwapWaitMs);
     }
+}
+
+bool OutputViewer::AtEnd() const {
+    const QScrollBar* bar = txtView->verticalScrollBar();
+    return bar->value() >= bar->maximum();
 }
 
 void OutputViewer::AppendItems(const engine::OutputItems& items) {
@@ -220,6 +217,12 @@ bool OutputViewer::OverBound() const {
            (static_cast<int>(m_items.size()) > m_maxItems || m_chartBytes > kMaxChartBytes);
 }
 
+bool OutputViewer::MustDrop() const {
+    // While a fresh document is built nothing goes: its nodes must stay.
+    return !m_building && m_items.size() > 1 &&
+           (static_cast<int>(m_items.size()) > HardBound() || m_chartBytes > kMaxChartBytes);
+}
+
 int OutputViewer::ExcessItems() const {
     int count = std::max(0, static_cast<int>(m_items.size()) - m_maxItems);
     qint64 bytes = m_chartBytes;
@@ -233,8 +236,19 @@ int OutputViewer::ExcessItems() const {
 }
 
 void OutputViewer::InsertPending(int budgetMs) {
+    RetireStep(1);
+    if (budgetMs < 0) {
+        StopFresh();
+    } else if (m_building) {
+        // Turns alternate between the two documents; the shown one waits at its bound.
+        const bool full = static_cast<int>(m_items.size()) >= HardBound();
+        if (std::exchange(m_freshTurn, !m_freshTurn) || m_pending.empty() || full) {
+            FreshStep(budgetMs);
+            return;
+        }
+    }
     // A turn drops or inserts, not both: each costs a pass over the whole document.
-    const bool drop = OverBound();
+    const bool drop = budgetMs < 0 ? OverBound() : MustDrop();
     const bool insert = !m_pending.empty() && (!drop || budgetMs < 0);
     if (!drop && !insert) {
         return;
@@ -251,20 +265,22 @@ void OutputViewer::InsertPending(int budgetMs) {
     if (insert) {
         edit.beginEditBlock();
         do {
-            const Pending pending = std::move(m_pending.front());
+            Pending pending = std::move(m_pending.front());
             m_pending.pop_front();
             if (IsCommand(pending.item)) {
                 InsertCommand(*pending.item);
             } else if (pending.item) {
                 --m_pendingItems;
-                InsertItem(*pending.item, pending.image);
+                InsertItem(std::move(*pending.item), pending.image);
             } else {
                 InsertRun(pending.runTitle);
             }
-        } while (!m_pending.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
+        } while (!m_pending.empty() &&
+                 (budgetMs < 0 ||
+                  (clock.elapsed() < budgetMs && static_cast<int>(m_items.size()) < HardBound())));
         edit.endEditBlock();
     }
-    if (OverBound() && (drop || budgetMs < 0)) {
+    if (budgetMs < 0 ? OverBound() : drop) {
         // An edit of its own: Qt lays out again only what an edit spans, and one from the top
         // to the newest item would span the whole document.
         edit.beginEditBlock();
@@ -280,10 +296,13 @@ void OutputViewer::InsertPending(int budgetMs) {
     if (atEnd) {
         bar->setValue(bar->maximum());
     }
+    if (budgetMs >= 0 && !m_building && static_cast<int>(m_items.size()) > SoftBound()) {
+        StartFresh();
+    }
 }
 
-QTextCursor OutputViewer::NewBlockAtEnd() {
-    QTextCursor cursor(txtView->document());
+QTextCursor OutputViewer::NewBlockAtEnd(QTextDocument* document) {
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     QTextBlockFormat block;
     block.setTopMargin(kItemSpacing);
@@ -298,15 +317,20 @@ QTextCursor OutputViewer::NewBlockAtEnd() {
     return cursor;
 }
 
-void OutputViewer::InsertRun(const QString& title) {
-    QTextCursor cursor = NewBlockAtEnd();
+OutputViewer::Span OutputViewer::PutHeading(QTextDocument* document, const QString& text,
+                                            bool run) const {
+    QTextCursor cursor = NewBlockAtEnd(document);
     const int start = cursor.position();
-    cursor.setBlockFormat(HeadingBlock(start == 0));
-    cursor.insertText(title, HeadingChars());
+    cursor.setBlockFormat(run ? HeadingBlock(start == 0) : CommandBlock());
+    cursor.insertText(text, run ? HeadingChars() : CommandChars());
+    return {start, cursor.position()};
+}
 
+void OutputViewer::InsertRun(const QString& title) {
+    const Span span = PutHeading(txtView->document(), title, true);
     m_runNode = new QTreeWidgetItem(tvOutline, {title});
-    m_runNode->setData(0, kStartRole, start + m_removed);
-    m_runNode->setData(0, kEndRole, cursor.position() + m_removed);
+    m_runNode->setData(0, kStartRole, span.start + m_removed);
+    m_runNode->setData(0, kEndRole, span.end + m_removed);
     m_runNode->setData(0, kIndexRole, -1);
     m_runNode->setData(0, kHeadingRole, title);
     m_runNode->setExpanded(true);
@@ -320,14 +344,10 @@ void OutputViewer::InsertCommand(const engine::OutputItem& command) {
     }
     // Its first line names it; inline data and long subcommands would bury the output.
     const QString heading = QString::fromStdString(command.title).section(u'\n', 0, 0).trimmed();
-    QTextCursor cursor = NewBlockAtEnd();
-    const int start = cursor.position();
-    cursor.setBlockFormat(CommandBlock());
-    cursor.insertText(heading, CommandChars());
-
+    const Span span = PutHeading(txtView->document(), heading, false);
     m_commandNode = new QTreeWidgetItem(m_runNode, {NodeText(command.title, Kind::Syntax)});
-    m_commandNode->setData(0, kStartRole, start + m_removed);
-    m_commandNode->setData(0, kEndRole, cursor.position() + m_removed);
+    m_commandNode->setData(0, kStartRole, span.start + m_removed);
+    m_commandNode->setData(0, kEndRole, span.end + m_removed);
     m_commandNode->setData(0, kIndexRole, -1);
     m_commandNode->setData(0, kHeadingRole, heading);
     m_commandNode->setToolTip(0, QString::fromStdString(command.title));
@@ -355,6 +375,7 @@ void OutputViewer::DropOldest(int count) {
     if (dropped == 0) {
         return;
     }
+    StopFresh(); // its nodes may go
     QTreeWidgetItem* keptNode = m_items[dropped].node;
     QTreeWidgetItem* keptRun = RunOf(keptNode);
     QTreeWidgetItem* keptCommand = keptNode->parent() != keptRun ? keptNode->parent() : nullptr;
@@ -401,16 +422,25 @@ void OutputViewer::DropOldest(int count) {
         top.mergeBlockFormat(first);
     }
 
-    for (std::size_t i = 0; i < dropped; ++i) {
+    ForgetOldest(dropped);
+}
+
+void OutputViewer::ForgetOldest(std::size_t count) {
+    QTreeWidgetItem* keptNode = m_items[count].node;
+    QTreeWidgetItem* keptRun = RunOf(keptNode);
+    QTreeWidgetItem* keptCommand = keptNode->parent() != keptRun ? keptNode->parent() : nullptr;
+    for (std::size_t i = 0; i < count; ++i) {
         const Entry& entry = m_items[i];
         m_chartBytes -= ImageBytes(entry);
         if (entry.kind == Kind::Chart) {
             // QTextDocument cannot forget a resource; an empty one lets go of the image.
-            document->addResource(QTextDocument::ImageResource, ChartName(entry.index), QVariant());
+            txtView->document()->addResource(QTextDocument::ImageResource, ChartName(entry.index),
+                                             QVariant());
         }
     }
     // The outline's older nodes go the same way, the dropped items' with their runs and
     // commands.
+    const bool quiet = std::exchange(m_quiet, true);
     if (keptCommand) {
         while (keptCommand->child(0) != keptNode) {
             delete keptCommand->takeChild(0);
@@ -422,44 +452,55 @@ void OutputViewer::DropOldest(int count) {
     while (tvOutline->topLevelItem(0) != keptRun) {
         delete tvOutline->takeTopLevelItem(0);
     }
-    m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(dropped));
+    m_quiet = quiet;
+    m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(count));
     lblDropped->show();
 }
 
-void OutputViewer::InsertItem(const engine::OutputItem& item, const QImage& image) {
-    if (!m_runNode) {
-        InsertRun(tr("Output"));
-    }
-    const int index = m_nextItem++;
-    QTextCursor cursor = NewBlockAtEnd();
-    Entry entry{item.kind, index, cursor.position() + m_removed, 0, nullptr, {}, {}};
+OutputViewer::Span OutputViewer::PutItem(QTextDocument* document, const engine::OutputItem& item,
+                                         const QImage& image, int index) const {
+    QTextCursor cursor = NewBlockAtEnd(document);
+    const int start = cursor.position();
     switch (item.kind) {
     case Kind::Table:
         InsertTable(cursor, item);
         break;
     case Kind::Chart:
         InsertChart(cursor, item, image, index);
-        entry.imageSize = image.size();
-        m_chartBytes += ImageBytes(entry);
         break;
     case Kind::Text:
     case Kind::Syntax:
     case Kind::Message:
         InsertText(cursor, item);
-        entry.text = QString::fromStdString(item.title);
         break;
     }
-    entry.end = cursor.position() + m_removed;
+    return {start, cursor.position()};
+}
+
+void OutputViewer::InsertItem(engine::OutputItem item, const QImage& image) {
+    if (!m_runNode) {
+        InsertRun(tr("Output"));
+    }
+    const int index = m_nextItem++;
+    const Span span = PutItem(txtView->document(), item, image, index);
+    Entry entry{item.kind, index, span.start + m_removed, span.end + m_removed, nullptr, {}, {}};
+    if (item.kind == Kind::Chart) {
+        entry.imageSize = image.size();
+        entry.image = image;
+        m_chartBytes += ImageBytes(entry);
+    }
     entry.node = new QTreeWidgetItem(m_commandNode ? m_commandNode : m_runNode,
                                      {NodeText(item.title, item.kind)});
     entry.node->setData(0, kStartRole, entry.start);
     entry.node->setData(0, kEndRole, entry.end);
     entry.node->setData(0, kIndexRole, index);
     m_lastNode = entry.node;
+    entry.text = QString::fromStdString(item.title);
+    entry.source = std::move(item);
     m_items.push_back(std::move(entry));
 }
 
-void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& item) {
+void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& item) const {
     if (item.html.empty()) {
         // Too large to keep as a table (a listing of a whole dataset): the Text tab has it.
         QTextCharFormat note;
@@ -473,7 +514,7 @@ void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& it
     cursor.insertHtml(QtTableHtml(item.html));
     // Qt starts the caption's paragraph after the empty one it was inserted into, which would
     // show as a blank line above the table.
-    QTextCursor first(txtView->document());
+    QTextCursor first(cursor.document());
     first.setPosition(start);
     const QTextBlock next = first.block().next();
     if (first.block().length() == 1 && next.isValid() && !QTextCursor(next).currentTable()) {
@@ -485,7 +526,7 @@ void OutputViewer::InsertTable(QTextCursor& cursor, const engine::OutputItem& it
 }
 
 void OutputViewer::InsertChart(QTextCursor& cursor, const engine::OutputItem& item,
-                               const QImage& image, int itemIndex) {
+                               const QImage& image, int itemIndex) const {
     if (image.isNull()) {
         QTextCharFormat missing;
         missing.setForeground(MutedColor());
@@ -495,7 +536,7 @@ void OutputViewer::InsertChart(QTextCursor& cursor, const engine::OutputItem& it
         return;
     }
     // The document holds the image itself, so that the view does not need the file.
-    txtView->document()->addResource(QTextDocument::ImageResource, ChartName(itemIndex), image);
+    cursor.document()->addResource(QTextDocument::ImageResource, ChartName(itemIndex), image);
     QTextImageFormat format;
     format.setName(ChartName(itemIndex).toString());
     const QSizeF shown = ChartDisplaySize(image.size());
@@ -505,7 +546,7 @@ void OutputViewer::InsertChart(QTextCursor& cursor, const engine::OutputItem& it
     cursor.insertImage(format);
 }
 
-void OutputViewer::InsertText(QTextCursor& cursor, const engine::OutputItem& item) {
+void OutputViewer::InsertText(QTextCursor& cursor, const engine::OutputItem& item) const {
     QString text = QString::fromStdString(item.title);
     // One block per item: its lines stay together and are found again by position.
     text.replace(u'\n', QChar::LineSeparator);
@@ -748,6 +789,9 @@ bool OutputViewer::FindText(const QString& text, bool backwards) {
 }
 
 void OutputViewer::Clear() {
+    StopFresh();
+    qDeleteAll(m_retired);
+    m_retired.clear();
     m_insertTimer.stop();
     m_fitTimer.stop();
     std::deque<Pending>().swap(m_pending);

@@ -11,14 +11,17 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 
+class QGridLayout;
 class QLabel;
 class QSplitter;
 class QTextBrowser;
 class QTextCharFormat;
 class QTextCursor;
+class QTextDocument;
 class QTextTable;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -30,9 +33,10 @@ class OutputViewer : public QWidget {
 public:
     explicit OutputViewer(QWidget* parent = nullptr);
 
-    // The most items the view keeps unless QUILLSTONE_OUTPUT_ITEMS says otherwise: about
-    // 50 KB each for a typical PSPP table as laid out, besides 256 MB at most of charts.
-    static constexpr int kDefaultMaxItems = 1000;
+    // The items the view keeps unless QUILLSTONE_OUTPUT_ITEMS says otherwise: about 50 KB
+    // each for a typical PSPP table as laid out, besides 256 MB at most of charts. While the
+    // oldest are let go it holds a fifth more, and as many again in the fresh document.
+    static constexpr int kDefaultMaxItems = 500;
 
     // Starts a run: a node at the top of the outline and a heading in the view. Within a run,
     // a printed-back command (a Syntax item) heads the items after it, in the view and as a
@@ -91,6 +95,14 @@ private:
         QTreeWidgetItem* node;
         QString text;      // Text, Syntax, Message: the text as the item gave it
         QSize imageSize{}; // Chart: the image's own size (its name in the document is its index)
+        engine::OutputItem source; // to put it into a fresh document
+        QImage image;              // a chart's, shared with the documents that show it
+        int freshStart = 0;        // its range in the fresh document, while one is built
+        int freshEnd = 0;
+    };
+    struct Span {
+        int start;
+        int end;
     };
     // A run's start (no item) or an item, waiting for its turn.
     struct Pending {
@@ -109,25 +121,60 @@ private:
     QTextCharFormat CommandChars() const;
     // Inserts now unless a burst is pending, and starts the timer for what is left.
     void InsertSoon();
+    void ScheduleTurn();
+    // The reader is at the end of the view, where new output shows.
+    bool AtEnd() const;
     static qint64 ImageBytes(const Entry& entry);
+    // More than the view keeps once it has caught up.
     bool OverBound() const;
+    // So far over that the oldest go from the top now, without waiting for a fresh document.
+    bool MustDrop() const;
+    // A fresh document is built past this many items; the shown one stops growing at the hard
+    // bound until it is swapped in.
+    int SoftBound() const { return m_maxItems + std::max(1, m_maxItems / 10); }
+    int HardBound() const { return m_maxItems + std::max(2, m_maxItems / 5); }
     // How many of the oldest items go to keep within the bound.
     int ExcessItems() const;
     // Drops the `count` oldest items (the newest stays), the runs left empty with them, and
     // their charts.
     void DropOldest(int count);
+    // Forgets the `count` oldest entries, their charts' bytes and their outline nodes.
+    void ForgetOldest(std::size_t count);
+
+    // The oldest items go by building a fresh document of the newest in a second view under
+    // the shown one, which then takes its place: Qt's document keeps every removed table's
+    // formats until it is cleared, and a removal from its top costs a pass over all of it.
+    QTextDocument* NewDocument();
+    QTextBrowser* NewView();
+    void StartFresh();
+    // Puts the next nodes of the outline into the fresh document for `budgetMs`, or swaps it
+    // in once it holds them all and the reader is at the end.
+    void FreshStep(int budgetMs);
+    void PutFresh(QTreeWidgetItem* node);
+    bool FreshCaughtUp() const;
+    void SwapInFresh();
+    void StopFresh();
+    // Empties and deletes the documents swapped out, a piece at a time.
+    void RetireStep(int budgetMs);
     const Entry* EntryOf(int itemIndex) const;
+    Entry* EntryOf(int itemIndex) {
+        return const_cast<Entry*>(std::as_const(*this).EntryOf(itemIndex));
+    }
     // Queued items that newer ones would push out before they were shown are not inserted at
     // all: the queue holds no more items than the view.
     void SkipUnseen();
 
-    void InsertItem(const engine::OutputItem& item, const QImage& image);
+    void InsertItem(engine::OutputItem item, const QImage& image);
+    // Put a run's or command's heading, or an item, at the end of `document`.
+    Span PutHeading(QTextDocument* document, const QString& text, bool run) const;
+    Span PutItem(QTextDocument* document, const engine::OutputItem& item, const QImage& image,
+                 int index) const;
     // A new paragraph at the end for the next item (an empty last paragraph is used as it is).
-    QTextCursor NewBlockAtEnd();
-    void InsertTable(QTextCursor& cursor, const engine::OutputItem& item);
+    static QTextCursor NewBlockAtEnd(QTextDocument* document);
+    void InsertTable(QTextCursor& cursor, const engine::OutputItem& item) const;
     void InsertChart(QTextCursor& cursor, const engine::OutputItem& item, const QImage& image,
-                     int itemIndex);
-    void InsertText(QTextCursor& cursor, const engine::OutputItem& item);
+                     int itemIndex) const;
+    void InsertText(QTextCursor& cursor, const engine::OutputItem& item) const;
     QTextTable* TableOf(int itemIndex) const;
     // Chart widths follow the view's width, never above the image's own.
     QSizeF ChartDisplaySize(QSize imageSize) const;
@@ -144,6 +191,14 @@ private:
     qint64 m_chartBytes = 0; // the kept charts' images
     std::deque<Pending> m_pending;
     int m_pendingItems = 0; // items in m_pending, runs not counted
+    QGridLayout* m_views = nullptr; // the shown view over the fresh one
+    QTextBrowser* m_fresh = nullptr;
+    std::deque<QTextDocument*> m_retired; // swapped out, being emptied
+    bool m_building = false;
+    bool m_freshTurn = false;
+    int m_freshFirst = -1;                    // the oldest item it keeps
+    QTreeWidgetItem* m_freshNext = nullptr;   // the next node to put, or the one after:
+    QTreeWidgetItem* m_freshLast = nullptr;   // the last put
     QTreeWidgetItem* m_runNode = nullptr;
     QTreeWidgetItem* m_commandNode = nullptr; // the current run's latest command, if any
     // The latest command of the run, until output of it arrives.

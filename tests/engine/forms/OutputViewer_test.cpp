@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextTable>
@@ -288,6 +290,58 @@ TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
     EXPECT_EQ(viewer.tvOutline->topLevelItemCount(), 0);
     EXPECT_TRUE(viewer.txtView->document()->isEmpty());
     EXPECT_TRUE(viewer.lblDropped->isHidden());
+}
+
+// Output that keeps coming: the oldest items go as a fresh document of the newest takes the
+// shown one's place, again and again; what is shown, its outline and its charts stay whole.
+TEST(OutputViewer, FreshDocumentsTakeOverAsOutputGoesOn) {
+    qputenv("QUILLSTONE_OUTPUT_ITEMS", "4");
+    OutputViewer viewer;
+    qunsetenv("QUILLSTONE_OUTPUT_ITEMS");
+    viewer.resize(700, 2000); // all of it in view: the reader is at the end
+    viewer.show();
+    test::TempDir dir;
+    const std::string png = test::Utf8Path(dir / "c.png");
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(QString::fromStdString(png)));
+    Item chart = MakeItem(Kind::Chart, "c");
+    chart.image = png;
+    const QPointer<QTextDocument> first = viewer.txtView->document();
+    const auto settle = [] {
+        for (QElapsedTimer clock; !clock.isValid() || clock.elapsed() < 300;) {
+            clock.isValid() ? void() : clock.start();
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
+    viewer.BeginRun("Run 1");
+    viewer.AppendItems({MakeItem(Kind::Text, "before"), MakeItem(Kind::Syntax, "ECHO.")});
+    for (int i = 1; i < 30; ++i) {
+        viewer.AppendItems({i == 27 ? chart : MakeItem(Kind::Text, qPrintable(QString("t%1").arg(i)))});
+        QApplication::processEvents();
+    }
+    settle();
+
+    EXPECT_TRUE(first.isNull()); // swapped out, emptied and deleted
+    const int kept = viewer.ItemCount() - viewer.FirstItem();
+    EXPECT_GE(kept, 4);
+    EXPECT_LE(kept, 6);
+    QString expected = QString("Run 1%1ECHO.").arg(QChar(QChar::ParagraphSeparator));
+    for (int i = viewer.FirstItem(); i < 30; ++i) {
+        expected += QChar(QChar::ParagraphSeparator) +
+                    (i == 27 ? QString(QChar::ObjectReplacementCharacter) : QString("t%1").arg(i));
+    }
+    EXPECT_EQ(viewer.txtView->document()->toRawText(), expected);
+    EXPECT_TRUE(viewer.txtView->document()
+                    ->resource(QTextDocument::ImageResource, QUrl("chart:27"))
+                    .isValid());
+    ASSERT_EQ(viewer.tvOutline->topLevelItem(0)->childCount(), 1); // "before" went
+    const QTreeWidgetItem* command = viewer.tvOutline->topLevelItem(0)->child(0);
+    ASSERT_EQ(command->childCount(), kept);
+    viewer.tvOutline->setCurrentItem(const_cast<QTreeWidgetItem*>(command));
+    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "ECHO.");
+    viewer.tvOutline->setCurrentItem(command->child(kept - 1));
+    EXPECT_EQ(viewer.txtView->textCursor().selectedText(), "t29");
 }
 
 TEST(OutputViewer, QueuedItemsBeyondTheBoundAreNeverShown) {
