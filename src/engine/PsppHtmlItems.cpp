@@ -8,6 +8,7 @@
 #include "platform/HtmlText.h"
 #include "platform/Utf8.h"
 
+#include <cctype>
 #include <cstdlib>
 
 namespace qs::engine {
@@ -288,10 +289,84 @@ bool PsppHtmlItems::TakeItem(OutputItems& items) {
     return true;
 }
 
+namespace {
+
+// The command a message names ("error: FREQUENCIES: ..."), upper case; empty when none.
+std::string MessageCommand(const std::string& text) {
+    PsppMessage message;
+    if (!ParsePsppMessage(text, message)) {
+        return {};
+    }
+    const std::string_view body = std::string_view(text).substr(message.bodyStart);
+    const std::size_t severityEnd = body.find(": ");
+    const std::size_t nameEnd = severityEnd == std::string_view::npos ? severityEnd
+                                                                       : body.find(": ", severityEnd + 2);
+    if (nameEnd == std::string_view::npos) {
+        return {};
+    }
+    std::string name(body.substr(severityEnd + 2, nameEnd - severityEnd - 2));
+    for (char& c : name) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
+// Whether the printed-back command is the one named, abbreviated as PSPP allows (each word
+// to its first three letters at least).
+bool IsCommand(const std::string& syntax, const std::string& name) {
+    std::size_t at = 0;
+    std::size_t nameAt = 0;
+    while (nameAt < name.size()) {
+        while (at < syntax.size() && std::isspace(static_cast<unsigned char>(syntax[at]))) {
+            ++at;
+        }
+        const std::size_t nameEnd = std::min(name.find(' ', nameAt), name.size());
+        std::size_t length = 0;
+        while (at + length < syntax.size() && std::isalpha(static_cast<unsigned char>(syntax[at + length]))) {
+            ++length;
+        }
+        if (length == 0 || length > nameEnd - nameAt ||
+            length < std::min<std::size_t>(3, nameEnd - nameAt)) {
+            return false;
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+            if (std::toupper(static_cast<unsigned char>(syntax[at + i])) != name[nameAt + i]) {
+                return false;
+            }
+        }
+        at += length;
+        nameAt = nameEnd + 1;
+    }
+    return !name.empty();
+}
+
+} // namespace
+
 OutputItems PsppHtmlItems::Feed(std::string_view bytes) {
     m_buffer.append(bytes);
+    OutputItems taken;
+    while (TakeItem(taken)) {
+    }
+    // PSPP reports a command's syntax errors before it prints the command back: messages
+    // wait for the next item, and follow it when it is the command they name.
     OutputItems items;
-    while (TakeItem(items)) {
+    for (OutputItem& item : taken) {
+        if (item.kind == OutputItem::Kind::Message) {
+            m_heldMessages.push_back(std::move(item));
+            continue;
+        }
+        const bool after = item.kind == OutputItem::Kind::Syntax && !m_heldMessages.empty() &&
+                           IsCommand(item.title, MessageCommand(m_heldMessages.front().title));
+        if (after) {
+            items.push_back(std::move(item));
+        }
+        for (OutputItem& message : m_heldMessages) {
+            items.push_back(std::move(message));
+        }
+        m_heldMessages.clear();
+        if (!after) {
+            items.push_back(std::move(item));
+        }
     }
     // What was read goes, now and then rather than after every item.
     if (m_start == m_buffer.size()) {

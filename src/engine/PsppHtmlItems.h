@@ -18,7 +18,9 @@ public:
     // in messages; it is removed, so that lines read as lines of the text sent.
     void SetBatchFile(std::string batchFile) { m_batchPrefix = std::move(batchFile) + ":"; }
 
-    // Feeds bytes of the HTML in any chunking; returns the items they complete, in order.
+    // Feeds bytes of the HTML in any chunking; returns the items they complete, in order,
+    // but for messages: those wait for the next item, which they follow when it is the
+    // command they are about.
     OutputItems Feed(std::string_view bytes);
 
 private:
@@ -36,6 +38,7 @@ private:
     std::string_view m_skipCloser; // the end tag of the element passed over
     bool m_inBody = false;
     std::string m_batchPrefix;
+    OutputItems m_heldMessages; // until the item after them has come
 };
 
 // Tables larger than this are passed on without their HTML.

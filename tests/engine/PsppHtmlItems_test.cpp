@@ -1,4 +1,5 @@
 #include "engine/PsppHtmlItems.h"
+#include "platform/HtmlText.h"
 
 #include "support/TempDir.h"
 
@@ -87,6 +88,32 @@ TEST(PsppHtmlItems, MessagesAreNamedByTheDocumentsLines) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(items[i].title, rows[i].placed);
         EXPECT_EQ(items[i].line, rows[i].line) << rows[i].title;
+    }
+}
+
+// PSPP reports a syntax error before it prints the command back; the message goes after
+// the command it names, abbreviated or not, and stays where it is otherwise.
+TEST(PsppHtmlItems, SyntaxErrorsFollowTheCommandTheyName) {
+    struct Row {
+        const char *message, *syntax;
+        bool follows;
+    };
+    const Row rows[] = {
+        {"7: error: FREQUENCIES: nothere is not a variable name.", "FREQUENCIES nothere.", true},
+        {"7.6-7.12: error: FREQUENCIES: nothere is not a variable name.", "freq\n  nothere.", true},
+        {"3: error: DATA LIST: odd.", "data   list list /x.", true},
+        {"7: warning: FREQUENCIES: no valid cases.", "DESCRIPTIVES x.", false},
+        {"7: error: FREQUENCIES: x.", "FR x.", false},
+        {"error: no command named.", "LIST.", false},
+    };
+    for (const Row& row : rows) {
+        PsppHtmlItems reader;
+        const OutputItems items = reader.Feed("<body>\n<p>" + HtmlEscaped(row.message, true) +
+                                              "</p>\n<pre class=\"syntax\">" +
+                                              HtmlEscaped(row.syntax, false) + "</pre>\n<p>x</p>\n");
+        ASSERT_EQ(items.size(), 3u) << row.message;
+        EXPECT_EQ(items[0].kind, row.follows ? Kind::Syntax : Kind::Message) << row.message;
+        EXPECT_EQ(items[1].kind, row.follows ? Kind::Message : Kind::Syntax) << row.message;
     }
 }
 

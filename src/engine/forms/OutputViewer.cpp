@@ -126,7 +126,7 @@ OutputViewer::OutputViewer(QWidget* parent) : QWidget(parent) {
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({260, 740}); // titles of tables and charts run long
-    layout->addWidget(splitter);
+    layout->addWidget(splitter, 1);
 
     connect(tvOutline, &QTreeWidget::itemClicked, this, &OutputViewer::ShowNode);
     connect(tvOutline, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
@@ -175,7 +175,7 @@ void OutputViewer::ScheduleTurn() {
 
 bool OutputViewer::AtEnd() const {
     const QScrollBar* bar = txtView->verticalScrollBar();
-    return bar->value() >= bar->maximum();
+    return m_atEnd || bar->value() >= bar->maximum();
 }
 
 void OutputViewer::AppendItems(const engine::OutputItems& items) {

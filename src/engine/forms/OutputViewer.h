@@ -195,6 +195,7 @@ private:
     QTextBrowser* m_fresh = nullptr;
     std::deque<QTextDocument*> m_retired; // swapped out, being emptied
     bool m_building = false;
+    bool m_atEnd = true; // the shown view is at its end, and follows it
     bool m_freshTurn = false;
     int m_freshFirst = -1;                    // the oldest item it keeps
     QTreeWidgetItem* m_freshNext = nullptr;   // the next node to put, or the one after:

@@ -48,6 +48,19 @@ QTextBrowser* OutputViewer::NewView() {
             OpenLink(url);
         }
     });
+    // A reader at the end stays there when the window is resized or the content grows; one
+    // who scrolled away stays where he is.
+    QScrollBar* bar = view->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, view, bar](int value) {
+        if (view == txtView) {
+            m_atEnd = value >= bar->maximum();
+        }
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, view, bar](int, int maximum) {
+        if (view == txtView && m_atEnd) {
+            bar->setValue(maximum);
+        }
+    });
     // Both views share one place; the one under is covered, yet laid out at the same width,
     // so that taking its place costs no layout.
     m_views->addWidget(view, 0, 0);
