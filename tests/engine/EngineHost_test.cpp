@@ -9,6 +9,7 @@
 #include "platform/automation/EngineClient.h"
 #include "support/TempDir.h"
 
+#include <QPlainTextEdit>
 #include <QApplication>
 #include <QEventLoop>
 #include <QStandardPaths>
@@ -258,6 +259,20 @@ TEST_F(EngineHostTest, MessagesComeWithTheLinesTheyName) {
     using S = automation::EngineMessage::Severity;
     EXPECT_EQ(places, (decltype(places){{S::Error, "", 5}, {S::Error, included, 2}}));
     EXPECT_TRUE((*messages)[0].text.starts_with("error: FREQUENCIES")) << (*messages)[0].text;
+
+    // Sent from line 28 of the editor's text: both tabs name line 32, the reply still 5.
+    const auto placed = OffThread([&] {
+        return automation::ConnectEngine(m_socket)->ExecuteCommandsReporting(
+            "\n\n\n\nFREQUENCIES z.\n", {28, {}});
+    });
+    ASSERT_TRUE(placed.has_value());
+    ASSERT_EQ(placed->size(), 1u);
+    EXPECT_EQ((*placed)[0].line, 5);
+    m_output.FlushOutput();
+    EXPECT_TRUE(m_output.memOutput->toPlainText().contains("\n32: error: FREQUENCIES"))
+        << m_output.memOutput->toPlainText().toStdString();
+    m_output.viewer->FlushItems();
+    EXPECT_TRUE(m_output.viewer->txtView->toPlainText().contains("32: error: FREQUENCIES"));
 }
 
 TEST_F(EngineHostTest, KilledPsppFailsTheRunningRequestAndIsRestarted) {
