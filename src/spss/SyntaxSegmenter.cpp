@@ -15,15 +15,15 @@ struct CodePoint {
     std::size_t length;
 };
 
-// A byte that starts no valid UTF-8 sequence stands for itself; PSPP reads it as a
-// replacement character, which is neither a blank nor a letter.
+// The code point at `pos`. A byte that starts no valid UTF-8 sequence is read, as PSPP reads
+// it, as a replacement character: neither a blank nor a letter.
 CodePoint At(std::string_view s, std::size_t pos) {
     if (static_cast<unsigned char>(s[pos]) < 0x80) {
         return {static_cast<unsigned char>(s[pos]), 1};
     }
     const std::size_t length = Utf8SequenceLength(s, pos);
-    if (length <= 1) {
-        return {length == 1 ? static_cast<char32_t>(s[pos]) : char32_t{0xFFFD}, 1};
+    if (length == 0) {
+        return {0xFFFD, 1};
     }
     char32_t value = static_cast<unsigned char>(s[pos]) & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
@@ -40,8 +40,9 @@ bool IsBlank(char32_t c) {
              c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000));
 }
 
-// Beyond ASCII a name takes letters, marks, symbols and (after its first character) digits
-// of any script; this keeps out the controls and punctuation that can end a word in practice.
+// Beyond ASCII a name takes the letters, marks, symbols and digits of any script. This keeps
+// out the controls and the common punctuation, not every mark of every script: only a
+// keyword followed at once by another such mark would be read otherwise.
 bool IsOtherScriptWordChar(char32_t c) {
     if (c < 0xA0 || c == 0xFFFC || c == 0xFFFD || IsBlank(c)) {
         return false;
@@ -104,6 +105,7 @@ std::size_t CommentEnd(std::string_view s, std::size_t pos) {
     return pos;
 }
 
+// Past blanks (never a line end) and, if asked, /* comments.
 std::size_t SkipBlanksIn(std::string_view s, std::size_t pos, bool comments) {
     while (pos < s.size() && s[pos] != '\n') {
         if (s[pos] == ' ') {
