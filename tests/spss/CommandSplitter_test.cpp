@@ -148,6 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "DO REPEAT s = 'a' 'b'.\nDO REPEAT t = 'c'.\nECHO t.\nEND REPEAT.\nECHO s.\n  \n"
                   "END REPEAT.\nECHO 'x'.\n",
                   {{1, 7}, {8, 8}}},
+        SplitCase{"DoRepeatInsideUnendedCommand",
+                  "ECHO 'a'\nDO REPEAT s = 'b' 'c'.\nECHO s.\nEND REPEAT.\nECHO 'd'.\n",
+                  {{1, 4}, {5, 5}}},
         SplitCase{"InlineDataIsOneCommand",
                   "DATA LIST LIST /x.\nBEGIN DATA.\n1.\n\n2\nEND DATA.\nLIST.\n",
                   {{1, 1}, {2, 6}, {7, 7}}},
