@@ -469,10 +469,12 @@ void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {
                                   "already read may have run: see above.\n");
         }
     }
-    TrackDataset(task.request.text, result, 0, task.request.folder);
+    // The commands as PSPP read them from the batch file.
+    const std::string batch = BatchFileText(task.request.text);
+    TrackDataset(batch, SyntaxMode::Interactive, result, 0, task.request.folder);
     ShowDataset();
     if (!result.ok && result.error == kBlockOpenMessage) {
-        const std::string block = OpenBlockOf(task.request.text);
+        const std::string block = OpenBlockOf(batch);
         const std::string text =
             block.empty() ? std::string("An earlier run left a block open. ") + kBlockOpenMessage
                           : "This run leaves its " + block + " open. " + kBlockOpenMessage;
@@ -560,9 +562,9 @@ void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchRes
     }
 }
 
-void EngineHost::TrackDataset(const std::string& text, const BatchResult& result, int depth,
-                              const std::string& folder) {
-    for (const SyntaxCommand& command : SplitCommands(text)) {
+void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const BatchResult& result,
+                              int depth, const std::string& folder) {
+    for (const SyntaxCommand& command : SplitCommands(text, mode)) {
         const DatasetChange change = DatasetChangeOf(command.text);
         switch (change.kind) {
         case DatasetChange::Kind::None:
@@ -591,7 +593,7 @@ void EngineHost::TrackDataset(const std::string& text, const BatchResult& result
         case DatasetChange::Kind::Included:
             if (depth < kMaxIncludeDepth) {
                 if (const auto content = SmallRegularFile(Absolute(change.path, folder))) {
-                    TrackDataset(*content, result, depth + 1, folder);
+                    TrackDataset(*content, change.syntax, result, depth + 1, folder);
                 }
             }
             break;

@@ -7,6 +7,7 @@
 #include "engine/PsppSession.h"
 
 #include "engine/forms/DataWindow.h"
+#include "spss/CommandSplitter.h"
 
 #include <QList>
 #include <QObject>
@@ -67,8 +68,9 @@ private:
     void Cancel(quint64 client);
     // Asks the editor that sent the latest run to show `line` (1-based) of its text.
     void ShowLineInEditor(int line);
-    void TrackDataset(const std::string& text, const BatchResult& result, int depth,
-                      const std::string& folder);
+    // Follows the dataset through `text`, read as PSPP reads it in `mode`.
+    void TrackDataset(std::string_view text, SyntaxMode mode, const BatchResult& result,
+                      int depth, const std::string& folder);
     void ShowDataset();
     QWidget* Window(std::int64_t kind) const;
     // `path` as PSPP reads it: relative to `folder` when given, else to PSPP's folder.

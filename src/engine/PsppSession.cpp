@@ -74,26 +74,6 @@ const char* Utf8LocaleVariable() {
     return all != nullptr && *all != '\0' ? "LC_ALL" : "LC_CTYPE";
 }
 
-// The batch file holds LF lines whatever the editor sent (it sends CR LF).
-std::string WithLfLines(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    if (!out.empty() && out.back() != '\n') {
-        out += '\n';
-    }
-    return out;
-}
-
 // The terminal's echo of the interrupt ("^C") and the prompts PSPP shows after it are
 // no output of the run.
 std::string WithoutInterruptEcho(const std::string& text) {
@@ -432,7 +412,7 @@ void PsppSession::SendBatch() {
     // A new file of our own each time: whatever stands at the name (a FIFO or a link put
     // there) is neither written through nor read by PSPP.
     ::unlinkat(m_folderFd, m_batchName.c_str(), 0);
-    const std::string text = WithLfLines(m_pending);
+    const std::string text = BatchFileText(m_pending);
     const int fd = ::openat(m_folderFd, m_batchName.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     std::size_t done = 0;

@@ -28,7 +28,12 @@ std::string_view TrimLeft(std::string_view s) {
 // Reads the command's words left to right: names, then what follows them.
 class Words {
 public:
-    explicit Words(std::string_view text) : m_rest(text) {}
+    // A + - or . in the first column only marks where the command starts.
+    explicit Words(std::string_view text) : m_rest(text) {
+        if (!m_rest.empty() && (m_rest[0] == '+' || m_rest[0] == '-' || m_rest[0] == '.')) {
+            m_rest.remove_prefix(1);
+        }
+    }
 
     // The next word in capitals, or "" when the next thing is not a word.
     std::string Next() {
@@ -113,6 +118,25 @@ std::optional<std::string> FileOperand(Words& words) {
     return words.Quoted();
 }
 
+// INSERT's SYNTAX subcommand; INCLUDE, and INSERT without it, read by the batch rules.
+SyntaxMode InsertSyntax(Words& words) {
+    SyntaxMode mode = SyntaxMode::Batch;
+    for (;;) {
+        if (words.Quoted() || words.Take('=') || words.Take('/')) {
+            continue;
+        }
+        const std::string word = words.Next();
+        if (word.empty()) {
+            return mode;
+        }
+        if (Matches(word, "SYNTAX")) {
+            words.Take('=');
+            mode = Matches(words.Next(), "INTERACTIVE") ? SyntaxMode::Interactive
+                                                        : SyntaxMode::Batch;
+        }
+    }
+}
+
 bool ContainsWord(std::string_view text, std::string_view upperWord) {
     std::string upper;
     upper.reserve(text.size());
@@ -123,6 +147,26 @@ bool ContainsWord(std::string_view text, std::string_view upperWord) {
 }
 
 } // namespace
+
+// The editor sends CR LF; a lone CR, which it shows as a line break too, becomes one.
+std::string BatchFileText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out += text[i];
+        }
+    }
+    if (!out.empty() && out.back() != '\n') {
+        out += '\n';
+    }
+    return out;
+}
 
 std::string SyntaxQuoted(std::string_view text) {
     std::string out = "'";
@@ -155,7 +199,11 @@ DatasetChange DatasetChangeOf(std::string_view command) {
     }
     if (Matches(first, "INCLUDE") || Matches(first, "INSERT")) {
         if (auto path = FileOperand(words)) {
-            return {Kind::Included, std::move(*path)};
+            DatasetChange change{Kind::Included, std::move(*path)};
+            if (Matches(first, "INSERT")) {
+                change.syntax = InsertSyntax(words);
+            }
+            return change;
         }
         return {};
     }
@@ -199,7 +247,7 @@ std::string OpenBlockOf(std::string_view text) {
         {"DO REPEAT", "END REPEAT"},
         {"INPUT PROGRAM", "END INPUT PROGRAM"}};
     std::vector<std::string_view> open;
-    for (const SyntaxCommand& command : SplitCommands(std::string(text))) {
+    for (const SyntaxCommand& command : SplitCommands(text)) {
         Words words(command.text);
         std::string start = words.Next();
         for (int i = 0; i < 2; ++i) {
@@ -214,7 +262,8 @@ std::string OpenBlockOf(std::string_view text) {
                 if (!open.empty() && open.back() == begin) {
                     open.pop_back();
                 }
-            } else if (is(begin)) {
+            } else if (is(begin) && (begin != "DO REPEAT" || command.unfinished)) {
+                // A DO REPEAT is one command with its END REPEAT, unless the text ends first.
                 open.push_back(begin);
             }
         }

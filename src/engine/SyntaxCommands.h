@@ -11,6 +11,7 @@ namespace qs::engine {
 
 using qs::SplitCommands;
 using qs::SyntaxCommand;
+using qs::SyntaxMode;
 
 struct DatasetChange {
     enum class Kind {
@@ -21,7 +22,11 @@ struct DatasetChange {
     };
     Kind kind = Kind::None;
     std::string path; // as written in the command (quotes removed), may be relative
+    SyntaxMode syntax = SyntaxMode::Batch; // how PSPP reads an included file
 };
+
+// The text as the engine's batch file holds it: every line break LF, one after the last line.
+std::string BatchFileText(std::string_view text);
 
 // `text` as a single-quoted syntax string, each quote inside doubled.
 std::string SyntaxQuoted(std::string_view text);

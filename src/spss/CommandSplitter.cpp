@@ -1,200 +1,414 @@
-// Command boundaries of syntax in interactive mode.
+// Command boundaries of syntax: PSPP's segments, gathered into the commands that run alike
+// alone and in the whole text.
 #include "spss/CommandSplitter.h"
 
-#include <algorithm>
-#include <cctype>
+#include <utility>
 
 namespace qs {
-namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r';
-}
+using Seg = SyntaxSegmenter;
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view SkipBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
+CommandSplitter::CommandSplitter(std::string_view text, SyntaxMode mode)
+    : m_text(text), m_seg(text, mode) {
+    if (text.size() >= 2 && text[0] == '#' && text[1] == '!') {
+        m_cur = {m_seg.LineText(0).size(), false, true};
     }
-    return s;
 }
 
-// The next word of `s` (letters, digits, _ $ # @ . and bytes of other scripts); `s` moves
-// past it.
-std::string_view TakeWord(std::string_view& s) {
-    s = SkipBlanks(s);
-    std::size_t n = 0;
-    while (n < s.size()) {
-        const auto c = static_cast<unsigned char>(s[n]);
-        if (!(std::isalnum(c) || c == '_' || c == '$' || c == '#' || c == '@' || c >= 0x80)) {
-            break;
+CommandSplitter::CommandSplitter(std::string_view text, const CommandLines& from, SyntaxMode mode)
+    : CommandSplitter(text, mode) {
+    if (from.begin > 0) {
+        m_cur = {from.begin, true, true};
+        m_line = from.firstLine;
+        m_lineStart = from.begin;
+    }
+}
+
+std::optional<CommandLines> CommandSplitter::Next() {
+    while (!m_ready && !m_done) {
+        Step();
+    }
+    std::optional<CommandLines> ready = std::move(m_ready);
+    m_ready.reset();
+    return ready;
+}
+
+void CommandSplitter::Step() {
+    if (m_cur.pos >= m_text.size()) {
+        if (m_open && Waiting()) {
+            m_open->unfinished = true;
         }
-        ++n;
+        Cut();
+        m_done = true;
+        return;
     }
-    const std::string_view word = s.substr(0, n);
-    s.remove_prefix(n);
-    return word;
+    switch (m_state) {
+    case State::General:
+        StepGeneral();
+        return;
+    case State::Comment:
+    case State::Document:
+    case State::RepeatBody:
+    case State::DefineBody:
+    case State::Data:
+        StepLine();
+        return;
+    default:
+        StepHead();
+        return;
+    }
 }
 
-// A line's text after the +, - or . that may stand in its first column.
-std::string_view CommandStart(std::string_view line) {
-    if (!line.empty() && (line.front() == '+' || line.front() == '-' || line.front() == '.')) {
-        line.remove_prefix(1);
-    }
-    return SkipBlanks(line);
-}
-
-bool IsCommentCommand(std::string_view firstLine) {
-    std::string_view rest = CommandStart(firstLine);
-    if (!rest.empty() && rest.front() == '*') {
+// Whether the text ends before what a command waits for: an END REPEAT, !ENDDEFINE,
+// END DATA, END MATRIX, or MATRIX DATA's data.
+bool CommandSplitter::Waiting() const {
+    switch (m_state) {
+    case State::General:
+    case State::Comment:
+    case State::Document:
+    case State::FileLabel:
+        return m_matrix || m_wantData;
+    default:
         return true;
     }
-    const std::string_view word = TakeWord(rest);
-    return word.size() >= 4 && SameLetters(word, std::string_view("COMMENT").substr(0, word.size()));
 }
 
-bool IsBeginData(std::string_view firstLine) {
-    std::string_view rest = CommandStart(firstLine);
-    return SameLetters(TakeWord(rest), "BEGIN") && SameLetters(TakeWord(rest), "DATA");
-}
-
-// "END DATA" from the first column with one space between the words (PSPP takes no other
-// spelling), then an optional period.
-bool IsEndData(std::string_view line) {
-    if (line.size() < 8 || !SameLetters(line.substr(0, 8), "END DATA")) {
-        return false;
+void CommandSplitter::StepGeneral() {
+    using Kind = Segment::Kind;
+    using O = Segment::Opens;
+    const Segment s = m_seg.Next(m_cur);
+    switch (s.kind) {
+    case Kind::LineEnd:
+        NewLine();
+        return;
+    case Kind::Blank:
+        return;
+    case Kind::EndCommand:
+        Mark();
+        Boundary();
+        return;
+    case Kind::Separate:
+    case Kind::StartCommand:
+        Boundary();
+        return;
+    case Kind::Token:
+        break;
     }
-    std::string_view rest = SkipBlanks(line.substr(8));
-    if (!rest.empty() && rest.front() == '.') {
-        rest = SkipBlanks(rest.substr(1));
+    if (s.opens == O::Comment) {
+        // A comment is no token: it does not settle what a MATRIX DATA waits for.
+        m_cur.pos = s.begin;
+        Mark();
+        m_state = State::Comment;
+        m_firstLine = true;
+        return;
     }
-    return rest.empty();
+    State next = State::General;
+    switch (s.opens) {
+    case O::Document:
+        next = State::Document;
+        m_cur.pos = s.begin;
+        break;
+    case O::Define:
+        next = State::DefineHead;
+        m_cur.startOfCommand = true; // PSPP keeps it for the name
+        break;
+    case O::File:
+        next = Seg::Abbreviates(m_seg.NextWord(s.end, nullptr), "LABEL") ? State::FileLabel : next;
+        break;
+    case O::Do:
+        next =
+            Seg::Abbreviates(m_seg.NextWord(s.end, nullptr), "REPEAT") ? State::RepeatHead : next;
+        break;
+    case O::Begin:
+        next = m_seg.OpensData(s.begin, s.end, m_dataNext) ? State::DataHead : next;
+        break;
+    default:
+        break;
+    }
+    m_wantData = false; // the command after MATRIX DATA has started
+    Mark();
+    if (m_words < 2) {
+        m_word[m_words] = s.word ? m_text.substr(s.begin, s.end - s.begin) : std::string_view();
+    }
+    ++m_words;
+    m_state = next;
 }
 
-// The last character of a line's code, blanks and /* */ comments not counted (a comment
-// left open ends with the line); 0 when the line holds no code. Inside quotes "/*" and
-// periods are text.
-char LastCodeChar(std::string_view line) {
-    char last = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-            last = c;
-        } else if (c == '/' && i + 1 < line.size() && line[i + 1] == '*') {
-            const std::size_t close = line.find("*/", i + 2);
-            if (close == std::string_view::npos) {
-                break;
-            }
-            i = close + 1;
-        } else if (!IsBlank(c)) {
-            quote = (c == '\'' || c == '"') ? c : 0;
-            last = c;
-        }
+// The head of DEFINE, DO REPEAT or BEGIN DATA, and the word LABEL: PSPP reads them as it reads
+// any command, but only to find where the construct's body starts.
+void CommandSplitter::StepHead() {
+    using Kind = Segment::Kind;
+    const Segment s = m_seg.Next(m_cur);
+    const bool token = s.kind == Kind::Token || s.kind == Kind::EndCommand;
+    const bool end =
+        s.kind == Kind::EndCommand || s.kind == Kind::Separate || s.kind == Kind::StartCommand;
+    if (s.kind == Kind::LineEnd) {
+        NewLine();
     }
-    return last;
-}
-
-char LastChar(std::string_view line) {
-    while (!line.empty() && IsBlank(line.back())) {
-        line.remove_suffix(1);
+    if (token) {
+        Mark();
     }
-    return line.empty() ? 0 : line.back();
-}
-
-} // namespace
-
-std::vector<SyntaxCommand> SplitCommands(std::string_view text) {
-    std::vector<SyntaxCommand> commands;
-    SyntaxCommand current;
-    bool open = false;
-    bool inData = false;
-    bool comment = false;
-    const auto close = [&] {
-        if (open) {
-            commands.push_back(std::move(current));
+    if (s.opens == Segment::Opens::Comment) {
+        // Read as one segment, up to a final period or the line end; no more lines.
+        const std::string_view line = m_seg.LineText(s.begin);
+        const bool period = Seg::LastNonBlank(line) == '.';
+        m_cur.pos = period ? s.begin + line.find_last_of('.') : s.begin + line.size();
+        m_cur.startOfCommand = !period;
+        return;
+    }
+    switch (m_state) {
+    case State::RepeatHead:
+        if (s.kind == Kind::Separate) {
+            m_state = State::RepeatGap;
+        } else if (s.kind == Kind::EndCommand || s.kind == Kind::StartCommand) {
+            m_state = State::RepeatBody;
+            m_nest = 1;
         }
-        current = {};
-        open = inData = comment = false;
-    };
-    std::size_t lineNo = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
+        return;
+    case State::RepeatGap:
+        if (s.kind == Kind::LineEnd) {
+            m_state = State::RepeatBody;
+            m_nest = 1;
         }
-        const std::string_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (pos < text.size()) {
-            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+        return;
+    case State::DefineHead:
+    case State::DefineParams:
+        if (end) {
+            m_state = State::General; // no body: PSPP reports the DEFINE as malformed
+            Boundary();
+        } else if (s.kind == Kind::Token && s.Is(m_text, '(')) {
+            m_nest = m_state == State::DefineHead ? 1 : m_nest + 1;
+            m_state = State::DefineParams;
+        } else if (m_state == State::DefineParams && s.kind == Kind::Token && s.Is(m_text, ')') &&
+                   --m_nest == 0) {
+            m_state = State::DefineBody;
+            m_cur.startOfCommand = false;
         }
-        ++lineNo;
-
-        if (inData) {
-            current.text += '\n';
-            current.text += line;
-            current.lastLine = lineNo;
-            if (IsEndData(line)) {
-                // Without its period the command goes on, as any other would.
-                inData = false;
-                if (LastChar(line) == '.') {
-                    close();
+        return;
+    case State::DataHead:
+        if (s.kind == Kind::LineEnd) {
+            m_state = m_dataNext ? State::DataHead : State::Data;
+            m_dataNext = false;
+        }
+        return;
+    default: // FileLabel: the word LABEL
+        if (s.kind == Kind::Token && s.word) {
+            const std::size_t text = m_seg.SkipBlanks(s.end, true);
+            const bool unquoted = text < m_text.size() && m_text[text] != '\'' &&
+                                  m_text[text] != '"' && m_text[text] != '\n';
+            m_state = State::General;
+            if (unquoted) {
+                // The rest of the line is the label; a final period ends the command.
+                const std::size_t lineEnd = m_seg.LineEnd(s.end);
+                const std::string_view label = m_text.substr(s.end, lineEnd - s.end);
+                m_cur.pos = lineEnd;
+                if (Seg::LastNonBlank(label) == '.') {
+                    m_cur.startOfCommand = true;
+                    Boundary();
                 }
             }
-            continue;
+        } else if (end) {
+            m_state = State::General;
+            Boundary();
         }
-        const char lastCode = LastCodeChar(line);
-        const char last = LastChar(line);
-        if (last == 0 || (lastCode == 0 && !comment)) {
-            close(); // blank, or only /* */ comments
-            continue;
-        }
-        if (open && (line.front() == '+' || line.front() == '-' || line.front() == '.')) {
-            close();
-        }
-        if (!open) {
-            open = true;
-            current.firstLine = lineNo;
-            comment = IsCommentCommand(line);
-            inData = IsBeginData(line);
-        } else {
-            current.text += '\n';
-        }
-        current.text += line;
-        current.lastLine = lineNo;
-        if (!inData && (comment ? last : lastCode) == '.') {
-            close();
-        }
+        return;
     }
-    close();
+}
+
+// The constructs that PSPP reads a line at a time, from where the reading stands to the end
+// of the line.
+void CommandSplitter::StepLine() {
+    const std::size_t pos = m_cur.pos;
+    const std::string_view line = m_seg.LineText(pos);
+    const std::size_t lineEnd = m_seg.LineEnd(pos);
+    switch (m_state) {
+    case State::Comment:
+    case State::Document: {
+        const char32_t last = Seg::LastNonBlank(line);
+        if (m_state == State::Comment && !m_firstLine && last == 0) {
+            m_state = State::General; // a blank line ends a comment
+            m_cur = {lineEnd, false, true};
+            Boundary();
+            return;
+        }
+        m_firstLine = false;
+        Mark();
+        if (last == '.') {
+            m_state = State::General;
+            m_cur = {lineEnd, false, true};
+            Boundary();
+            return;
+        }
+        TakeLine(lineEnd);
+        if (m_state == State::Comment) {
+            NextCommentLine();
+        }
+        return;
+    }
+    case State::RepeatBody: {
+        if (line.empty() || line == "\r") {
+            TakeLine(lineEnd);
+            return;
+        }
+        // DO REPEAT and END REPEAT lines nest; the line that closes the outermost ends the
+        // body, and is read again as the start of a command.
+        std::size_t after = pos + ((line[0] == '+' || line[0] == '-') ? 1 : 0);
+        const std::string_view first = m_seg.NextWord(after, &after);
+        const int step = Seg::SameLetters(first, "DO")    ? 1
+                         : Seg::SameLetters(first, "END") ? -1
+                                                          : 0;
+        if (step != 0 && Seg::Abbreviates(m_seg.NextWord(after, nullptr), "REPEAT")) {
+            m_nest += step;
+        }
+        if (m_nest == 0) {
+            m_state = State::General;
+            m_cur = {pos, true, true};
+            m_repeatTail = true;
+            m_words = 0;
+            return;
+        }
+        break;
+    }
+    case State::DefineBody:
+        if (const auto end = Seg::FindEndDefine(line)) {
+            m_state = State::General;
+            m_cur = {pos + *end, false, false};
+            return;
+        }
+        break;
+    default: // Data
+        if (Seg::IsEndData(line)) {
+            m_state = State::General;
+            m_cur = {pos, true, true};
+            return;
+        }
+        break;
+    }
+    if (!line.empty()) {
+        Mark();
+    }
+    TakeLine(lineEnd);
+}
+
+// On to the start of the next line.
+void CommandSplitter::TakeLine(std::size_t lineEnd) {
+    m_cur.pos = lineEnd;
+    if (lineEnd < m_text.size()) {
+        ++m_cur.pos;
+        NewLine();
+    }
+}
+
+// At the start of the line after a line of a comment: whether the comment goes on.
+void CommandSplitter::NextCommentLine() {
+    if (m_cur.pos >= m_text.size()) {
+        return;
+    }
+    const char first = m_text[m_cur.pos];
+    const bool sign = first == '+' || first == '-' || first == '.';
+    const bool batchStart = m_seg.Mode() == SyntaxMode::Batch && !m_seg.BlankAt(m_cur.pos);
+    if (sign || batchStart) {
+        if (!sign) {
+            Boundary(); // the comment is a command of its own; the line starts the next
+        }
+        m_state = State::General;
+        m_cur = {m_cur.pos, true, true};
+    }
+}
+
+void CommandSplitter::NewLine() {
+    ++m_line;
+    m_lineStart = m_cur.pos;
+}
+
+void CommandSplitter::Mark() {
+    if (!m_open) {
+        m_open = CommandLines{m_line, m_line, m_lineStart, 0, false};
+    }
+    m_open->lastLine = m_line;
+    m_lastLineStart = m_lineStart;
+}
+
+// The segmenter's command ends here; so does ours, unless PSPP reads on past it.
+void CommandSplitter::Boundary() {
+    const std::size_t words = std::exchange(m_words, 0);
+    const std::string_view first = words > 0 ? m_word[0] : std::string_view();
+    const std::string_view second = words > 1 ? m_word[1] : std::string_view();
+    if (m_repeatTail) {
+        if (words == 0) {
+            return; // DO REPEAT skips empty commands before its END REPEAT
+        }
+        m_repeatTail = false;
+    }
+    if (m_matrix) {
+        if (Seg::SameLetters(first, "END") && Seg::Abbreviates(second, "MATRIX")) {
+            m_matrix = false;
+            Cut();
+        }
+        return;
+    }
+    if (m_wantData) {
+        return; // MATRIX DATA skips empty commands before its BEGIN DATA
+    }
+    if (words == 1 && Seg::Abbreviates(first, "MATRIX")) {
+        m_matrix = true;
+    } else if (Seg::Abbreviates(first, "MATRIX") && Seg::Abbreviates(second, "DATA")) {
+        m_wantData = true;
+    } else {
+        Cut();
+    }
+}
+
+void CommandSplitter::Cut() {
+    if (!m_open) {
+        return;
+    }
+    m_open->end = m_lastLineStart + m_seg.LineText(m_lastLineStart).size();
+    m_ready = std::move(m_open);
+    m_open.reset();
+}
+
+std::vector<SyntaxCommand> SplitCommands(std::string_view text, SyntaxMode mode) {
+    std::vector<SyntaxCommand> commands;
+    CommandSplitter splitter(text, mode);
+    const SyntaxSegmenter reader(text, mode);
+    while (const std::optional<CommandLines> lines = splitter.Next()) {
+        SyntaxCommand command{*lines, {}};
+        for (std::size_t pos = lines->begin;;) {
+            command.text += reader.LineText(pos);
+            const std::size_t lineEnd = reader.LineEnd(pos);
+            if (lineEnd >= lines->end) {
+                break;
+            }
+            command.text += '\n';
+            pos = lineEnd + 1;
+        }
+        commands.push_back(std::move(command));
+    }
     return commands;
 }
 
-std::optional<CommandSpan> CommandsTouching(const std::vector<SyntaxCommand>& commands,
-                                            std::size_t first, std::size_t last) {
-    if (commands.empty()) {
+std::optional<CommandSpan> CommandsTouching(std::string_view text, std::size_t first,
+                                            std::size_t last) {
+    CommandSplitter splitter(text);
+    std::optional<CommandLines> from;
+    std::optional<CommandLines> command;
+    while ((command = splitter.Next())) {
+        from = command;
+        if (command->lastLine >= first) {
+            break;
+        }
+    }
+    if (!from) {
         return std::nullopt;
     }
-    const auto from = std::find_if(commands.begin(), commands.end(),
-                                   [first](const SyntaxCommand& c) { return c.lastLine >= first; });
-    std::size_t a = static_cast<std::size_t>(from - commands.begin());
-    if (from == commands.end()) {
-        a = commands.size() - 1; // past the last command: that one
+    // Past the last command the selection stands for that one.
+    CommandSpan span{from->firstLine, from->lastLine, 0};
+    while ((command = splitter.Next()) && command->firstLine <= last) {
+        span.lastLine = command->lastLine;
     }
-    std::size_t b = a;
-    while (b + 1 < commands.size() && commands[b + 1].firstLine <= last) {
-        ++b;
-    }
-    const std::size_t next = b + 1 < commands.size() ? commands[b + 1].firstLine : 0;
-    return CommandSpan{commands[a].firstLine, commands[b].lastLine, next};
+    span.nextLine = command ? command->firstLine : 0;
+    return span;
 }
 
 } // namespace qs

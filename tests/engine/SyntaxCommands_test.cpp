@@ -10,6 +10,7 @@ struct ChangeCase {
     const char* command;
     DatasetChange::Kind kind;
     const char* path;
+    SyntaxMode syntax = SyntaxMode::Batch; // how an included file is read
 };
 
 class DatasetChangeTest : public testing::TestWithParam<ChangeCase> {};
@@ -18,6 +19,7 @@ TEST_P(DatasetChangeTest, ReadsTheEffect) {
     const DatasetChange change = DatasetChangeOf(GetParam().command);
     EXPECT_EQ(change.kind, GetParam().kind);
     EXPECT_EQ(change.path, GetParam().path);
+    EXPECT_EQ(change.syntax, GetParam().syntax);
 }
 
 using K = DatasetChange::Kind;
@@ -43,6 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"DatasetNameKeeps", "DATASET NAME first.", K::None, ""},
         ChangeCase{"IncludeFile", "INCLUDE FILE=\"/tmp/x.sps\".", K::Included, "/tmp/x.sps"},
         ChangeCase{"InsertFile", "INSERT FILE='y.sps' SYNTAX=BATCH.", K::Included, "y.sps"},
+        ChangeCase{"InsertInteractive", "INSERT FILE='z.sps' ENCODING='UTF-8' /SYNTAX = INTER.",
+                   K::Included, "z.sps", SyntaxMode::Interactive},
+        ChangeCase{"SignBeforeCommand", "-GET FILE='f.sav'.", K::Opened, "f.sav"},
         ChangeCase{"Procedure", "FREQUENCIES x.", K::None, ""},
         ChangeCase{"SaveKeepsPath", "SAVE OUTFILE='e.sav'.", K::None, ""}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -52,7 +57,8 @@ TEST(SyntaxCommands, OpenBlockIsTheInnermostLeftOpen) {
         {"DO IF x > 1.\nCOMPUTE y = 1.", "DO IF"},
         {"\n\n   do   if x.\nEND IF.", ""},
         {"INPUT PROGRAM.\nLOOP #i = 1 TO 3.\nEND CASE.\nEND LOOP.", "INPUT PROGRAM"},
-        {"DO REPEAT v = a b.\nLOOP.", "LOOP"},
+        {"DO REPEAT v = a b.\nLOOP.", "DO REPEAT"},
+        {"DO REPEAT v = a b.\nLOOP.\nEND REPEAT.\nDO IF x.", "DO IF"},
         {"LOOPY = 1.\nFREQUENCIES x.", ""},
     };
     for (const auto& [text, block] : rows) {

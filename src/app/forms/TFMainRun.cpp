@@ -88,8 +88,11 @@ void TFMain::actRunCommandExecute() {
         lineTo = lineFrom;
     }
     const std::string text = SynEdit->Text();
-    const std::optional<CommandSpan> span = CommandsTouching(
-        SplitCommands(text), static_cast<std::size_t>(lineFrom) + 1, static_cast<std::size_t>(lineTo) + 1);
+    // Split as PSPP reads what the run sends: the control ends a line at a lone CR too, and
+    // the run sends it as a line break.
+    const std::optional<CommandSpan> span =
+        CommandsTouching(CrLfLineEnds(text), static_cast<std::size_t>(lineFrom) + 1,
+                         static_cast<std::size_t>(lineTo) + 1);
     if (!span) {
         return;
     }

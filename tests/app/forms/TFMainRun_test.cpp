@@ -76,6 +76,15 @@ TEST_F(MainWindowRun, CurrentCommandRunsAndStepsToTheNext) {
     EXPECT_EQ(CaretLine(), 7); // no command after the last: the end of the text
 }
 
+// The control ends a line at a lone CR, and the run sends it as a line break: so does the split.
+TEST_F(MainWindowRun, LoneCrEndsTheLineOfACommand) {
+    window->SynEdit->LoadText("FREQ x.\rLIST.\r");
+    window->SynEdit->setCursorPosition(0, 0);
+    window->actRunCommand->trigger();
+    EXPECT_EQ(recording->runs, (std::vector<std::string>{"FREQ x."}));
+    EXPECT_EQ(CaretLine(), 1);
+}
+
 TEST_F(MainWindowRun, SelectionRunsEveryCommandItTouches) {
     window->SynEdit->setSelection(2, 2, 4, 2);
     window->actRunCommand->trigger();
