@@ -2,8 +2,10 @@
 #include "datafile/CsvExport.h"
 
 #include "datafile/ValueFormat.h"
+#include "platform/Utf8.h"
 #include "platform/spssio/SavText.h"
 
+#include <array>
 #include <cfloat>
 #include <memory>
 #include <unordered_map>
@@ -21,6 +23,7 @@ struct Column {
     int variable = 0;
     bool numeric = true;
     bool hex = false;
+    bool plain = false; // the format's text never needs quotes
     ValueFormatter format;
     std::unordered_map<double, std::string_view> numberLabels;
     std::unordered_map<std::string_view, std::string_view> textLabels;
@@ -35,6 +38,34 @@ std::string_view TrimBlanks(std::string_view s, bool left)
     return s;
 }
 
+// A string value in UTF-8; bytes that do not decode become one '?' each, as in PSPP's
+// output (the dictionary's recoder marks them U+FFFD).
+std::string_view Text(std::string_view bytes, bool utf8, spssio::Recoder& recode, std::string& out)
+{
+    if (IsAscii(bytes) || (utf8 && FirstInvalidUtf8(bytes) == std::string_view::npos))
+        return bytes;
+    out.clear();
+    if (utf8) {
+        for (std::size_t i = 0; i < bytes.size();) {
+            const std::size_t n = Utf8SequenceLength(bytes, i);
+            out.append(n == 0 ? std::string_view("?") : bytes.substr(i, n));
+            i += n == 0 ? 1 : n;
+        }
+        return out;
+    }
+    const std::string recoded = recode(bytes);
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    for (std::size_t i = 0; i < recoded.size();) {
+        if (recoded.compare(i, kReplacement.size(), kReplacement) == 0) {
+            out += '?';
+            i += kReplacement.size();
+        } else {
+            out += recoded[i++];
+        }
+    }
+    return out;
+}
+
 std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
 {
     std::vector<Column> columns;
@@ -46,7 +77,9 @@ std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
         ValueFormat format{(f >> 16) & 0xFF, (f >> 8) & 0xFF, f & 0xFF};
         if (v.width > 0)
             format.width = format.type == 2 ? 2 * v.width : v.width; // past the 8-bit field
-        Column c{static_cast<int>(i), v.width == 0, v.width > 0 && format.type == 2,
+        // Only the formats with a comma in them (COMMA, DOLLAR, DOT) may need quotes.
+        const bool plain = v.width == 0 && format.type != 3 && format.type != 4 && format.type != 32;
+        Column c{static_cast<int>(i), v.width == 0, v.width > 0 && format.type == 2, plain,
                  ValueFormatter(format, epoch), {}, {}};
         if (labels)
             for (const spssio::SavValueLabel& l : v.valueLabels) {
@@ -65,7 +98,19 @@ std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
 
 void AppendCsvField(std::string& out, std::string_view text)
 {
-    if (text.find_first_of(",\"\n\r") == std::string_view::npos) {
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> special{};
+        for (const char c : {',', '"', '\n', '\r'})
+            special[static_cast<unsigned char>(c)] = true;
+        return special;
+    }();
+    bool quote = false;
+    for (const char c : text)
+        if (kSpecial[static_cast<unsigned char>(c)]) {
+            quote = true;
+            break;
+        }
+    if (!quote) {
         out += text;
         return;
     }
@@ -87,6 +132,8 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
     const spssio::SavDictionary& dict = reader.dictionary();
     std::vector<Column> columns = MakeColumns(dict, options.labels);
     spssio::Recoder recode(dict.encoding);
+    const std::string encoding = spssio::foldName(dict.encoding);
+    const bool utf8 = encoding == "UTF-8" || encoding == "UTF8";
     std::string out;
     out.reserve(kFlushBytes + 64 * 1024);
     for (std::size_t i = 0; i < dict.variables.size(); ++i) {
@@ -116,6 +163,8 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
                     }
                     if (value == -DBL_MAX)
                         out += ' ';
+                    else if (c.plain)
+                        out += TrimBlanks(c.format.Number(value), true);
                     else
                         AppendCsvField(out, TrimBlanks(c.format.Number(value), true));
                     continue;
@@ -125,8 +174,7 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
                     AppendCsvField(out, TrimBlanks(c.format.String(bytes), true));
                     continue;
                 }
-                text = recode(bytes);
-                const std::string_view value = TrimBlanks(text, false);
+                const std::string_view value = TrimBlanks(Text(bytes, utf8, recode, text), false);
                 if (!c.textLabels.empty()) {
                     if (const auto it = c.textLabels.find(value); it != c.textLabels.end()) {
                         AppendCsvField(out, it->second);

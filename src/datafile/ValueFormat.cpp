@@ -149,6 +149,11 @@ ValueFormatter::ValueFormatter(ValueFormat format, int epoch) : m_format(format)
         break;
     default: break;
     }
+    m_negPrefixLength = static_cast<int>(std::strlen(m_style.negPrefix));
+    m_affixLength = static_cast<int>(std::strlen(m_style.prefix) + std::strlen(m_style.suffix));
+    m_widthPower = std::pow(10.0, m_format.width);
+    m_decimalsPower = std::pow(10.0, m_format.decimals);
+    m_decimalLimit = 1.5 * m_widthPower;
     m_text.reserve(64);
 }
 
@@ -205,29 +210,33 @@ std::string_view ValueFormatter::Number(double value)
         Infinite(value);
     } else {
         bool done = false;
-        if (type != kE && std::fabs(value) < 1.5 * std::pow(10.0, m_format.width)) {
+        if (type != kE && std::fabs(value) < m_decimalLimit) {
             // The value's digits with two more decimals than the format's, which decide
             // the rounding; a tie ("50") is looked at with all the digits a double has.
             const int d = m_format.decimals;
             std::size_t n;
+            int decimals = 2;
             if (d == 0) {
                 n = Fixed(m_digits, sizeof m_digits - 4, std::fabs(std::round(value)), 0);
                 std::memcpy(m_digits + n, ".00", 3);
                 n += 3;
             } else {
-                n = Fixed(m_digits, sizeof m_digits, std::fabs(value), d + 2);
+                decimals = d + 2;
+                n = Fixed(m_digits, sizeof m_digits, std::fabs(value), decimals);
                 if (n >= 2 && m_digits[n - 2] == '5' && m_digits[n - 1] == '0') {
                     int exponent = 0;
                     std::frexp(value, &exponent);
-                    const int decimals = (DBL_DIG + 1) - exponent * 3 / 10;
-                    if (decimals > d + 2)
+                    const int more = (DBL_DIG + 1) - exponent * 3 / 10;
+                    if (more > d + 2) {
+                        decimals = more;
                         n = Fixed(m_digits, sizeof m_digits, std::fabs(value), decimals);
+                    }
                 }
             }
             m_digits[n] = '\0';
             if (m_digits[0] == '0')
                 std::memmove(m_digits, m_digits + 1, n--);
-            m_integerDigits = static_cast<int>(std::strchr(m_digits, '.') - m_digits);
+            m_integerDigits = static_cast<int>(n) - decimals - 1;
             m_leadingZeros = static_cast<int>(std::strspn(m_digits, "0."));
             m_leadingNines = static_cast<int>(std::strspn(m_digits, "9."));
             m_negative = value < 0;
@@ -242,7 +251,7 @@ std::string_view ValueFormatter::Number(double value)
 bool ValueFormatter::Decimal(bool requireAffixes)
 {
     const int w = m_format.width;
-    const int affixes = static_cast<int>(std::strlen(m_style.prefix) + std::strlen(m_style.suffix));
+    const int affixes = m_affixLength;
     for (int decimals = m_format.decimals; decimals >= 0; --decimals) {
         int integerDigits = m_integerDigits;
         bool negative = m_negative;
@@ -258,7 +267,7 @@ bool ValueFormatter::Decimal(bool requireAffixes)
                 width = 1, integerDigits = 1;
         }
         if (negative)
-            width += static_cast<int>(std::strlen(m_style.negPrefix));
+            width += m_negPrefixLength;
         if (width > w)
             continue;
         const bool addAffixes = width + affixes <= w;
@@ -322,8 +331,8 @@ bool ValueFormatter::Decimal(bool requireAffixes)
 bool ValueFormatter::Scientific(double value, bool requireAffixes)
 {
     const int w = m_format.width;
-    const int affixes = static_cast<int>(std::strlen(m_style.prefix) + std::strlen(m_style.suffix));
-    int width = 6 + (value < 0 ? static_cast<int>(std::strlen(m_style.negPrefix)) : 0);
+    const int affixes = m_affixLength;
+    int width = 6 + (value < 0 ? m_negPrefixLength : 0);
     if (width > w)
         return false;
     const bool addAffixes = width + affixes <= w;
@@ -365,7 +374,7 @@ bool ValueFormatter::Scientific(double value, bool requireAffixes)
 
 void ValueFormatter::Digits(double value, bool zoned)
 {
-    const double scaled = value * std::pow(10.0, m_format.decimals);
+    const double scaled = value * m_decimalsPower;
     if (!zoned && scaled < 0) {
         Missing();
         return;
@@ -374,7 +383,7 @@ void ValueFormatter::Digits(double value, bool zoned)
     char digits[400];
     const std::size_t n = Fixed(digits, sizeof digits, magnitude, 0);
     const auto w = static_cast<std::size_t>(m_format.width);
-    if (!(std::fabs(scaled) < std::pow(10.0, m_format.width)) || n > w) {
+    if (!(std::fabs(scaled) < m_widthPower) || n > w) {
         Overflow();
         return;
     }

@@ -22,10 +22,12 @@ constexpr std::int64_t kProgressEvery = 4096;
 } // namespace
 
 CaseReader::CaseReader(const SavDictionary& dict, std::unique_ptr<SavDictionary> own,
-                       std::string path)
+                       std::string path, std::int64_t indexStep)
     : m_dict(&dict), m_ownDict(std::move(own)), m_path(std::move(path))
 {
-    m_step = static_cast<std::int64_t>(std::max<std::size_t>(1, kStepBytes / std::max<std::size_t>(8, recordBytes())));
+    m_step = indexStep > 0 ? indexStep
+                           : static_cast<std::int64_t>(std::max<std::size_t>(
+                                 1, kStepBytes / std::max<std::size_t>(8, recordBytes())));
 }
 
 CaseReader::~CaseReader()
@@ -36,7 +38,8 @@ CaseReader::~CaseReader()
         CloseFile(m_fd);
 }
 
-std::unique_ptr<CaseReader> CaseReader::open(const std::string& path, std::string& message)
+std::unique_ptr<CaseReader> CaseReader::open(const std::string& path, std::string& message,
+                                             std::int64_t indexStep)
 {
     auto dict = std::make_unique<SavDictionary>();
     if (const int rc = readSavFile(path.c_str(), *dict); rc != SPSS_OK) {
@@ -44,16 +47,16 @@ std::unique_ptr<CaseReader> CaseReader::open(const std::string& path, std::strin
         return nullptr;
     }
     const SavDictionary& ref = *dict;
-    std::unique_ptr<CaseReader> reader(new CaseReader(ref, std::move(dict), path));
+    std::unique_ptr<CaseReader> reader(new CaseReader(ref, std::move(dict), path, indexStep));
     if (!reader->prepare(message))
         return nullptr;
     return reader;
 }
 
 std::unique_ptr<CaseReader> CaseReader::open(const SavDictionary& dict, const std::string& path,
-                                             std::string& message)
+                                             std::string& message, std::int64_t indexStep)
 {
-    std::unique_ptr<CaseReader> reader(new CaseReader(dict, nullptr, path));
+    std::unique_ptr<CaseReader> reader(new CaseReader(dict, nullptr, path, indexStep));
     if (!reader->prepare(message))
         return nullptr;
     return reader;
@@ -221,20 +224,25 @@ IndexProgress CaseReader::indexProgress() const
 void CaseReader::buildPlain()
 {
     const std::uint64_t data = m_fileSize > m_dict->dataOffset ? m_fileSize - m_dict->dataOffset : 0;
-    const auto whole = static_cast<std::int64_t>(data / recordBytes());
-    const bool partial = data % recordBytes() != 0;
+    const auto whole = static_cast<std::int64_t>(recordBytes() ? data / recordBytes() : 0);
+    const std::int64_t declared = m_dict->caseCount;
+    std::string failure;
+    if (recordBytes() > 0 && (declared < 0 || declared > whole)) {
+        // The case after the last whole one says whether the data end cleanly.
+        const int fd = OpenForReading(m_path.c_str());
+        const std::unique_ptr<CaseDecoder> d = makeDecoder(fd);
+        std::vector<std::uint8_t> record(recordBytes());
+        if (fd >= 0 && d->open() && d->restore(d->plainCheckpoint(whole), whole))
+            d->next(record.data());
+        failure = fd < 0 ? "the file cannot be opened again" : d->error();
+        if (fd >= 0)
+            CloseFile(fd);
+    }
     std::lock_guard lock(m_indexMutex);
     m_progress.fraction = 1;
     m_progress.finished = true;
-    const std::int64_t declared = m_dict->caseCount;
     m_progress.cases = declared >= 0 ? std::min(declared, whole) : whole;
-    if (declared > whole)
-        m_progress.error = "case " + std::to_string(whole + 1) + ": " +
-                           (partial ? "the data end inside the case"
-                                    : "the data end here, but the file declares " +
-                                          std::to_string(declared) + " cases");
-    else if (declared < 0 && partial)
-        m_progress.error = "case " + std::to_string(whole + 1) + ": the data end inside the case";
+    m_progress.error = failure;
     if (declared < 0)
         m_counted = whole;
 }

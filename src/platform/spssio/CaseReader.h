@@ -49,10 +49,12 @@ struct IndexProgress {
 class CaseReader {
 public:
     // Reads the dictionary of path and prepares its cases; null with message on failure.
-    static std::unique_ptr<CaseReader> open(const std::string& path, std::string& message);
+    // indexStep: cases between checkpoints of the index, 0 for some 512 KB of records.
+    static std::unique_ptr<CaseReader> open(const std::string& path, std::string& message,
+                                            std::int64_t indexStep = 0);
     // Over a dictionary already read from path, which must outlive the reader.
     static std::unique_ptr<CaseReader> open(const SavDictionary& dict, const std::string& path,
-                                            std::string& message);
+                                            std::string& message, std::int64_t indexStep = 0);
     ~CaseReader(); // stops the builder
     CaseReader(const CaseReader&) = delete;
     CaseReader& operator=(const CaseReader&) = delete;
@@ -90,7 +92,8 @@ public:
     std::int64_t indexStep() const { return m_step; }
 
 private:
-    CaseReader(const SavDictionary& dict, std::unique_ptr<SavDictionary> own, std::string path);
+    CaseReader(const SavDictionary& dict, std::unique_ptr<SavDictionary> own, std::string path,
+               std::int64_t indexStep);
     bool prepare(std::string& message);
     std::unique_ptr<CaseDecoder> makeDecoder(int fd) const;
     // Puts the foreground decoder at case target; false with m_error.

@@ -75,19 +75,19 @@ bool CaseDecoder::fill()
     return true;
 }
 
-bool CaseDecoder::take(std::uint8_t* to, std::size_t n)
+std::size_t CaseDecoder::take(std::uint8_t* to, std::size_t n)
 {
-    while (n > 0) {
+    std::size_t got = 0;
+    while (got < n) {
         if (m_p == m_end && !fill())
-            return false;
-        const std::size_t part = std::min<std::size_t>(n, static_cast<std::size_t>(m_end - m_p));
-        std::memcpy(to, m_p, part);
+            return got;
+        const std::size_t part = std::min<std::size_t>(n - got, static_cast<std::size_t>(m_end - m_p));
+        std::memcpy(to + got, m_p, part);
         m_p += part;
         m_offset += part;
-        to += part;
-        n -= part;
+        got += part;
     }
-    return true;
+    return got;
 }
 
 bool CaseDecoder::nextCodes()
@@ -96,7 +96,7 @@ bool CaseDecoder::nextCodes()
         std::memcpy(m_codes, m_p, 8);
         m_p += 8;
         m_offset += 8;
-    } else if (!take(m_codes, 8)) {
+    } else if (take(m_codes, 8) < 8) {
         return false;
     }
     m_used = 0;
@@ -107,7 +107,7 @@ CaseStatus CaseDecoder::failAt(int slot, const std::string& what)
 {
     m_error = "case " + std::to_string(m_case + 1) + ": " + what;
     for (const SavVariable& v : m_dict.variables)
-        if (slot >= v.slot && slot < v.slot + v.slotCount) {
+        if (slot >= 0 && slot >= v.slot && slot < v.slot + v.slotCount) {
             m_error += " (variable " + v.name + ")";
             break;
         }
@@ -122,8 +122,8 @@ CaseStatus CaseDecoder::endAt(int slot)
     if (slot > 0)
         return failAt(slot, "the data end inside the case");
     if (m_dict.caseCount >= 0)
-        return failAt(slot, "the data end here, but the file declares " +
-                                std::to_string(m_dict.caseCount) + " cases");
+        return failAt(-1, "the data end here, but the file declares " +
+                              std::to_string(m_dict.caseCount) + " cases");
     return CaseStatus::End;
 }
 
@@ -143,8 +143,8 @@ CaseStatus CaseDecoder::decodePlain(std::uint8_t* record)
 {
     if (m_p == m_end && !fill())
         return endAt(0);
-    if (!take(record, m_recordBytes))
-        return endAt(1);
+    if (const std::size_t got = take(record, m_recordBytes); got < m_recordBytes)
+        return endAt(static_cast<int>(got / 8) + (got == 0 ? 1 : 0));
     if (m_dict.bigEndian)
         for (std::size_t s = 0; s < m_numeric.size(); ++s)
             if (m_numeric[s])
@@ -173,7 +173,7 @@ CaseStatus CaseDecoder::decodeCompressed(std::uint8_t* record)
                 std::memcpy(to, m_p, 8);
                 m_p += 8;
                 m_offset += 8;
-            } else if (!take(to, 8)) {
+            } else if (take(to, 8) < 8) {
                 return endAt(s + 1);
             }
             if (numeric && m_dict.bigEndian)

@@ -54,9 +54,9 @@ public:
 
 private:
     bool fill(); // more bytes from the source; false at its end or on error
-    bool take(std::uint8_t* to, std::size_t n); // n bytes, or false at the end
+    std::size_t take(std::uint8_t* to, std::size_t n); // up to n bytes: fewer at the end
     bool nextCodes();
-    CaseStatus failAt(int slot, const std::string& what);
+    CaseStatus failAt(int slot, const std::string& what); // slot -1: between cases
     CaseStatus endAt(int slot);
     CaseStatus decodePlain(std::uint8_t* record);
     CaseStatus decodeCompressed(std::uint8_t* record);
