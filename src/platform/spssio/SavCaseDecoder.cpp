@@ -114,12 +114,12 @@ CaseStatus CaseDecoder::failAt(int slot, const std::string& what)
     return CaseStatus::Error;
 }
 
-// The data have run out at slot of the current case.
-CaseStatus CaseDecoder::endAt(int slot)
+// The data have run out at slot of the current case (inside it, or before its start).
+CaseStatus CaseDecoder::endAt(int slot, bool inside)
 {
     if (m_source && !m_source->error().empty())
         return failAt(slot, m_source->error());
-    if (slot > 0)
+    if (inside)
         return failAt(slot, "the data end inside the case");
     if (m_dict.caseCount >= 0)
         return failAt(-1, "the data end here, but the file declares " +
@@ -142,9 +142,9 @@ CaseStatus CaseDecoder::next(std::uint8_t* record)
 CaseStatus CaseDecoder::decodePlain(std::uint8_t* record)
 {
     if (m_p == m_end && !fill())
-        return endAt(0);
+        return endAt(0, false);
     if (const std::size_t got = take(record, m_recordBytes); got < m_recordBytes)
-        return endAt(static_cast<int>(got / 8) + (got == 0 ? 1 : 0));
+        return endAt(static_cast<int>(got / 8), true);
     if (m_dict.bigEndian)
         for (std::size_t s = 0; s < m_numeric.size(); ++s)
             if (m_numeric[s])
@@ -158,7 +158,7 @@ CaseStatus CaseDecoder::decodeCompressed(std::uint8_t* record)
     const double bias = m_dict.bias;
     for (int s = 0; s < slots;) {
         if (m_used == 8 && !nextCodes())
-            return endAt(s);
+            return endAt(s, s > 0);
         const std::uint8_t code = m_codes[m_used++];
         std::uint8_t* to = record + 8 * s;
         const bool numeric = m_numeric[static_cast<std::size_t>(s)] != 0;
@@ -167,14 +167,14 @@ CaseStatus CaseDecoder::decodeCompressed(std::uint8_t* record)
         case kEndOfData:
             m_used = 8;
             m_sourceEnded = true;
-            return endAt(s);
+            return endAt(s, s > 0);
         case kLiteral:
             if (m_end - m_p >= 8) {
                 std::memcpy(to, m_p, 8);
                 m_p += 8;
                 m_offset += 8;
             } else if (take(to, 8) < 8) {
-                return endAt(s + 1);
+                return endAt(s, true);
             }
             if (numeric && m_dict.bigEndian)
                 swap8(to);

@@ -57,7 +57,7 @@ private:
     std::size_t take(std::uint8_t* to, std::size_t n); // up to n bytes: fewer at the end
     bool nextCodes();
     CaseStatus failAt(int slot, const std::string& what); // slot -1: between cases
-    CaseStatus endAt(int slot);
+    CaseStatus endAt(int slot, bool inside);
     CaseStatus decodePlain(std::uint8_t* record);
     CaseStatus decodeCompressed(std::uint8_t* record);
 
