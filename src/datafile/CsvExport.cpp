@@ -5,6 +5,7 @@
 #include "platform/Utf8.h"
 #include "platform/spssio/SavText.h"
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <memory>
@@ -15,7 +16,8 @@ namespace qs {
 
 namespace {
 
-constexpr std::int64_t kCasesPerRead = 4096;
+// Cases are decoded some megabytes at a time, however wide a case is.
+constexpr std::size_t kReadBytes = 4 << 20;
 constexpr std::size_t kFlushBytes = 256 * 1024;
 
 // What one variable needs to be written: its formatter and, with labels, their lookup.
@@ -145,8 +147,10 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
 
     spssio::CaseBlock block;
     std::string scratch, text;
+    const auto perRead = static_cast<std::int64_t>(
+        std::max<std::size_t>(1, kReadBytes / std::max<std::size_t>(1, reader.recordBytes())));
     for (std::int64_t first = 0;; first += block.count) {
-        const bool ok = reader.read(first, kCasesPerRead, block);
+        const bool ok = reader.read(first, perRead, block);
         for (std::int64_t row = 0; row < block.count; ++row) {
             const std::uint8_t* record = block.record(row);
             for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -197,7 +201,7 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
             error = reader.error();
             return false;
         }
-        if (block.count < kCasesPerRead)
+        if (block.count < perRead)
             break;
     }
     if (!sink(out)) {
