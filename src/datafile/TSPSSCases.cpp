@@ -4,6 +4,7 @@
 #include "datafile/TSPSSVL.h"
 #include "platform/spssio/spssio.h"
 
+#include <string>
 #include <vector>
 
 namespace qs {
@@ -14,6 +15,17 @@ namespace {
 std::size_t ValueBufferSize(const TSPSSVariable& var) {
     return 3 * static_cast<std::size_t>(var.PrintType == SPSS_FMT_AHEX ? var.PrintWidth / 2
                                                                       : var.PrintWidth) + 1;
+}
+
+// Unlike the dictionary calls, a case call that fails never passes: a value it did not
+// deliver must not be taken for one (the library's code 58, an invalid variable handle,
+// has no message of its own).
+void CheckCaseCall(int code) {
+    if (code <= 0) {
+        return;
+    }
+    TSPSSDatafile::CheckSPSSError(code);
+    throw ESPSSDataFileException("SPSS I/O library error " + std::to_string(code), code);
 }
 
 } // namespace
@@ -31,24 +43,24 @@ bool TSPSSDatafile::ReadCaseRecord() {
                                          code);
         }
     }
-    CheckSPSSError(code);
+    CheckCaseCall(code);
     return true;
 }
 
 void TSPSSDatafile::SeekNextCase(std::int64_t caseNumber) {
-    CheckSPSSError(spssSeekNextCase64(ReadHandle, caseNumber));
+    CheckCaseCall(spssSeekNextCase64(ReadHandle, caseNumber));
 }
 
 double TSPSSDatafile::GetValueNumeric(const TSPSSVariable& var) const {
     double value = 0;
-    CheckSPSSError(spssGetValueNumeric(ReadHandle, var.VarHandle, &value));
+    CheckCaseCall(spssGetValueNumeric(ReadHandle, var.VarHandle, &value));
     return value;
 }
 
 std::string TSPSSDatafile::GetValueChar(const TSPSSVariable& var) const {
     std::vector<char> value(ValueBufferSize(var));
-    CheckSPSSError(spssGetValueChar(ReadHandle, var.VarHandle, value.data(),
-                                    static_cast<int>(value.size())));
+    CheckCaseCall(spssGetValueChar(ReadHandle, var.VarHandle, value.data(),
+                                   static_cast<int>(value.size())));
     return std::string(value.data());
 }
 

@@ -396,8 +396,9 @@ TEST_F(Reader, FileWrittenByPsppRoundTrips) {
 namespace qs {
 namespace {
 
-// Cases through the reader's case calls: a seek, the values of the current case, the end,
-// and a case cut off in the middle, which raises with its number instead of passing on.
+// Cases through the reader's case calls: a seek, the values of the current case, a case
+// cut off in the middle, which raises with its number instead of passing on, and a value
+// asked by a handle of no variable, which raises although its code has no message.
 TEST_F(Reader, ReadsCasesAndRaisesAtACutOffOne) {
     spssio::test::SavBuilder b;
     b.header(3, 0, "$FL2", 0).numeric("N").string("S", 8).end();
@@ -419,6 +420,9 @@ TEST_F(Reader, ReadsCasesAndRaisesAtACutOffOne) {
     }
     file.SeekNextCase(0);
     EXPECT_TRUE(file.ReadCaseRecord());
+    TSPSSVariable stale(&file);
+    stale.VarHandle = 99; // no variable's: the library's code 58, which has no message
+    EXPECT_THROW(file.GetValueNumeric(stale), ESPSSDataFileException);
     EXPECT_TRUE(file.ReadCaseRecord());
     file.Close();
 }
