@@ -412,6 +412,11 @@ void ValueFormatter::Date(double number)
     const int w = m_format.width;
     std::int64_t year = 0;
     int month = 0, day = 0, yday = 0;
+    // NaN and infinity are no date or time (PSPP's own text is undefined there).
+    if (!std::isfinite(number)) {
+        Overflow();
+        return;
+    }
     if (IsDateType(type)) {
         if (number <= 0) {
             Missing();
@@ -486,6 +491,10 @@ void ValueFormatter::Date(double number)
             if (number < 0)
                 out += '-';
             number = std::fabs(number);
+            if (number / 60. >= 9e18) { // minutes beyond any integer: no text fits
+                Overflow();
+                return;
+            }
             AppendInt(out, static_cast<std::int64_t>(std::floor(number / 60.)), 2);
             number = std::fmod(number, 60.);
             const int excess = w - static_cast<int>(out.size());

@@ -2,10 +2,13 @@
 // gives each variable its format, saves the file and writes its CSV; our CSV of that file
 // must match PSPP's field for field. Skipped where PSPP is not installed.
 #include "datafile/CsvExport.h"
+#include "datafile/ValueFormat.h"
+#include "support/Pspp.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -46,16 +49,6 @@ const FormatRow kRows[] = {
       "'caf' + X'C3A9'"}},
 };
 
-bool HavePspp()
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && fs::exists(fs::path(dir) / "pspp"))
-            return true;
-    return false;
-}
-
 std::string Syntax(const FormatRow& row, const fs::path& dir)
 {
     std::ostringstream s;
@@ -91,15 +84,13 @@ class PsppFormats : public ::testing::TestWithParam<FormatRow> {};
 
 TEST_P(PsppFormats, WriteEachValueAsPsppDoes)
 {
-    if (!HavePspp())
+    if (!test::HavePspp())
         GTEST_SKIP() << "pspp is not installed";
     const FormatRow& row = GetParam();
     test::TempDir dir;
     test::WriteFileBytes(dir / "f.sps", Syntax(row, dir.path()));
     // PSPP's exit code counts its complaints about weekdays out of range: the files tell.
-    const std::string command = "pspp -O format=txt -o '" + (dir / "out.txt").string() + "' '" +
-                                (dir / "f.sps").string() + "' > /dev/null 2>&1";
-    std::system(command.c_str());
+    test::RunPspp(dir / "f.sps", dir / "out.txt");
     ASSERT_TRUE(fs::exists(dir / "f.csv")) << test::ReadFileBytes(dir / "out.txt");
 
     std::string message, ours;
@@ -121,6 +112,25 @@ TEST_P(PsppFormats, WriteEachValueAsPsppDoes)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PsppFormats, ::testing::ValuesIn(kRows),
                          [](const auto& row) { return std::string(row.param.name); });
+
+} // namespace
+} // namespace qs
+
+namespace qs {
+namespace {
+
+// Regression: a date or time format given NaN or infinity cast it to an integer
+// (undefined); no text fits it, as for any overflow.
+TEST(ValueFormatter, DatesAndTimesBeyondAnyCalendarOverflow) {
+    for (const ValueFormat format : {ValueFormat{20, 11, 0}, ValueFormat{21, 8, 0},
+                                     ValueFormat{40, 5, 0}, ValueFormat{22, 20, 0}}) {
+        ValueFormatter formatter(format);
+        for (const double value : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            EXPECT_EQ(formatter.Number(value), std::string(std::size_t(format.width), '*'))
+                << format.type << " " << value;
+        }
+    }
+}
 
 } // namespace
 } // namespace qs

@@ -199,8 +199,8 @@ CaseStatus CaseDecoder::decodeCompressed(std::uint8_t* record)
             } else if (value == 0) {
                 std::memset(to, 0, 8); // zero bytes: written so by some programs
             } else {
-                return failAt(s, "a string value is coded as the number " +
-                                     std::to_string(static_cast<int>(value)));
+                return failAt(s, "a string value is coded as a number (bytecode " +
+                                     std::to_string(code) + ")");
             }
         }
         }

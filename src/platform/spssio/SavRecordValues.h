@@ -25,8 +25,17 @@ inline std::string_view recordBytesOf(const SavDictionary& dict, const std::uint
 {
     const SavVariable& v = dict.variables[static_cast<std::size_t>(variable)];
     const auto width = static_cast<std::size_t>(v.width);
-    if (v.firstSegment < 0)
-        return {reinterpret_cast<const char*>(record + 8 * v.slot), width};
+    const char* at = reinterpret_cast<const char*>(record + 8 * v.slot);
+    if (v.firstSegment < 0) {
+        // A damaged dictionary may give a string fewer continuation slots than its width
+        // needs: what they do not hold reads as blanks.
+        const auto room = static_cast<std::size_t>(v.slotCount) * 8;
+        if (width <= room)
+            return {at, width};
+        scratch.assign(at, room);
+        scratch.resize(width, ' ');
+        return scratch;
+    }
     scratch.clear();
     for (int k = 0; k < v.segmentCount; ++k) {
         const SavSegment& s = dict.segments[static_cast<std::size_t>(v.firstSegment + k)];

@@ -204,7 +204,7 @@ const Damage kDamage[] = {
     {"SysmisInAString", [] { return codedFile(4, codes({101, 254, 102, 254, 103, 255, 252, 0})); },
      2, "a string value is coded as system-missing (variable txt)"},
     {"NumberInAString", [] { return codedFile(4, codes({101, 254, 102, 105, 252, 0, 0, 0})); }, 1,
-     "a string value is coded as the number 5"},
+     "a string value is coded as a number (bytecode 105)"},
     {"EndCodeInsideACase", [] { return codedFile(4, codes({101, 254, 102, 252, 0, 0, 0, 0})); }, 1,
      "the data end inside the case"},
     {"CutInsideALiteral",
@@ -278,6 +278,24 @@ TEST(CaseCalls, KeepToTheInterfaceContract)
     EXPECT_EQ(spssReadCaseRecord(h), SPSS_FILE_END);
     EXPECT_EQ(spssGetValueNumeric(h, num, &value), SPSS_INVALID_CASE) << "none after the end";
     EXPECT_EQ(spssCloseRead(h), SPSS_OK);
+}
+
+
+// Regression: a string whose dictionary gives it fewer slots than its width was read past
+// the end of the case record.
+TEST(CaseValues, StringWiderThanItsSlotsReadsBlanksBeyondThem)
+{
+    SavBuilder b;
+    b.header(1, 0, "$FL2", 0).i32(2).i32(20).i32(0).i32(0).i32(0x011400).i32(0x011400).raw("S       ");
+    qs::test::TempDir dir;
+    qs::test::WriteFileBytes(dir / "f.sav", b.end().raw("abcdefgh").bytes());
+    std::string message, scratch;
+    const auto reader = CaseReader::open(qs::test::Utf8Path(dir / "f.sav"), message);
+    ASSERT_TRUE(reader) << message;
+    CaseBlock block;
+    ASSERT_TRUE(reader->read(0, 1, block)) << reader->error();
+    ASSERT_EQ(block.count, 1);
+    EXPECT_EQ(reader->bytes(block.record(0), 0, scratch), "abcdefgh" + std::string(12, ' '));
 }
 
 } // namespace
