@@ -43,7 +43,8 @@ bool Measure(const std::string& path) {
     double lastJump = 0, randomJump = 0;
     std::mt19937_64 random(1);
     for (int i = 0; i < 20; ++i) {
-        const std::int64_t target = i < 5 ? count - 1 : std::int64_t(random() % std::uint64_t(count));
+        const std::int64_t target =
+            i < 5 ? count - 1 : std::int64_t(random() % std::uint64_t(count));
         reader->read(0, 1, block);
         const auto jumpStart = Clock::now();
         if (!reader->read(target, 1, block) || block.count != 1) {
@@ -56,10 +57,13 @@ bool Measure(const std::string& path) {
 
     const auto csvStart = Clock::now();
     std::uint64_t bytes = 0;
-    const bool csv = qs::WriteCsv(*reader, {}, [&bytes](std::string_view text) {
-        bytes += text.size();
-        return true;
-    }, message);
+    const bool csv = qs::WriteCsv(
+        *reader, {},
+        [&bytes](std::string_view text) {
+            bytes += text.size();
+            return true;
+        },
+        message);
     const double csvMs = Since(csvStart);
 
     const auto fileMb = double(std::filesystem::file_size(path)) / 1e6;
@@ -85,6 +89,7 @@ int main(int argc, char** argv) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("  peak memory of all the above          %9.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+    std::printf("  peak memory of all the above          %9.1f MB\n",
+                double(usage.ru_maxrss) / 1024.0);
     return ok ? 0 : 1;
 }

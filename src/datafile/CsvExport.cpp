@@ -31,8 +31,7 @@ struct Column {
     std::unordered_map<std::string_view, std::string_view> textLabels;
 };
 
-std::string_view TrimBlanks(std::string_view s, bool left)
-{
+std::string_view TrimBlanks(std::string_view s, bool left) {
     while (!s.empty() && s.back() == ' ')
         s.remove_suffix(1);
     while (left && !s.empty() && s.front() == ' ')
@@ -42,8 +41,8 @@ std::string_view TrimBlanks(std::string_view s, bool left)
 
 // A string value in UTF-8; bytes that do not decode become one '?' each, as in PSPP's
 // output (the dictionary's recoder marks them U+FFFD).
-std::string_view Text(std::string_view bytes, bool utf8, spssio::Recoder& recode, std::string& out)
-{
+std::string_view Text(std::string_view bytes, bool utf8, spssio::Recoder& recode,
+                      std::string& out) {
     if (IsAscii(bytes) || (utf8 && FirstInvalidUtf8(bytes) == std::string_view::npos))
         return bytes;
     out.clear();
@@ -68,8 +67,7 @@ std::string_view Text(std::string_view bytes, bool utf8, spssio::Recoder& recode
     return out;
 }
 
-std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
-{
+std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels) {
     std::vector<Column> columns;
     columns.reserve(dict.variables.size());
     const int epoch = ValueFormatter::DefaultEpoch();
@@ -80,9 +78,15 @@ std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
         if (v.width > 0)
             format.width = format.type == 2 ? 2 * v.width : v.width; // past the 8-bit field
         // Only the formats with a comma in them (COMMA, DOLLAR, DOT) may need quotes.
-        const bool plain = v.width == 0 && format.type != 3 && format.type != 4 && format.type != 32;
-        Column c{static_cast<int>(i), v.width == 0, v.width > 0 && format.type == 2, plain,
-                 ValueFormatter(format, epoch), {}, {}};
+        const bool plain =
+            v.width == 0 && format.type != 3 && format.type != 4 && format.type != 32;
+        Column c{static_cast<int>(i),
+                 v.width == 0,
+                 v.width > 0 && format.type == 2,
+                 plain,
+                 ValueFormatter(format, epoch),
+                 {},
+                 {}};
         if (labels)
             for (const spssio::SavValueLabel& l : v.valueLabels) {
                 // The first label of a value counts, as in the file's order.
@@ -98,8 +102,7 @@ std::vector<Column> MakeColumns(const spssio::SavDictionary& dict, bool labels)
 
 } // namespace
 
-void AppendCsvField(std::string& out, std::string_view text)
-{
+void AppendCsvField(std::string& out, std::string_view text) {
     static constexpr auto kSpecial = [] {
         std::array<bool, 256> special{};
         for (const char c : {',', '"', '\n', '\r'})
@@ -129,8 +132,7 @@ void AppendCsvField(std::string& out, std::string_view text)
 }
 
 bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSink& sink,
-              std::string& error)
-{
+              std::string& error) {
     const spssio::SavDictionary& dict = reader.dictionary();
     std::vector<Column> columns = MakeColumns(dict, options.labels);
     spssio::Recoder recode(dict.encoding);
@@ -160,7 +162,8 @@ bool WriteCsv(spssio::CaseReader& reader, const CsvOptions& options, const CsvSi
                 if (c.numeric) {
                     const double value = reader.number(record, c.variable);
                     if (!c.numberLabels.empty()) {
-                        if (const auto it = c.numberLabels.find(value); it != c.numberLabels.end()) {
+                        if (const auto it = c.numberLabels.find(value);
+                            it != c.numberLabels.end()) {
                             AppendCsvField(out, it->second);
                             continue;
                         }

@@ -14,7 +14,8 @@ namespace {
 // Room for any value of a string variable once recoded to UTF-8.
 std::size_t ValueBufferSize(const TSPSSVariable& var) {
     return 3 * static_cast<std::size_t>(var.PrintType == SPSS_FMT_AHEX ? var.PrintWidth / 2
-                                                                      : var.PrintWidth) + 1;
+                                                                       : var.PrintWidth) +
+           1;
 }
 
 // Unlike the dictionary calls, a case call that fails never passes: a value it did not
@@ -39,8 +40,8 @@ bool TSPSSDatafile::ReadCaseRecord() {
         std::vector<char> message(1024);
         spssGetCaseError(ReadHandle, message.data(), static_cast<int>(message.size()));
         if (message[0] != '\0') {
-            throw ESPSSDataFileException(std::string(SPSSErrorMessage(code)) + ": " + message.data(),
-                                         code);
+            throw ESPSSDataFileException(
+                std::string(SPSSErrorMessage(code)) + ": " + message.data(), code);
         }
     }
     CheckCaseCall(code);
@@ -59,8 +60,8 @@ double TSPSSDatafile::GetValueNumeric(const TSPSSVariable& var) const {
 
 std::string TSPSSDatafile::GetValueChar(const TSPSSVariable& var) const {
     std::vector<char> value(ValueBufferSize(var));
-    CheckCaseCall(spssGetValueChar(ReadHandle, var.VarHandle, value.data(),
-                                   static_cast<int>(value.size())));
+    CheckCaseCall(
+        spssGetValueChar(ReadHandle, var.VarHandle, value.data(), static_cast<int>(value.size())));
     return std::string(value.data());
 }
 

@@ -18,61 +18,121 @@ namespace qs {
 namespace {
 
 enum Type {
-    kA = 1, kAhex = 2, kComma = 3, kDollar = 4, kF = 5, kIb = 6, kPibhex = 7, kP = 8,
-    kPib = 9, kPk = 10, kRb = 11, kRbhex = 12, kZ = 15, kN = 16, kE = 17, kDate = 20,
-    kTime = 21, kDateTime = 22, kADate = 23, kJDate = 24, kDTime = 25, kWkday = 26,
-    kMonth = 27, kMoyr = 28, kQyr = 29, kWkyr = 30, kPct = 31, kDot = 32, kCca = 33,
-    kCce = 37, kEDate = 38, kSDate = 39, kMTime = 40, kYmdhms = 41,
+    kAhex = 2,
+    kComma = 3,
+    kDollar = 4,
+    kF = 5,
+    kIb = 6,
+    kPibhex = 7,
+    kP = 8,
+    kPib = 9,
+    kPk = 10,
+    kRb = 11,
+    kRbhex = 12,
+    kZ = 15,
+    kN = 16,
+    kE = 17,
+    kDate = 20,
+    kTime = 21,
+    kDateTime = 22,
+    kADate = 23,
+    kJDate = 24,
+    kDTime = 25,
+    kWkday = 26,
+    kMonth = 27,
+    kMoyr = 28,
+    kQyr = 29,
+    kWkyr = 30,
+    kPct = 31,
+    kDot = 32,
+    kEDate = 38,
+    kSDate = 39,
+    kMTime = 40,
+    kYmdhms = 41,
 };
 
-constexpr const char* kWeekdays[] = {"SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY",
+constexpr const char* kWeekdays[] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
                                      "THURSDAY", "FRIDAY", "SATURDAY"};
-constexpr const char* kMonths[] = {"JANUARY", "FEBRUARY", "MARCH", "APRIL",
-                                   "MAY", "JUNE", "JULY", "AUGUST",
-                                   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+constexpr const char* kMonths[] = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                                   "MAY",       "JUNE",     "JULY",     "AUGUST",
+                                   "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
 constexpr const char* kMonthAbbrevs[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-bool IsDateType(int type)
-{
+bool IsDateType(int type) {
     switch (type) {
-    case kDate: case kADate: case kEDate: case kJDate: case kSDate: case kQyr: case kMoyr:
-    case kWkyr: case kDateTime: case kYmdhms:
+    case kDate:
+    case kADate:
+    case kEDate:
+    case kJDate:
+    case kSDate:
+    case kQyr:
+    case kMoyr:
+    case kWkyr:
+    case kDateTime:
+    case kYmdhms:
         return true;
     default:
         return false;
     }
 }
 
-bool IsTimeType(int type) { return type == kTime || type == kDTime || type == kMTime; }
+bool IsTimeType(int type) {
+    return type == kTime || type == kDTime || type == kMTime;
+}
 
 // PSPP's template of a date or time format: the longer one where the width has room.
-const char* DateTemplate(int type, int width)
-{
+const char* DateTemplate(int type, int width) {
     const char* shortForm = "";
     const char* longForm = "";
     switch (type) {
-    case kDate: shortForm = "dd-mmm-yy", longForm = "dd-mmm-yyyy"; break;
-    case kADate: shortForm = "mm/dd/yy", longForm = "mm/dd/yyyy"; break;
-    case kEDate: shortForm = "dd.mm.yy", longForm = "dd.mm.yyyy"; break;
-    case kJDate: shortForm = "yyddd", longForm = "yyyyddd"; break;
-    case kSDate: shortForm = "yy/mm/dd", longForm = "yyyy/mm/dd"; break;
-    case kQyr: shortForm = "q Q yy", longForm = "q Q yyyy"; break;
-    case kMoyr: shortForm = "mmm yy", longForm = "mmm yyyy"; break;
-    case kWkyr: shortForm = "ww WK yy", longForm = "ww WK yyyy"; break;
-    case kDateTime: shortForm = "dd-mmm-yyyy HH:MM", longForm = "dd-mmm-yyyy HH:MM:SS"; break;
-    case kYmdhms: shortForm = "yyyy-mm-dd HH:MM", longForm = "yyyy-mm-dd HH:MM:SS"; break;
-    case kMTime: shortForm = "MM", longForm = "MM:SS"; break;
-    case kTime: shortForm = "HH:MM", longForm = "HH:MM:SS"; break;
-    case kDTime: shortForm = "D HH:MM", longForm = "D HH:MM:SS"; break;
-    default: break;
+    case kDate:
+        shortForm = "dd-mmm-yy", longForm = "dd-mmm-yyyy";
+        break;
+    case kADate:
+        shortForm = "mm/dd/yy", longForm = "mm/dd/yyyy";
+        break;
+    case kEDate:
+        shortForm = "dd.mm.yy", longForm = "dd.mm.yyyy";
+        break;
+    case kJDate:
+        shortForm = "yyddd", longForm = "yyyyddd";
+        break;
+    case kSDate:
+        shortForm = "yy/mm/dd", longForm = "yyyy/mm/dd";
+        break;
+    case kQyr:
+        shortForm = "q Q yy", longForm = "q Q yyyy";
+        break;
+    case kMoyr:
+        shortForm = "mmm yy", longForm = "mmm yyyy";
+        break;
+    case kWkyr:
+        shortForm = "ww WK yy", longForm = "ww WK yyyy";
+        break;
+    case kDateTime:
+        shortForm = "dd-mmm-yyyy HH:MM", longForm = "dd-mmm-yyyy HH:MM:SS";
+        break;
+    case kYmdhms:
+        shortForm = "yyyy-mm-dd HH:MM", longForm = "yyyy-mm-dd HH:MM:SS";
+        break;
+    case kMTime:
+        shortForm = "MM", longForm = "MM:SS";
+        break;
+    case kTime:
+        shortForm = "HH:MM", longForm = "HH:MM:SS";
+        break;
+    case kDTime:
+        shortForm = "D HH:MM", longForm = "D HH:MM:SS";
+        break;
+    default:
+        break;
     }
     return width >= static_cast<int>(std::strlen(longForm)) ? longForm : shortForm;
 }
 
 // Days since 1 January 1970 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
-{
+std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const std::int64_t yoe = y - era * 400;
@@ -81,8 +141,7 @@ std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
     return era * 146097 + doe - 719468;
 }
 
-void CivilFromDays(std::int64_t z, std::int64_t& y, int& m, int& d)
-{
+void CivilFromDays(std::int64_t z, std::int64_t& y, int& m, int& d) {
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const std::int64_t doe = z - era * 146097;
@@ -98,8 +157,7 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, int& m, int& d)
 constexpr std::int64_t kDay0 = -141428;
 
 // Appends value to out as printf's "%0*d" would.
-void AppendInt(std::string& out, std::int64_t value, int width, char pad = '0')
-{
+void AppendInt(std::string& out, std::int64_t value, int width, char pad = '0') {
     char digits[24];
     const auto r = std::to_chars(digits, digits + sizeof digits, value < 0 ? -value : value);
     const int n = static_cast<int>(r.ptr - digits) + (value < 0 ? 1 : 0);
@@ -114,16 +172,14 @@ void AppendInt(std::string& out, std::int64_t value, int width, char pad = '0')
 }
 
 // printf's "%.*f" of a non-negative value (exact, ties to even), as to_chars gives it.
-std::size_t Fixed(char* to, std::size_t room, double value, int decimals)
-{
+std::size_t Fixed(char* to, std::size_t room, double value, int decimals) {
     const auto r = std::to_chars(to, to + room, value, std::chars_format::fixed, decimals);
     return static_cast<std::size_t>(r.ptr - to);
 }
 
 } // namespace
 
-int ValueFormatter::DefaultEpoch()
-{
+int ValueFormatter::DefaultEpoch() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
 #ifdef _WIN32
@@ -134,20 +190,34 @@ int ValueFormatter::DefaultEpoch()
     return (ok ? parts.tm_year + 1900 : 2000) - 69;
 }
 
-ValueFormatter::ValueFormatter(ValueFormat format, int epoch) : m_format(format), m_epoch(epoch)
-{
+ValueFormatter::ValueFormatter(ValueFormat format, int epoch) : m_format(format), m_epoch(epoch) {
     m_format.width = std::clamp(m_format.width, 1, 32767);
     m_format.decimals = std::clamp(m_format.decimals, 0, 16);
     switch (m_format.type) {
-    case kComma: m_style.grouping = ','; break;
-    case kDot: m_style.grouping = '.', m_style.decimal = ','; break;
-    case kDollar: m_style.prefix = "$", m_style.grouping = ','; break;
-    case kPct: m_style.suffix = "%"; break;
-    case kIb: case kPibhex: case kP: case kPib: case kPk: case kRb: case kRbhex:
+    case kComma:
+        m_style.grouping = ',';
+        break;
+    case kDot:
+        m_style.grouping = '.', m_style.decimal = ',';
+        break;
+    case kDollar:
+        m_style.prefix = "$", m_style.grouping = ',';
+        break;
+    case kPct:
+        m_style.suffix = "%";
+        break;
+    case kIb:
+    case kPibhex:
+    case kP:
+    case kPib:
+    case kPk:
+    case kRb:
+    case kRbhex:
         // Binary formats' bytes are no text: shown as F of the same width.
         m_format.type = kF;
         break;
-    default: break;
+    default:
+        break;
     }
     m_negPrefixLength = static_cast<int>(std::strlen(m_style.negPrefix));
     m_affixLength = static_cast<int>(std::strlen(m_style.prefix) + std::strlen(m_style.suffix));
@@ -157,8 +227,7 @@ ValueFormatter::ValueFormatter(ValueFormat format, int epoch) : m_format(format)
     m_text.reserve(64);
 }
 
-void ValueFormatter::PadLeft(const char* text, std::size_t length)
-{
+void ValueFormatter::PadLeft(const char* text, std::size_t length) {
     const auto width = static_cast<std::size_t>(m_format.width);
     m_text.clear();
     if (length >= width) {
@@ -169,8 +238,7 @@ void ValueFormatter::PadLeft(const char* text, std::size_t length)
     }
 }
 
-void ValueFormatter::Missing()
-{
+void ValueFormatter::Missing() {
     const int w = m_format.width;
     m_text.assign(static_cast<std::size_t>(w), ' ');
     if (m_format.type == kN) {
@@ -181,10 +249,11 @@ void ValueFormatter::Missing()
     m_text[static_cast<std::size_t>(std::max(0, w - m_format.decimals - dot))] = '.';
 }
 
-void ValueFormatter::Overflow() { m_text.assign(static_cast<std::size_t>(m_format.width), '*'); }
+void ValueFormatter::Overflow() {
+    m_text.assign(static_cast<std::size_t>(m_format.width), '*');
+}
 
-void ValueFormatter::Infinite(double value)
-{
+void ValueFormatter::Infinite(double value) {
     if (m_format.width < 3) {
         Overflow();
         return;
@@ -193,8 +262,7 @@ void ValueFormatter::Infinite(double value)
     PadLeft(text, std::strlen(text));
 }
 
-std::string_view ValueFormatter::Number(double value)
-{
+std::string_view ValueFormatter::Number(double value) {
     const int type = m_format.type;
     if (value == -DBL_MAX) {
         Missing();
@@ -248,8 +316,7 @@ std::string_view ValueFormatter::Number(double value)
     return m_text;
 }
 
-bool ValueFormatter::Decimal(bool requireAffixes)
-{
+bool ValueFormatter::Decimal(bool requireAffixes) {
     const int w = m_format.width;
     const int affixes = m_affixLength;
     for (int decimals = m_format.decimals; decimals >= 0; --decimals) {
@@ -299,7 +366,8 @@ bool ValueFormatter::Decimal(bool requireAffixes)
             std::memset(magnitude + 1, '0', static_cast<std::size_t>(m_integerDigits));
             if (decimals > 0) {
                 magnitude[m_integerDigits + 1] = '.';
-                std::memset(magnitude + m_integerDigits + 2, '0', static_cast<std::size_t>(decimals));
+                std::memset(magnitude + m_integerDigits + 2, '0',
+                            static_cast<std::size_t>(decimals));
             }
         } else if (m_integerDigits != 0 || decimals != 0) {
             std::memcpy(magnitude, m_digits, static_cast<std::size_t>(base));
@@ -328,8 +396,7 @@ bool ValueFormatter::Decimal(bool requireAffixes)
     return false;
 }
 
-bool ValueFormatter::Scientific(double value, bool requireAffixes)
-{
+bool ValueFormatter::Scientific(double value, bool requireAffixes) {
     const int w = m_format.width;
     const int affixes = m_affixLength;
     int width = 6 + (value < 0 ? m_negPrefixLength : 0);
@@ -372,8 +439,7 @@ bool ValueFormatter::Scientific(double value, bool requireAffixes)
     return true;
 }
 
-void ValueFormatter::Digits(double value, bool zoned)
-{
+void ValueFormatter::Digits(double value, bool zoned) {
     const double scaled = value * m_decimalsPower;
     if (!zoned && scaled < 0) {
         Missing();
@@ -394,8 +460,7 @@ void ValueFormatter::Digits(double value, bool zoned)
         m_text.back() = "}JKLMNOPQR"[m_text.back() - '0'];
 }
 
-void ValueFormatter::Name(double value, const char* const* names, int count)
-{
+void ValueFormatter::Name(double value, const char* const* names, int count) {
     if (!(value >= 1 && value < count + 1)) {
         Missing();
         return;
@@ -406,8 +471,7 @@ void ValueFormatter::Name(double value, const char* const* names, int count)
     m_text.resize(w, ' ');
 }
 
-void ValueFormatter::Date(double number)
-{
+void ValueFormatter::Date(double number) {
     const int type = m_format.type;
     const int w = m_format.width;
     std::int64_t year = 0;
@@ -465,14 +529,19 @@ void ValueFormatter::Date(double number)
                 AppendInt(out, (year < 0 ? -year : year) % 100, 2);
             }
             break;
-        case 'q': AppendInt(out, (month - 1) / 3 + 1, 1); break;
-        case 'w': AppendInt(out, (yday - 1) / 7 + 1, 2, ' '); break;
+        case 'q':
+            AppendInt(out, (month - 1) / 3 + 1, 1);
+            break;
+        case 'w':
+            AppendInt(out, (yday - 1) / 7 + 1, 2, ' ');
+            break;
         case 'D': {
             if (number < 0)
                 out += '-';
             number = std::fabs(number);
             char digits[400];
-            out.append(digits, Fixed(digits, sizeof digits, std::floor(number / 60. / 60. / 24.), 0));
+            out.append(digits,
+                       Fixed(digits, sizeof digits, std::floor(number / 60. / 60. / 24.), 0));
             number = std::fmod(number, 60. * 60. * 24.);
             break;
         }
@@ -516,14 +585,15 @@ void ValueFormatter::Date(double number)
             PadLeft(out.data(), out.size());
             return;
         }
-        default: out.append(static_cast<std::size_t>(count), c); break;
+        default:
+            out.append(static_cast<std::size_t>(count), c);
+            break;
         }
     }
     PadLeft(out.data(), out.size());
 }
 
-std::string_view ValueFormatter::String(std::string_view bytes)
-{
+std::string_view ValueFormatter::String(std::string_view bytes) {
     if (m_format.type != kAhex)
         return bytes;
     static constexpr char kHex[] = "0123456789ABCDEF";

@@ -58,12 +58,12 @@ private:
     int m_epoch;
     Style m_style;
     int m_negPrefixLength = 1;
-    int m_affixLength = 0;     // prefix and suffix
-    double m_decimalLimit = 0; // numbers below it in magnitude try the decimal form
-    double m_widthPower = 0;   // 10 ^ width
+    int m_affixLength = 0;      // prefix and suffix
+    double m_decimalLimit = 0;  // numbers below it in magnitude try the decimal form
+    double m_widthPower = 0;    // 10 ^ width
     double m_decimalsPower = 0; // 10 ^ decimals
-    std::string m_text; // the current value's text
-    std::string m_work; // a date's text before its padding
+    std::string m_text;         // the current value's text
+    std::string m_work;         // a date's text before its padding
     // The rounding digits of the value being formatted (see ValueFormat.cpp).
     char m_digits[80] = {};
     int m_integerDigits = 0, m_leadingZeros = 0, m_leadingNines = 0;

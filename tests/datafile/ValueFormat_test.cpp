@@ -26,38 +26,46 @@ struct FormatRow {
 };
 
 const FormatRow kRows[] = {
-    {"Numbers", false,
+    {"Numbers",
+     false,
      {"F8.2", "F5.0", "F3.1", "F40.16", "COMMA9.2", "COMMA12.3", "DOT9.2", "DOLLAR10.2",
       "DOLLAR7.0", "PCT7.1", "E10.3", "E8.1", "N8", "N4.1", "Z8.2", "Z5", "CCA10.2", "CCE8.1"},
-     {"0", "1", "-1", ".5", "-.5", "2.5", "0.005", ".015", "2.675", "1234567.891",
-      "-1234567.891", "99999.995", "1e15", "-1e-5", "1e-20", "123456789012", "0.125",
-      "-0.125", "9.995", "1e100", "-999.9999"}},
-    {"Dates", false,
-     {"DATE11", "DATE9", "ADATE10", "ADATE8", "EDATE10", "EDATE8", "SDATE10", "SDATE8",
-      "JDATE7", "JDATE5", "QYR8", "QYR6", "MOYR8", "MOYR6", "WKYR10", "WKYR8", "DATETIME20",
-      "DATETIME17", "DATETIME23.2", "YMDHMS19", "YMDHMS22.2"},
+     {"0",     "1",     "-1",       ".5",           "-.5",          "2.5",
+      "0.005", ".015",  "2.675",    "1234567.891",  "-1234567.891", "99999.995",
+      "1e15",  "-1e-5", "1e-20",    "123456789012", "0.125",        "-0.125",
+      "9.995", "1e100", "-999.9999"}},
+    {"Dates",
+     false,
+     {"DATE11", "DATE9",  "ADATE10",    "ADATE8",     "EDATE10",      "EDATE8",   "SDATE10",
+      "SDATE8", "JDATE7", "JDATE5",     "QYR8",       "QYR6",         "MOYR8",    "MOYR6",
+      "WKYR10", "WKYR8",  "DATETIME20", "DATETIME17", "DATETIME23.2", "YMDHMS19", "YMDHMS22.2"},
      {"DATE.DMY(1,1,1970)", "DATE.DMY(29,2,2000) + 3661.25", "DATE.DMY(31,12,1999) + 86399.999",
       "DATE.DMY(14,10,1582)", "DATE.DMY(1,1,2056)", "DATE.DMY(1,1,1957) - 1", "0", "-1",
       "DATE.DMY(4,7,2199) + 0.5", "1e15"}},
-    {"Times", false,
+    {"Times",
+     false,
      {"TIME5", "TIME8", "TIME11.2", "DTIME11", "DTIME15.3", "MTIME5", "MTIME8.2"},
      {"0", "59.5", "3600", "-3661.5", "86399.999", "90061.25", "1234567.891", "-0.5"}},
-    {"Names", false, {"WKDAY3", "WKDAY9", "MONTH3", "MONTH9"},
+    {"Names",
+     false,
+     {"WKDAY3", "WKDAY9", "MONTH3", "MONTH9"},
      {"1", "2.5", "7", "7.9", "8", "0", "12", "13"}},
-    {"Strings", true, {"A12", "AHEX24", "A3"},
+    {"Strings",
+     true,
+     {"A12", "AHEX24", "A3"},
      {"'plain'", "'  lead'", "'a,b \"q\"'", "CONCAT('x', X'0D0A', 'y', X'0A', 'z')", "''",
       "'caf' + X'C3A9'"}},
 };
 
-std::string Syntax(const FormatRow& row, const fs::path& dir)
-{
+std::string Syntax(const FormatRow& row, const fs::path& dir) {
     std::ostringstream s;
     s << "INPUT PROGRAM.\nLOOP #i = 1 TO " << row.values.size()
       << ".\nEND CASE.\nEND LOOP.\nEND FILE.\nEND INPUT PROGRAM.\n";
     for (std::size_t f = 0; f < row.formats.size(); ++f) {
         if (row.strings) {
             const int width = std::atoi(row.formats[f] + (row.formats[f][1] == 'H' ? 4 : 1));
-            s << "STRING v" << f << " (A" << (row.formats[f][1] == 'H' ? width / 2 : width) << ").\n";
+            s << "STRING v" << f << " (A" << (row.formats[f][1] == 'H' ? width / 2 : width)
+              << ").\n";
             s << "FORMATS v" << f << " (" << row.formats[f] << ").\n";
         } else {
             s << "NUMERIC v" << f << " (" << row.formats[f] << ").\n";
@@ -71,8 +79,7 @@ std::string Syntax(const FormatRow& row, const fs::path& dir)
     return s.str();
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
@@ -82,8 +89,7 @@ std::vector<std::string> Lines(const std::string& text)
 
 class PsppFormats : public ::testing::TestWithParam<FormatRow> {};
 
-TEST_P(PsppFormats, WriteEachValueAsPsppDoes)
-{
+TEST_P(PsppFormats, WriteEachValueAsPsppDoes) {
     if (!test::HavePspp())
         GTEST_SKIP() << "pspp is not installed";
     const FormatRow& row = GetParam();
@@ -96,8 +102,8 @@ TEST_P(PsppFormats, WriteEachValueAsPsppDoes)
     std::string message, ours;
     const auto reader = spssio::CaseReader::open(test::Utf8Path(dir / "f.sav"), message);
     ASSERT_TRUE(reader) << message;
-    ASSERT_TRUE(WriteCsv(*reader, {}, [&](std::string_view text) { return ours.append(text), true; },
-                         message))
+    ASSERT_TRUE(WriteCsv(
+        *reader, {}, [&](std::string_view text) { return ours.append(text), true; }, message))
         << message;
     const std::string theirs = test::ReadFileBytes(dir / "f.csv");
     if (ours == theirs)
