@@ -82,8 +82,9 @@ public:
         return recordBytesOf(*m_dict, record, variable, scratch);
     }
 
-    // The background index: started once (later calls do nothing), cancelled on request or
-    // with the reader; waitForIndex returns when the builder has stopped.
+    // The background index: startIndexing does nothing while the builder runs or once it
+    // has finished; after a cancel it goes on from the last checkpoint. The reader cancels
+    // it when it goes; waitForIndex returns when the builder has stopped.
     void startIndexing();
     void cancelIndexing();
     void waitForIndex();
