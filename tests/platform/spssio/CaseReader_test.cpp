@@ -242,8 +242,9 @@ TEST_P(DamagedData, StopsAtTheCaseWithTheReason)
     CaseBlock block;
     EXPECT_FALSE(reader->read(0, 1000, block));
     const std::string error = reader->error();
-    if (d.goodCases >= 0)
+    if (d.goodCases >= 0) {
         EXPECT_EQ(block.count, d.goodCases);
+    }
     EXPECT_EQ(error.rfind("case " + std::to_string(block.count + 1) + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(d.message), std::string::npos) << error;
     if (std::string(d.name).rfind("Zlib", 0) == 0) {
