@@ -5,6 +5,7 @@
 #include "engine/PsppHtmlItems.h"
 #include "engine/SyntaxCommands.h"
 #include "engine/VariableTable.h"
+#include "platform/spssio/CaseReader.h"
 #include "engine/forms/DataWindow.h"
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
@@ -136,6 +137,7 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
         }
     });
     connect(&output, &OutputWindow::LineActivated, this, &EngineHost::ShowLineInEditor);
+    connect(&data, &DataWindow::CasesWanted, this, [this] { QTimer::singleShot(0, this, &EngineHost::Pump); });
     connect(&session, &PsppSession::ItemsArrived, this, [this](const OutputItems& items) {
         if (m_purpose != Purpose::User || !m_current) {
             return;
@@ -271,8 +273,15 @@ void EngineHost::Pump() {
         // Idle: bring the Data window's variables up to date while nobody waits.
         if (m_variablesStale && m_data.isVisible() && m_session.Available()) {
             m_variablesStale = false;
+            m_casesStale = true;
             m_purpose = Purpose::Variables;
             m_session.RunBatch(std::string(kVariableTableCommand));
+        } else if (m_casesStale && m_data.WantsCases() && m_session.Available()) {
+            // The cases go to a private file the Data View reads on demand: TEMPORARY first,
+            // which fails and changes nothing when the user's own TEMPORARY waits.
+            m_casesStale = false;
+            m_purpose = Purpose::CasesProbe;
+            m_session.RunBatch("TEMPORARY. /* the Data View's copy of the cases */");
         }
         return;
     }
@@ -436,6 +445,12 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
                                    QString::fromStdString(variable.label)});
         }
         m_data.SetDataset(QString::fromStdString(m_dataPath), m_variables);
+    } else if (purpose == Purpose::CasesProbe || purpose == Purpose::CasesSave ||
+               purpose == Purpose::CasesClose) {
+        FinishCasesStep(purpose, result);
+        if (m_purpose != Purpose::User) {
+            return; // the next step runs
+        }
     } else if (m_current) {
         const Task task = std::move(*m_current);
         m_current.reset();
@@ -458,6 +473,49 @@ void EngineHost::OnBatchFinished(const BatchResult& result) {
     m_chartsHandedOver = false;
     // Later tasks start from the event loop, not inside PSPP's reader.
     QTimer::singleShot(0, this, &EngineHost::Pump);
+}
+
+void EngineHost::FinishCasesStep(Purpose purpose, const BatchResult& result) {
+    switch (purpose) {
+    case Purpose::CasesProbe:
+        if (result.errors > 0) {
+            m_data.SetCases(nullptr, Mentions(result, "may only appear once")
+                                         ? tr("The cases show once a procedure has run the "
+                                              "TEMPORARY transformations.")
+                                         : QString());
+            return;
+        }
+        // SAVE ends the TEMPORARY without a transformation: the dataset stays as it was.
+        m_newCasesFile = m_session.WorkFolder() + "/cases-" + std::to_string(::getpid()) + "-" +
+                         std::to_string(++m_casesFiles) + ".sav";
+        m_purpose = Purpose::CasesSave;
+        m_session.RunBatch("SAVE OUTFILE=" + SyntaxQuoted(m_newCasesFile) + ".");
+        return;
+    case Purpose::CasesSave: {
+        if (result.errors > 0) {
+            ::unlink(m_newCasesFile.c_str());
+            m_data.SetCases(nullptr, QString::fromStdString(ErrorText(result)));
+            // A SAVE that failed left our TEMPORARY open: a procedure closes it.
+            m_purpose = Purpose::CasesClose;
+            m_session.RunBatch("EXECUTE.");
+            return;
+        }
+        std::string message;
+        std::shared_ptr<spssio::CaseReader> reader = spssio::CaseReader::open(m_newCasesFile, message);
+        m_data.SetCases(reader, reader ? QString() : QString::fromStdString(message));
+        // The window reads the new copy now; the old one goes.
+        if (!m_casesFile.empty()) {
+            ::unlink(m_casesFile.c_str());
+        }
+        m_casesFile = reader ? m_newCasesFile : std::string();
+        if (!reader) {
+            ::unlink(m_newCasesFile.c_str());
+        }
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 void EngineHost::FinishUserBatch(const Task& task, const BatchResult& result) {

@@ -45,7 +45,17 @@ signals:
 
 private:
     // What the running batch is for: the user's syntax, or one step of an engine request.
-    enum class Purpose { User, SaveAs, Variables, DictionaryProbe, DictionarySave, CloseTemporary };
+    enum class Purpose {
+        User,
+        SaveAs,
+        Variables,
+        DictionaryProbe,
+        DictionarySave,
+        CloseTemporary,
+        CasesProbe, // the Data window's copy of the cases, while idle
+        CasesSave,
+        CasesClose,
+    };
     struct Task {
         quint64 client = 0;
         EngineRequest request;
@@ -54,6 +64,8 @@ private:
     void OnRequest(quint64 client, const QByteArray& line);
     void OnClientGone(quint64 client);
     void OnBatchFinished(const BatchResult& result);
+    // The idle steps that copy the dataset's cases for the Data window.
+    void FinishCasesStep(Purpose purpose, const BatchResult& result);
     void OnSessionEnded(const QString& message);
     void TakeArrivals();
     // Counts a request of `client` into (+1) or out of (-1) the queue; a client with many
@@ -94,6 +106,11 @@ private:
     std::string m_dataPath;
     QList<DataWindowVariable> m_variables;
     bool m_variablesStale = true;
+    bool m_casesStale = true;
+    // The private copy of the cases the Data window reads, and the one being written.
+    std::string m_casesFile;
+    std::string m_newCasesFile;
+    int m_casesFiles = 0;
     std::string m_dictionaryFile; // the file the running dictionary save writes
     std::uint64_t m_dictionaryFiles = 0;
     bool m_stopping = false; // the user's run is being stopped

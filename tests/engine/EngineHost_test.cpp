@@ -9,7 +9,10 @@
 #include "platform/automation/EngineClient.h"
 #include "support/TempDir.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
+#include "engine/forms/DataViewModels.h"
+#include "platform/spssio/CaseReader.h"
 #include <QApplication>
 #include <QEventLoop>
 #include <QStandardPaths>
@@ -485,7 +488,36 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     const auto* model = m_data.grdVariables->model();
     ASSERT_EQ(model->rowCount(), 2);
     EXPECT_EQ(model->index(1, 0).data().toString(), "income");
-    EXPECT_EQ(model->index(1, 1).data().toString(), "Yearly income");
+
+    // Then its cases, from a private copy: the user's file is read by nobody but PSPP, and
+    // written by nobody. A TEMPORARY waiting for its procedure is left alone.
+    const auto savedBytes = test::ReadFileBytes(saved);
+    const auto savedTime = std::filesystem::last_write_time(saved);
+    // Shown once the Variable View has the copy's dictionary, or a note says why not.
+    const auto casesShown = [&](int rows) {
+        const auto shown = [&] {
+            return m_data.tblCases->model()->rowCount() == rows &&
+                   (m_data.grdVariables->model()->columnCount() == 8) == (rows > 0);
+        };
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!shown() && std::chrono::steady_clock::now() < until) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return shown();
+    };
+    ASSERT_TRUE(casesShown(1));
+    EXPECT_EQ(m_data.tblCases->model()->index(0, 1).data().toString(), "2.00");
+    // The Variable View: name, type, width, decimals, label...
+    EXPECT_EQ(m_data.grdVariables->model()->index(1, 4).data().toString(), "Yearly income");
+    Run("TEMPORARY.\nCOMPUTE age = 99.");
+    ASSERT_TRUE(casesShown(0));
+    EXPECT_TRUE(m_data.lblStatus->text().contains("TEMPORARY")) << m_data.lblStatus->text().toStdString();
+    Run("LIST.\nCOMPUTE income = income * 10.");
+    ASSERT_TRUE(casesShown(1));
+    EXPECT_EQ(m_data.tblCases->model()->index(0, 0).data().toString(), "1.00"); // not 99
+    EXPECT_EQ(m_data.tblCases->model()->index(0, 1).data().toString(), "20.00");
+    EXPECT_EQ(test::ReadFileBytes(saved), savedBytes);
+    EXPECT_EQ(std::filesystem::last_write_time(saved), savedTime);
 }
 
 TEST_F(EngineHostTest, DictionaryCopyLeavesTheDatasetAndTheUsersTemporaryAlone) {

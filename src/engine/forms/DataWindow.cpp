@@ -1,5 +1,6 @@
 // The engine's Data window: path label, variable table over a list model, variable count.
 #include "engine/forms/DataWindow.h"
+#include "engine/forms/DataViewModels.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -63,8 +65,26 @@ DataWindow::DataWindow(QWidget* parent) : QMainWindow(parent) {
     lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(lblPath);
 
+    tabViews = new QTabWidget(client);
+    casesModel = new CaseTableModel(this);
+    tblCases = new QTableView;
+    tblCases->setObjectName("tblCases");
+    tblCases->setModel(casesModel);
+    tblCases->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblCases->setWordWrap(false);
+    // Millions of rows: nothing is measured over all of them.
+    tblCases->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblCases->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    tblCases->horizontalHeader()->setDefaultSectionSize(90);
+    connect(casesModel, &CaseTableModel::ReadFailed, this, [this](const QString& message) {
+        m_casesNote = tr("Cases after the damage are not shown: %1").arg(message);
+        ShowCount();
+    });
+    tabViews->addTab(tblCases, tr("Data View"));
+
     m_model = new DataWindowModel(this);
-    grdVariables = new QTableView(client);
+    m_variablesModel = new VariableViewModel(this);
+    grdVariables = new QTableView;
     grdVariables->setModel(m_model);
     grdVariables->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdVariables->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -73,7 +93,13 @@ DataWindow::DataWindow(QWidget* parent) : QMainWindow(parent) {
     grdVariables->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdVariables->horizontalHeader()->setStretchLastSection(true);
     grdVariables->horizontalHeader()->resizeSection(0, 160);
-    layout->addWidget(grdVariables);
+    tabViews->addTab(grdVariables, tr("Variable View"));
+    connect(tabViews, &QTabWidget::currentChanged, this, [this] {
+        if (WantsCases()) {
+            emit CasesWanted();
+        }
+    });
+    layout->addWidget(tabViews);
     setCentralWidget(client);
 
     lblStatus = new QLabel(this);
@@ -86,6 +112,10 @@ DataWindow::DataWindow(QWidget* parent) : QMainWindow(parent) {
         keys.prepend(QKeySequence(Qt::CTRL | Qt::Key_W));
     }
     actClose->setShortcuts(keys);
+    QMenu* mnuView = menuBar()->addMenu(tr("&View"));
+    actValueLabels = mnuView->addAction(tr("Value &Labels"));
+    actValueLabels->setCheckable(true);
+    connect(actValueLabels, &QAction::toggled, casesModel, &CaseTableModel::SetLabels);
 
     resize(600, 500);
     SetDataset({}, {});
@@ -96,10 +126,42 @@ void DataWindow::SetDataset(const QString& path, const QList<DataWindowVariable>
     setWindowTitle(tr("%1 - Data - Quillstone Engine").arg(name));
     lblPath->setText(path.isEmpty() ? tr("Untitled") : QDir::toNativeSeparators(path));
     m_model->Reset(variables);
-    const auto count = variables.size();
-    lblStatus->setText(count == 0   ? tr("No variables")
-                       : count == 1 ? tr("1 variable")
-                                    : tr("%1 variables").arg(count));
+    grdVariables->setModel(m_model);
+    ShowCount();
+}
+
+void DataWindow::SetCases(std::shared_ptr<spssio::CaseReader> reader, const QString& note) {
+    m_casesNote = note;
+    if (reader) {
+        m_variablesModel->SetDictionary(&reader->dictionary());
+        grdVariables->setModel(m_variablesModel);
+    } else {
+        grdVariables->setModel(m_model);
+        m_variablesModel->SetDictionary(nullptr);
+    }
+    casesModel->SetReader(std::move(reader));
+    ShowCount();
+}
+
+bool DataWindow::WantsCases() const {
+    return isVisible() && tabViews->currentWidget() == tblCases;
+}
+
+void DataWindow::ShowCount() {
+    const auto count = grdVariables->model()->rowCount();
+    QString text = count == 0   ? tr("No variables")
+                   : count == 1 ? tr("1 variable")
+                                : tr("%1 variables").arg(count);
+    if (casesModel->Reader()) {
+        const std::int64_t cases = casesModel->Reader()->caseCount();
+        text += cases < 0    ? tr(", cases being counted")
+                : cases == 1 ? tr(", 1 case")
+                             : tr(", %1 cases").arg(cases);
+    }
+    if (!m_casesNote.isEmpty()) {
+        text += " - " + m_casesNote;
+    }
+    lblStatus->setText(text);
 }
 
 void DataWindow::closeEvent(QCloseEvent* event) {

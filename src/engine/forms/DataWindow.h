@@ -5,11 +5,20 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QLabel;
+class QTabWidget;
 class QTableView;
 
 namespace qs {
+
+namespace spssio {
+class CaseReader;
+}
+class CaseTableModel;
+class VariableViewModel;
 
 struct DataWindowVariable {
     QString name;
@@ -23,22 +32,38 @@ class DataWindow : public QMainWindow {
 public:
     explicit DataWindow(QWidget* parent = nullptr);
 
-    // Shows the dataset read from `path` (empty: never saved) with its variables in order.
+    // Shows the dataset read from `path` (empty: never saved) with its variables in order;
+    // its cases follow with SetCases.
     void SetDataset(const QString& path, const QList<DataWindowVariable>& variables);
+    // Shows the cases and the dictionary `reader` reads (a private copy of the dataset), or
+    // none with `note` saying why.
+    void SetCases(std::shared_ptr<spssio::CaseReader> reader, const QString& note = {});
+    // Whether the cases are shown: the window is, with its Data View.
+    bool WantsCases() const;
 
     QLabel* lblPath = nullptr;
-    QTableView* grdVariables = nullptr;
+    QTabWidget* tabViews = nullptr;
+    QTableView* tblCases = nullptr;     // Data View
+    QTableView* grdVariables = nullptr; // Variable View
     QLabel* lblStatus = nullptr;
     QAction* actClose = nullptr;
+    QAction* actValueLabels = nullptr;
+    CaseTableModel* casesModel = nullptr;
 
 signals:
     void closed();
+    // The Data View was brought forward.
+    void CasesWanted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void ShowCount();
+
     DataWindowModel* m_model = nullptr;
+    VariableViewModel* m_variablesModel = nullptr;
+    QString m_casesNote;
 };
 
 } // namespace qs

@@ -1,5 +1,7 @@
 // The engine's Data window: title, path label, variable rows and count for each dataset.
+#include "engine/forms/DataViewModels.h"
 #include "engine/forms/DataWindow.h"
+#include "platform/spssio/CaseReader.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -7,6 +9,9 @@
 #include <QTableView>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 namespace qs {
 namespace {
@@ -67,6 +72,87 @@ INSTANTIATE_TEST_SUITE_P(
                                  "größe.zsav - Data - Quillstone Engine", "/tmp/größe.zsav",
                                  "30000 variables"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// PSPP's CSV (fields quoted as RFC 4180 has it), row by row.
+std::vector<std::vector<QString>> ReadCsv(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const QString text = QString::fromUtf8(bytes.str());
+    std::vector<std::vector<QString>> rows(1);
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',' || c == u'\n') {
+            rows.back().push_back(std::exchange(field, QString()));
+            if (c == u'\n') {
+                rows.emplace_back();
+            }
+        } else {
+            field += c;
+        }
+    }
+    rows.pop_back(); // after the last line end
+    return rows;
+}
+
+// The Data View shows a file's cases as PSPP formats them (system-missing as "."), and with
+// value labels on, PSPP's labels; the Variable View shows its dictionary.
+TEST(DataWindow, ShowsTheCasesAsPsppPrintsThemAndTheDictionary) {
+    const std::string folder = std::string(QS_FIXTURES_DIR) + "/cases/";
+    std::string message;
+    std::shared_ptr<spssio::CaseReader> reader =
+        spssio::CaseReader::open(folder + "cases-bytecode.sav", message);
+    ASSERT_TRUE(reader) << message;
+    DataWindow window;
+    window.SetDataset("/d/cases.sav", {});
+    window.SetCases(reader);
+    const QAbstractItemModel* cases = window.tblCases->model();
+    for (const bool labels : {false, true}) {
+        window.actValueLabels->setChecked(labels);
+        const auto expected = ReadCsv(folder + (labels ? "cases-labels.csv" : "cases-formats.csv"));
+        ASSERT_EQ(cases->rowCount(), static_cast<int>(expected.size()) - 1);
+        ASSERT_EQ(cases->columnCount(), static_cast<int>(expected[0].size()));
+        for (int row = 0; row < cases->rowCount(); ++row) {
+            for (int column = 0; column < cases->columnCount(); ++column) {
+                QString want = expected[static_cast<std::size_t>(row) + 1][static_cast<std::size_t>(column)];
+                want = want == " " ? "." : want;
+                ASSERT_EQ(cases->index(row, column).data().toString(), want)
+                    << "labels " << labels << " case " << row + 1 << " column " << column;
+            }
+        }
+    }
+    EXPECT_EQ(cases->headerData(0, Qt::Vertical).toInt(), 1);
+    EXPECT_EQ(cases->headerData(1, Qt::Horizontal).toString(), "small");
+    // small is 13, user-missing, in case 52: shown, and set apart.
+    const QModelIndex missing = cases->index(51, 1);
+    window.actValueLabels->setChecked(false);
+    EXPECT_EQ(missing.data().toString(), "13");
+    EXPECT_TRUE(missing.data(Qt::FontRole).value<QFont>().italic());
+    EXPECT_FALSE(cases->index(50, 1).data(Qt::FontRole).isValid());
+
+    const QAbstractItemModel* variables = window.grdVariables->model();
+    ASSERT_EQ(variables->rowCount(), 7);
+    const auto cell = [&](int row, int column) { return variables->index(row, column).data().toString(); };
+    EXPECT_EQ(QStringList({cell(1, 0), cell(1, 1), cell(1, 2), cell(1, 3), cell(1, 6)}),
+              QStringList({"small", "Numeric", "5", "0", "13"}));
+    EXPECT_TRUE(cell(1, 5).contains("{12, twelve}"));
+    EXPECT_EQ(QStringList({cell(3, 1), cell(4, 1), cell(4, 2), cell(4, 6)}),
+              QStringList({"COMMA", "String", "8", "'cdefgh'"}));
+    EXPECT_TRUE(window.lblStatus->text().contains("7 variables, 60 cases"));
+}
 
 TEST(DataWindow, CloseHidesTheWindowAndSaysSo) {
     DataWindow window;
