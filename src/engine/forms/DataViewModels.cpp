@@ -202,13 +202,8 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const int column = index.column();
-    if (role == Qt::TextAlignmentRole) {
-        return m_columns[static_cast<std::size_t>(column)].numeric && !m_labels
-                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-    }
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::ToolTipRole &&
-        role != Qt::FontRole) {
+        role != Qt::FontRole && role != Qt::TextAlignmentRole) {
         return {};
     }
     const spssio::CaseBlock* block = BlockOf(index.row());
@@ -216,6 +211,14 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
         return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     }
     const std::uint8_t* record = block->record(index.row() - block->first);
+    if (role == Qt::TextAlignmentRole) {
+        // Numbers to the right, as they line up; texts and labels to the left.
+        const CaseColumn& c = m_columns[static_cast<std::size_t>(column)];
+        const bool labelled = m_labels && c.numeric &&
+                              c.numberLabels.contains(m_reader->number(record, column));
+        return c.numeric && !labelled ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                      : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
     bool missing = false;
     const QString text = Text(record, column, &missing);
     switch (role) {

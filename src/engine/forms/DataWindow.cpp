@@ -135,6 +135,11 @@ void DataWindow::SetCases(std::shared_ptr<spssio::CaseReader> reader, const QStr
     if (reader) {
         m_variablesModel->SetDictionary(&reader->dictionary());
         grdVariables->setModel(m_variablesModel);
+        // Name, type, width, decimals, label, values, missing, measure: room for the texts.
+        const int widths[] = {120, 80, 60, 70, 200, 260, 120};
+        for (int i = 0; i < 7; ++i) {
+            grdVariables->horizontalHeader()->resizeSection(i, widths[i]);
+        }
     } else {
         grdVariables->setModel(m_model);
         m_variablesModel->SetDictionary(nullptr);
@@ -162,6 +167,11 @@ void DataWindow::ShowCount() {
         text += " - " + m_casesNote;
     }
     lblStatus->setText(text);
+}
+
+void DataWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    emit CasesWanted();
 }
 
 void DataWindow::closeEvent(QCloseEvent* event) {

@@ -52,11 +52,12 @@ public:
 
 signals:
     void closed();
-    // The Data View was brought forward.
+    // The window was shown, or its Data View brought forward: what it shows may be stale.
     void CasesWanted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ShowCount();
