@@ -152,13 +152,11 @@ void OutputViewer::BeginRun(const QString& title) {
 }
 
 void OutputViewer::InsertSoon() {
-    // While a burst is pending the timer's turn inserts: a second turn's worth in the same
-    // pass of the event loop would double the stall.
-    if (m_insertTimer.isActive()) {
-        return;
+    // Always the timer's turn: a turn's worth here, besides one of the timer's in the same
+    // pass of the event loop, would double the stall.
+    if (!m_insertTimer.isActive()) {
+        m_insertTimer.start(0);
     }
-    InsertPending(kInsertBudgetMs);
-    ScheduleTurn();
 }
 
 void OutputViewer::ScheduleTurn() {
