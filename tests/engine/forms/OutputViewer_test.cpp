@@ -45,6 +45,17 @@ const char* const kSpannedTable =
     "<tr><th rowspan=\"2\">x</th><th>1</th><td>3</td><td style='border-left: double'>4</td>"
     "</tr><tr><th>2</th><td>5</td><td>6.5%</td></tr></tbody></table>";
 
+// A chart item "c" whose image, a small red rectangle, is a file in `dir`.
+Item SmallChart(const test::TempDir& dir) {
+    const std::string png = test::Utf8Path(dir / "c.png");
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    EXPECT_TRUE(image.save(QString::fromStdString(png)));
+    Item chart = MakeItem(Kind::Chart, "c");
+    chart.image = png;
+    return chart;
+}
+
 QTextCursor Find(const OutputViewer& viewer, const QString& text) {
     return viewer.txtView->document()->find(text);
 }
@@ -225,12 +236,7 @@ TEST(OutputViewer, KeepsTheNewestItemsDroppingOldRunsAndTheirCharts) {
     OutputViewer viewer;
     qunsetenv("QUILLSTONE_OUTPUT_ITEMS");
     test::TempDir dir;
-    const std::string png = test::Utf8Path(dir / "c.png");
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(QString::fromStdString(png)));
-    Item chart = MakeItem(Kind::Chart, "c");
-    chart.image = png;
+    const Item chart = SmallChart(dir);
     viewer.BeginRun("Run 1");
     viewer.AppendItems({chart, MakeItem(Kind::Text, "one")});
     viewer.BeginRun("Run 2");
@@ -301,12 +307,7 @@ TEST(OutputViewer, FreshDocumentsTakeOverAsOutputGoesOn) {
     viewer.resize(700, 2000); // all of it in view: the reader is at the end
     viewer.show();
     test::TempDir dir;
-    const std::string png = test::Utf8Path(dir / "c.png");
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(QString::fromStdString(png)));
-    Item chart = MakeItem(Kind::Chart, "c");
-    chart.image = png;
+    const Item chart = SmallChart(dir);
     const QPointer<QTextDocument> first = viewer.txtView->document();
     const auto settle = [] {
         for (QElapsedTimer clock; !clock.isValid() || clock.elapsed() < 300;) {
