@@ -93,7 +93,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "."
     "The package also holds quillstone-highlight, which highlights syntax files"
     "from the command line, and quillstone-dict, which prints the dictionary of a"
-    "data file.")
+    "data file or writes its cases as CSV.")
 set(CPACK_DEBIAN_FILE_NAME quillstone_${PROJECT_VERSION}_${QS_DEB_ARCH}.deb)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QS_DEB_ARCH})
 set(CPACK_DEBIAN_PACKAGE_SECTION math)

@@ -1,11 +1,15 @@
 // Opening a huge syntax file in the main window and typing at its end: the time to the
 // first highlighted screen, the time per keystroke, and the peak memory.
 #include "../highlight/SyntaxGenerator.h"
+#include "app/forms/SyntaxOutline.h"
 #include "app/forms/TFMain.h"
 #include "platform/registry/HiveFileBackend.h"
 #include "ui/TSyntaxEditor.h"
 
 #include <QApplication>
+#include <QDockWidget>
+#include <QListView>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QTreeWidget>
 
@@ -98,6 +102,40 @@ int main(int argc, char** argv) {
         sum / keys.size(), keys[keys.size() / 2], keys.back());
     std::printf("peak memory: %.0f MB = %.1f x the file (target < 5 x)\n", peakMb, peakMb / fileMb);
     std::printf("modified after typing: %s\n", window.Modified() ? "yes" : "no");
+
+    // The outline pane over the whole text: made off the window's thread after a pause.
+    {
+        auto* outline = window.findChild<qs::SyntaxOutline*>();
+        window.findChild<QDockWidget*>("dckOutline")->toggleViewAction()->trigger();
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        auto last = Clock::now();
+        double longestGap = 0;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const auto now = Clock::now();
+            longestGap = std::max(longestGap, Ms(now - last));
+            last = now;
+        });
+        const auto start = Clock::now();
+        tick.start(1);
+        while (outline->Busy()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        tick.stop();
+        std::printf("outline pane: %d commands in %.0f ms, longest stall of the window %.0f ms\n",
+                    outline->lstCommands->model()->rowCount(), Ms(Clock::now() - start), longestGap);
+        std::vector<double> shown;
+        for (int i = 0; i < 30; ++i) {
+            const auto keyStart = Clock::now();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+            QApplication::sendEvent(window.SynEdit, &press);
+            window.SynEdit->viewport()->repaint();
+            shown.push_back(Ms(Clock::now() - keyStart));
+        }
+        std::sort(shown.begin(), shown.end());
+        std::printf("keystroke at the end with the outline shown: median %.2f ms, max %.2f ms\n",
+                    shown[shown.size() / 2], shown.back());
+    }
     // The object tree from a large dictionary, when the data file benchmark made one.
     if (argc > 3 && std::filesystem::exists(argv[3])) {
         double best = 1e9;

@@ -1,9 +1,11 @@
 // Fuzz target of the whole road from a data file to the dictionary tool's output: the I/O
-// library interface, TSPSSDatafile with its set and time stamp parsers, and the text and
-// JSON printers. Any bytes must give the reader's error or a dictionary whose JSON is
+// library interface, TSPSSDatafile with its set and time stamp parsers, the text and
+// JSON printers, and the CSV of the cases with and without labels (every value through
+// its print format). Any bytes must give the reader's error or a dictionary whose JSON is
 // valid; anything else (a crash, another kind of exception, a sanitizer report) is a
 // finding.
 #include "datafile/MiniJson.h"
+#include "datafile/CsvExport.h"
 #include "datafile/DictPrinter.h"
 #include "datafile/TSPSSVL.h"
 
@@ -37,6 +39,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap(); // the tool's JSON must always parse
         }
         file.Close();
+        std::string message;
+        if (const auto reader = qs::spssio::CaseReader::open(file.Filename(), message)) {
+            std::size_t bytes = 0;
+            const qs::CsvSink sink = [&bytes](std::string_view text) {
+                bytes += text.size();
+                return true;
+            };
+            for (const bool labels : {false, true}) {
+                qs::CsvOptions options;
+                options.labels = labels;
+                qs::WriteCsv(*reader, options, sink, message);
+            }
+            volatile std::size_t csv = bytes;
+            (void)csv;
+        }
     } catch (const qs::ESPSSDataFileException&) {
         closeQuietly(); // a file the reader refuses: its message is the result
     } catch (const qs::EConvertError&) {

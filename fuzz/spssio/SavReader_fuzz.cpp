@@ -1,7 +1,9 @@
-// Fuzz target of the system file dictionary reader: any bytes must give a
-// result code, never a crash, hang or unbounded allocation. Inputs whose size
-// is a multiple of 8 go through a real file descriptor to cover the windowed reads,
-// half of them with a window of a few bytes so that records cross its end.
+// Fuzz target of the system file reader: any bytes must give a result code, never a
+// crash, hang or unbounded allocation. Inputs whose size is a multiple of 8 go through a
+// real file descriptor to cover the windowed reads, half of them with a window of a few
+// bytes so that records cross its end. A dictionary that reads has its cases read too:
+// every value of every case, then jumps through the index that a thread builds.
+#include "platform/spssio/CaseReader.h"
 #include "platform/spssio/SavDictionary.h"
 
 #include <cstdint>
@@ -32,30 +34,59 @@ std::size_t walk(const qs::spssio::SavDictionary& d)
     return sum;
 }
 
+// Reads every case and touches every value, then jumps about with the index built.
+std::size_t readCases(const qs::spssio::SavDictionary& dict, const std::string& path)
+{
+    std::string message, scratch;
+    const auto reader = qs::spssio::CaseReader::open(dict, path, message, 3);
+    if (!reader)
+        return message.size();
+    std::size_t sum = 0;
+    qs::spssio::CaseBlock block;
+    for (std::int64_t first = 0;; first += block.count) {
+        const bool ok = reader->read(first, 64, block);
+        for (std::int64_t row = 0; row < block.count; ++row)
+            for (std::size_t v = 0; v < dict.variables.size(); ++v)
+                sum += dict.variables[v].width == 0
+                           ? static_cast<std::size_t>(reader->number(block.record(row), int(v)) > 0)
+                           : reader->bytes(block.record(row), int(v), scratch).size();
+        if (!ok || block.count < 64)
+            break;
+    }
+    const std::int64_t seen = block.first + block.count;
+    reader->startIndexing();
+    reader->waitForIndex();
+    for (const std::int64_t at : {seen - 1, seen / 2, std::int64_t(0), seen / 3})
+        if (at >= 0 && reader->read(at, 2, block) && block.count > 0 &&
+            block.first != at)
+            __builtin_trap(); // a block starts where it was asked to
+    return sum + reader->error().size();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     qs::spssio::SavDictionary dict;
+    const int fd = memfd_create("sav", MFD_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    if (write(fd, data, size) != static_cast<ssize_t>(size)) {
+        close(fd);
+        return 0;
+    }
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
     int rc;
     if (size % 8 == 0) {
-        const int fd = memfd_create("sav", MFD_CLOEXEC);
-        if (fd < 0)
-            return 0;
-        if (write(fd, data, size) != static_cast<ssize_t>(size)) {
-            close(fd);
-            return 0;
-        }
-        const std::string path = "/proc/self/fd/" + std::to_string(fd);
         qs::spssio::setReadWindow(size % 16 == 8 ? 24 : 0);
         rc = qs::spssio::readSavFile(path.c_str(), dict);
-        close(fd);
     } else {
         rc = qs::spssio::readSavBytes(data, size, dict);
     }
     if (rc == 0) {
-        volatile std::size_t sink = walk(dict);
+        volatile std::size_t sink = walk(dict) + readCases(dict, path);
         (void)sink;
     }
+    close(fd);
     return 0;
 }

@@ -1,6 +1,6 @@
 // TSPSSDatafile: opens a data file through the SPSS I/O library, reads its whole
 // dictionary and header into the dictionary model at once, and releases it on close.
-// Case data are never read.
+// Cases are read one at a time through the library's case calls.
 #pragma once
 
 #include "datafile/SPSSHashtable.h"
@@ -88,6 +88,16 @@ public:
     void Open();
     // Closes the library file and empties the model, also when the library fails.
     void Close();
+
+    // Cases, through the library's case calls. ReadCaseRecord makes the next case current
+    // and returns false after the last one; a case that is cut off or damaged raises
+    // "Error reading file: case N: what is wrong". SeekNextCase(n): the next read gives
+    // case n (from 0). The values are those of the current case: numbers with SysmisValue
+    // for system-missing, strings in UTF-8 padded with blanks to the variable's width.
+    bool ReadCaseRecord();
+    void SeekNextCase(std::int64_t caseNumber);
+    double GetValueNumeric(const TSPSSVariable& var) const;
+    std::string GetValueChar(const TSPSSVariable& var) const;
 
     // Raises ESPSSDataFileException for the library's error codes that have a message.
     static void CheckSPSSError(int code);

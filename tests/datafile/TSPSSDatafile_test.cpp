@@ -392,3 +392,40 @@ TEST_F(Reader, FileWrittenByPsppRoundTrips) {
 
 } // namespace
 } // namespace qs
+
+namespace qs {
+namespace {
+
+// Cases through the reader's case calls: a seek, the values of the current case, a case
+// cut off in the middle, which raises with its number instead of passing on, and a value
+// asked by a handle of no variable, which raises although its code has no message.
+TEST_F(Reader, ReadsCasesAndRaisesAtACutOffOne) {
+    spssio::test::SavBuilder b;
+    b.header(3, 0, "$FL2", 0).numeric("N").string("S", 8).end();
+    b.f64(1.5).raw("first   ").f64(-2).raw("second  ").f64(3);
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "cut.sav", b.bytes());
+    file.SetFilename((dir / "cut.sav").string());
+    file.Open();
+    file.SeekNextCase(1);
+    ASSERT_TRUE(file.ReadCaseRecord());
+    EXPECT_EQ(file.GetValueNumeric(Var("n")), -2);
+    EXPECT_EQ(file.GetValueChar(Var("s")), "second  ");
+    try {
+        file.ReadCaseRecord();
+        FAIL() << "no exception";
+    } catch (const ESPSSDataFileException& e) {
+        EXPECT_STREQ(e.what(), "Error reading file: case 3: the data end inside the case "
+                               "(variable s)");
+    }
+    file.SeekNextCase(0);
+    EXPECT_TRUE(file.ReadCaseRecord());
+    TSPSSVariable stale(&file);
+    stale.VarHandle = 99; // no variable's: the library's code 58, which has no message
+    EXPECT_THROW(file.GetValueNumeric(stale), ESPSSDataFileException);
+    EXPECT_TRUE(file.ReadCaseRecord());
+    file.Close();
+}
+
+} // namespace
+} // namespace qs

@@ -316,5 +316,50 @@ INSTANTIATE_TEST_SUITE_P(
         JsonCase{"Surrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}),
     test::RowName());
 
+
+// --csv writes PSPP's CSV of the case fixtures on standard output; a case cut off ends it
+// with the cases before, the reader's message and exit code 1.
+struct CsvToolCase {
+    const char* name;
+    std::string args;
+    int exitCode;
+    std::string out; // file under fixtures/cases whose bytes standard output must be
+    const char* err; // part of standard error
+};
+
+class DictToolCsv : public ::testing::TestWithParam<CsvToolCase> {};
+
+TEST_P(DictToolCsv, WritesTheCasesOrSaysWhy) {
+    const CsvToolCase& c = GetParam();
+    const std::string cases = std::string(QS_FIXTURES_DIR) + "/cases/";
+    test::TempDir dir;
+    spssio::test::SavBuilder b;
+    b.header(2, 0, "$FL2", 0).numeric("N").end().f64(4.25).raw("cut");
+    test::WriteFileBytes(dir / "cut.sav", b.bytes());
+    std::string args = c.args;
+    for (const auto& [word, path] : {std::pair{std::string("CUT"), test::Utf8Path(dir / "cut.sav")},
+                                     std::pair{std::string("ZSAV"), cases + "cases.zsav"}}) {
+        if (const auto at = args.find(word); at != std::string::npos) {
+            args.replace(at, word.size(), test::ShellQuoted(path));
+        }
+    }
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out, c.out.empty() ? std::string() : c.out[0] == '=' ? c.out.substr(1)
+                                                           : test::ReadFileBytes(cases + c.out));
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, DictToolCsv,
+    ::testing::Values(
+        CsvToolCase{"Values", "--csv ZSAV", 0, "cases-formats.csv", ""},
+        CsvToolCase{"Labels", "--csv --labels ZSAV", 0, "cases-labels.csv", ""},
+        CsvToolCase{"CutOffCase", "--csv CUT", 1, "=n\n4.25\n",
+                    "case 2: the data end inside the case"},
+        CsvToolCase{"LabelsWithoutCsv", "--labels ZSAV", 2, "", "Usage"},
+        CsvToolCase{"CsvAndJson", "--csv --json ZSAV", 2, "", "Usage"}),
+    test::RowName());
+
 } // namespace
 } // namespace qs

@@ -152,6 +152,7 @@ void TFMain::CreateClientArea() {
     connect(SynEdit, &TSyntaxEditor::FocusEntered, this, &TFMain::SynEditEnter);
     connect(SynEdit, &TSyntaxEditor::UndoStateChanged, this, &TFMain::UpdateCommandStates);
     connect(SynEdit, &TSyntaxEditor::CaretMoved, this, &TFMain::ShowCaretStatus);
+    CreateOutline();
 }
 
 void TFMain::CreateStatusBar() {

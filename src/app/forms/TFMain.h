@@ -165,6 +165,9 @@ public:
     // Above the tree: keeps the objects whose name or label holds its text.
     QLineEdit* edtObjectFilter = nullptr;
     QSplitter* Splitter = nullptr;
+    class SyntaxOutline* m_outline = nullptr;
+    class QDockWidget* dckOutline = nullptr;
+    QMenu* mnuView = nullptr;
     // Runs the style dialog on SynSPSSHighlighter; a child of the window.
     TSPSSHighlighterStyleDialog* SPSSHighlighterStyleDialog = nullptr;
     QToolBar* ToolBar = nullptr;
@@ -200,6 +203,7 @@ private:
     void CreateEditorActions();
     void CreateViewMenu();
     void CreateClientArea();
+    void CreateOutline();
     void CreateStatusBar();
     // The caret's line and column and the modified marker, in status panel 2.
     void ShowCaretStatus();

@@ -10,6 +10,7 @@
 #include "platform/spssio/SavValueLabels.h"
 #include "platform/spssio/spssio.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cfloat>
@@ -110,6 +111,7 @@ private:
     };
 
     void buildVariables();
+    void addSegments(SavVariable& v, std::span<const RawVariable> records);
     void applyDisplayParams();
     void applyValueLabels();
     void prepareLabels(SetLabels& out, std::span<const RawLabel> labels,
@@ -174,6 +176,7 @@ void Builder::buildVariables()
                 v.width = it->second;
                 for (std::size_t k = 1; k < n; ++k)
                     v.slotCount += raws[i + k].slotCount;
+                addSegments(v, std::span<const RawVariable>(raws.data() + i, n));
             }
         }
         if (const std::int32_t name = longNameIndex.find(v.shortName, shortOf); name >= 0)
@@ -207,6 +210,21 @@ void Builder::buildVariables()
         i += segments;
     }
     m_dict.rebuildIndex();
+}
+
+void Builder::addSegments(SavVariable& v, std::span<const RawVariable> records)
+{
+    // Each segment holds up to 255 bytes of the value, the last one the rest; a writer's
+    // narrower segment holds what its slots can, and what is missing reads as blanks.
+    v.firstSegment = static_cast<int>(m_dict.segments.size());
+    v.segmentCount = static_cast<int>(records.size());
+    int left = v.width;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        const int room = records[k].slotCount * 8;
+        const int bytes = std::min(left, k + 1 < records.size() ? std::min(room, 255) : room);
+        m_dict.segments.push_back({records[k].slot, bytes});
+        left -= bytes;
+    }
 }
 
 void Builder::applyDisplayParams()
@@ -325,6 +343,8 @@ int Builder::run()
     d.lowest = m_raw.hasFloatInfo ? m_raw.floatInfo[2] : std::nextafter(-DBL_MAX, 0.0);
     d.caseCount = m_raw.headerCases >= 0 ? m_raw.headerCases : (m_raw.cases64 >= 0 ? m_raw.cases64 : -1);
     d.slotCount = m_raw.slotCount;
+    d.bias = m_raw.bias;
+    d.dataOffset = m_in.position();
     for (const std::string& line : m_raw.documents)
         d.documents.push_back(m_recode(line));
 

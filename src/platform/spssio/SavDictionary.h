@@ -28,6 +28,13 @@ struct SavValueLabel {
     std::string_view label;
 };
 
+// A piece of a string value in the case record: a very long string is stored as
+// segments of at most 255 bytes each, packed without gaps.
+struct SavSegment {
+    int slot = 0;  // first 8-byte slot
+    int bytes = 0; // bytes of the value it holds
+};
+
 struct SavVariable {
     std::string name;      // long name
     std::string shortName; // the 8-byte name of the (first) type-2 record
@@ -45,6 +52,9 @@ struct SavVariable {
     int alignment = 0;
     int slot = 0;      // first 8-byte slot of the case record, from 0
     int slotCount = 1; // 8-byte slots the variable takes
+    // Very long strings: their segments in SavDictionary::segments, else -1 (one piece).
+    int firstSegment = -1;
+    int segmentCount = 1;
 };
 
 struct SavDictionary {
@@ -70,6 +80,9 @@ struct SavDictionary {
     double sysmis = 0, highest = 0, lowest = 0;
     std::int64_t caseCount = -1;
     int slotCount = 0;       // 8-byte slots of one case
+    double bias = 100;       // of bytecode compression: code 1..251 stands for code - bias
+    std::uint64_t dataOffset = 0; // where the cases start (after record 999)
+    std::vector<SavSegment> segments; // of the very long strings
     int weightVariable = -1; // index into variables
     std::vector<SavVariable> variables;
     std::vector<std::string> documents;

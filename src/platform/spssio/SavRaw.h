@@ -56,6 +56,7 @@ struct RawDictionary {
     std::int32_t weightSlot = 0; // 1-based, 0 none
     std::int32_t headerCases = -1;
     std::int32_t headerSlots = -1; // the header's case size in slots, -1 unknown
+    double bias = 100;
     std::int64_t cases64 = -1;
     int slotCount = 0;
     std::pmr::vector<RawVariable> variables{&scratchResource}; // continuations in slotCount

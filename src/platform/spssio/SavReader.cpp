@@ -59,6 +59,7 @@ int readHeader(SavInput& in, RawDictionary& raw)
     raw.weightSlot = in.decode32(p + 76);
     raw.headerCases = in.decode32(p + 80);
     raw.headerSlots = in.decode32(p + 68);
+    raw.bias = in.decode64(p + 84);
     raw.product = trimRight(p + 4, 60);
     raw.date = trimRight(p + 92, 9);
     raw.time = trimRight(p + 101, 8);

@@ -76,6 +76,7 @@ int openFile(const char* fileName, int* handle, bool append)
         return SPSS_NO_MEMORY;
     }
     file->append = append;
+    file->path = fileName;
     if (int rc = qs::spssio::readSavFile(fileName, file->dict); rc != SPSS_OK)
         return rc;
     std::lock_guard lock(g_mutex);

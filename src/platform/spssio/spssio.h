@@ -1,5 +1,5 @@
-/* The SPSS I/O library's C interface for reading a data file's dictionary and
- * header (no case data). On Linux it is implemented over our own reader of the
+/* The SPSS I/O library's C interface for reading a data file's dictionary, header
+ * and cases. On Linux it is implemented over our own reader of the
  * .sav/.zsav format; on Windows the real library can be linked instead.
  *
  * Conventions (as the library documents them): every function returns a result
@@ -188,7 +188,7 @@ int spssLowHighVal(double* lowest, double* highest);
 int spssGetInterfaceEncoding(void); /* SPSS_ENCODING_UTF8 on Linux */
 
 /* ---- Opening and closing -------------------------------------------------- */
-/* Reads the whole dictionary and header at once; later calls never touch the file.
+/* Reads the whole dictionary and header at once; later calls read only cases.
  * Errors: SPSS_FILE_OERROR (cannot open), SPSS_FILE_RERROR (truncated or unreadable),
  * SPSS_INVALID_FILE (not a system file, or inconsistent records), SPSS_NO_TYPE2,
  * SPSS_NO_TYPE999, SPSS_NO_MEMORY, SPSS_FITAB_FULL. */
@@ -270,7 +270,30 @@ int spssFreeVariableSets(char* varSets);
 int spssGetMultRespDefs(int handle, char** mrespDefs);
 int spssFreeMultRespDefs(char* mrespDefs);
 
+/* ---- Cases ------------------------------------------------------------------ */
+/* Cases are read one at a time into the handle's current case, from case 0 on or from
+ * where spssSeekNextCase put the reader. spssReadCaseRecord gives SPSS_FILE_END after the
+ * last case and SPSS_FILE_RERROR at a case that is cut off or damaged (spssGetCaseError
+ * says which and what); after either there is no current case. */
+int spssReadCaseRecord(int handle);
+/* The next spssReadCaseRecord reads case caseNumber (from 0); SPSS_INVALID_CASE when the
+ * file has no such case. */
+int spssSeekNextCase(int handle, long caseNumber);
+int spssSeekNextCase64(int handle, long long caseNumber); /* long is 32-bit on Windows */
+/* A value of the current case by the variable's handle (spssGetVarHandle). Numbers:
+ * system-missing as spssSysmisVal(); SPSS_NUME_EXP for a string variable. Strings:
+ * recoded to UTF-8 and padded with blanks to the variable's width, zero-terminated in
+ * valueSize bytes (3 * width + 1 always suffice); a value cut to fit gives
+ * SPSS_BUFFER_SHORT; SPSS_STR_EXP for a numeric variable. Both: SPSS_INVALID_CASE without
+ * a current case, SPSS_INVALID_VARHANDLE for a handle of no variable. */
+int spssGetValueNumeric(int handle, double varHandle, double* value);
+int spssGetValueChar(int handle, double varHandle, char* value, int valueSize);
+
 /* ---- Our reader's own (the library has no such call) ----------------------- */
+/* Why the last case call failed: "case 12: the data end inside the case (variable x)",
+ * cases counted from 1; "" when none did. SPSS_BUFFER_SHORT when cut to size. */
+int spssGetCaseError(int handle, char* message, int size);
+
 /* The reader keeps the value labels of a file within a budget of bytes that grows
  * with the dictionary (platform/spssio/SavValueLabels.h) and leaves out the labels
  * past it. budgetBytes: this file's budget; droppedLabels: how many labels it left

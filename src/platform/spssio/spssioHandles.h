@@ -2,19 +2,36 @@
 // the helpers that copy texts out to callers.
 #pragma once
 
+#include "platform/spssio/CaseReader.h"
 #include "platform/spssio/SavDictionary.h"
+#include "platform/spssio/SavText.h"
 #include "platform/spssio/spssio.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <string>
 
 namespace qs::spssio {
 
+// Case reading through the interface, made at the first case call.
+struct CaseCursor {
+    std::mutex mutex;
+    std::unique_ptr<CaseReader> reader;
+    CaseBlock current;     // one case while there is a current case, else none
+    std::int64_t next = 0; // the case spssReadCaseRecord reads
+    std::string error;
+    std::vector<int> variableOfSlot; // var handle - 1 -> variable, -1 elsewhere
+    std::unique_ptr<Recoder> recode;
+};
+
 struct OpenFile {
     SavDictionary dict;
     bool append = false;
+    std::string path;
+    CaseCursor cases; // declared after dict: its reader refers to it
 };
 
 // The open file behind a handle, or null.

@@ -1,5 +1,6 @@
 // Go to line, the caret's place in the status bar, zoom and the window's place between
 // runs, driven by key events through the window's shortcuts as a user's keys arrive.
+#include "app/forms/SyntaxOutline.h"
 #include "app/forms/TFMain.h"
 #include "app/forms/dlgGotoLine.h"
 #include "support/ScriptedDialogs.h"
@@ -7,6 +8,9 @@
 #include "ui/TSyntaxEditor.h"
 
 #include <QApplication>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -36,6 +40,64 @@ protected:
     test::TempRegistry reg;
     test::ScriptedDialogs dialogs;
 };
+
+// A row per command, comments left out; a command's first line names it, a macro body and
+// inline data stay inside their command.
+TEST(SyntaxOutlineRows, NameEachCommandByItsFirstWords) {
+    const std::string text = "* A comment.\n"
+                             "TITLE 'Survey 2026'.\n"
+                             "DEFINE !cnt (x = !TOKENS(1))\n"
+                             "FREQUENCIES !x.\n"
+                             "!ENDDEFINE.\n"
+                             "\n"
+                             "DATA   LIST LIST\n"
+                             "  /a b.\n"
+                             "BEGIN DATA.\n"
+                             "1 2\n"
+                             "END DATA.\n"
+                             "COMMENT also a comment.\n"
+                             " +compute  c = a + b.\n"
+                             "ECHO '" + std::string(80, 'x') + "'.\n";
+    const std::vector<std::pair<std::size_t, std::string>> expected{
+        {2, "TITLE 'Survey 2026'."},
+        {3, "DEFINE !cnt (x = !TOKENS(1))"},
+        {7, "DATA LIST LIST"},
+        {9, "BEGIN DATA."},
+        {13, "compute c = a + b."},
+        {14, "ECHO '" + std::string(54, 'x') + "..."},
+    };
+    std::vector<std::pair<std::size_t, std::string>> rows;
+    for (const OutlineRow& row : OutlineRows(text)) {
+        rows.emplace_back(row.line, row.label);
+    }
+    EXPECT_EQ(rows, expected);
+}
+
+// Shown from the View menu, the outline follows the text and takes the caret to a command.
+TEST_F(MainWindowView, TheOutlineFollowsTheTextAndGoesToACommand) {
+    auto w = Show();
+    w->SynEdit->setText("GET FILE='a.sav'.\n\nFREQUENCIES x.\n");
+    auto* dock = w->findChild<QDockWidget*>("dckOutline");
+    ASSERT_NE(dock, nullptr);
+    dock->toggleViewAction()->trigger();
+    auto* outline = w->findChild<SyntaxOutline*>();
+    const auto settle = [&] {
+        QElapsedTimer clock;
+        clock.start();
+        while (outline->Busy() && clock.elapsed() < 5000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    };
+    settle();
+    ASSERT_EQ(outline->lstCommands->model()->rowCount(), 2);
+    w->SynEdit->append("DESCRIPTIVES y.\n");
+    settle();
+    const QAbstractItemModel* model = outline->lstCommands->model();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->index(2, 0).data().toString(), "4  DESCRIPTIVES y.");
+    emit outline->lstCommands->activated(model->index(1, 0));
+    EXPECT_EQ(w->SynEdit->CaretLineColumn().first, 2); // line 3, counted from 0
+}
 
 TEST_F(MainWindowView, CtrlGAsksForALineWithinTheDocumentAndGoesThere) {
     auto w = Show();

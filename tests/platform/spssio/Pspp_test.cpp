@@ -2,6 +2,7 @@
 // read back through the C interface: what the syntax declared must come out,
 // with multiple-response members under their long names.
 #include "platform/spssio/spssio.h"
+#include "support/Pspp.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +15,6 @@ namespace qs::spssio::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool havePspp()
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && fs::exists(fs::path(dir) / "pspp"))
-            return true;
-    return false;
-}
 
 const char* kSyntax = R"(DATA LIST LIST / id (F4.0) age (F3.0) city (A12) code (A4) longtxt (A300).
 BEGIN DATA
@@ -48,16 +39,14 @@ class PsppFile : public ::testing::TestWithParam<Saved> {};
 
 TEST_P(PsppFile, ReadsWhatTheSyntaxDeclared)
 {
-    if (!havePspp())
+    if (!qs::test::HavePspp())
         GTEST_SKIP() << "pspp is not installed";
     qs::test::TempDir dir;
     const fs::path file = dir / GetParam().file;
     qs::test::WriteFileBytes(dir / "make.sps", std::string(kSyntax) + "SAVE OUTFILE='" +
                                                    file.string() + "' " + GetParam().subcommand +
                                                    ".\n");
-    const std::string command = "pspp -O format=txt -o '" + (dir / "out.txt").string() + "' '" +
-                                (dir / "make.sps").string() + "' > /dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(qs::test::RunPspp(dir / "make.sps", dir / "out.txt"), 0);
 
     int h = 0;
     ASSERT_EQ(spssOpenRead(qs::test::Utf8Path(file).c_str(), &h), SPSS_OK);

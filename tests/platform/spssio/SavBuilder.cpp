@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <zlib.h>
 
 namespace qs::spssio::test {
 
@@ -100,5 +101,71 @@ SavBuilder& SavBuilder::extension(std::int32_t subtype, std::int32_t size, std::
 }
 
 SavBuilder& SavBuilder::end() { return i32(999).i32(0); }
+
+std::string SavBuilder::plainData(const std::vector<Record>& cases) const
+{
+    std::string out;
+    for (const Record& r : cases)
+        for (const Slot& s : r)
+            out += s.numeric ? number(s.number) : padded(s.bytes, 8);
+    return out;
+}
+
+std::string SavBuilder::bytecodeData(const std::vector<Record>& cases) const
+{
+    std::string out, codes, literals;
+    const auto flush = [&] {
+        codes.resize(8, '\0');
+        out += codes + literals;
+        codes.clear();
+        literals.clear();
+    };
+    for (const Record& r : cases)
+        for (const Slot& s : r) {
+            if (s.numeric && s.number == -1.7976931348623157e308) {
+                codes += '\xff';
+            } else if (s.numeric && s.number == static_cast<int>(s.number) && s.number >= -99 &&
+                       s.number <= 151) {
+                codes += static_cast<char>(static_cast<int>(s.number) + 100);
+            } else if (!s.numeric && padded(s.bytes, 8) == std::string(8, ' ')) {
+                codes += '\xfe';
+            } else {
+                codes += '\xfd';
+                literals += s.numeric ? number(s.number) : padded(s.bytes, 8);
+            }
+            if (codes.size() == 8)
+                flush();
+        }
+    codes += '\xfc'; // end of data
+    flush();
+    return out;
+}
+
+std::string SavBuilder::zlibData(const std::string& bytecode, std::size_t blockSize) const
+{
+    const auto i64 = [this](std::int64_t v) { return i32Bytes(m_big ? static_cast<std::int32_t>(v >> 32) : static_cast<std::int32_t>(v)) + i32Bytes(m_big ? static_cast<std::int32_t>(v) : static_cast<std::int32_t>(v >> 32)); };
+    const std::int64_t headerAt = static_cast<std::int64_t>(m_bytes.size());
+    std::string blocks, entries;
+    std::int64_t plainAt = headerAt, fileAt = headerAt + 24;
+    for (std::size_t at = 0; at < bytecode.size(); at += blockSize) {
+        const std::size_t n = std::min(blockSize, bytecode.size() - at);
+        uLongf size = compressBound(static_cast<uLong>(n));
+        std::string packed(size, '\0');
+        compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+                 reinterpret_cast<const Bytef*>(bytecode.data() + at), static_cast<uLong>(n));
+        packed.resize(size);
+        entries += i64(plainAt) + i64(fileAt) + i32Bytes(static_cast<std::int32_t>(n)) +
+                   i32Bytes(static_cast<std::int32_t>(size));
+        blocks += packed;
+        plainAt += static_cast<std::int64_t>(n);
+        fileAt += static_cast<std::int64_t>(size);
+    }
+    const std::int64_t count = static_cast<std::int64_t>(entries.size() / 24);
+    const std::string trailer = i64(-100) + i64(0) +
+                                i32Bytes(static_cast<std::int32_t>(blockSize)) +
+                                i32Bytes(static_cast<std::int32_t>(count)) + entries;
+    return i64(headerAt) + i64(fileAt) + i64(static_cast<std::int64_t>(trailer.size())) + blocks +
+           trailer;
+}
 
 } // namespace qs::spssio::test

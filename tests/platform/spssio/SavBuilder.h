@@ -2,12 +2,23 @@
 // need exact or deliberately broken records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace qs::spssio::test {
+
+// One 8-byte slot of a case record: a number, or eight bytes of a string.
+struct Slot {
+    bool numeric = true;
+    double number = 0;
+    std::string bytes;
+    static Slot num(double v) { return {true, v, {}}; }
+    static Slot str(std::string eight) { return {false, 0, std::move(eight)}; }
+};
+using Record = std::vector<Slot>;
 
 class SavBuilder {
 public:
@@ -37,6 +48,14 @@ public:
     SavBuilder& raw(const std::string& bytes);
     std::string i32Bytes(std::int32_t v) const;
     std::string number(double v) const; // 8 bytes in the file's order
+
+    // Case data as a writer stores it: slot by slot, or bytecode-compressed with bias 100
+    // (small integers, system-missing and blank strings as codes, the rest as literals).
+    std::string plainData(const std::vector<Record>& cases) const;
+    std::string bytecodeData(const std::vector<Record>& cases) const;
+    // A .zsav's data after what is built so far: the zlib header, the bytecode stream in
+    // blocks of blockSize inflated bytes, and the block index.
+    std::string zlibData(const std::string& bytecode, std::size_t blockSize) const;
 
     const std::string& bytes() const { return m_bytes; }
     std::size_t size() const { return m_bytes.size(); }
