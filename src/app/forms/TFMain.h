@@ -183,7 +183,6 @@ public:
     QAction *actGotoLine = nullptr, *actZoomIn = nullptr, *actZoomOut = nullptr;
     QAction* actStop = nullptr;
     QAction *actToggleComment = nullptr, *actZoomNormal = nullptr;
-    QMenu* mnuView = nullptr;
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
     QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
     QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
