@@ -47,30 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
         FitRow{"NoScreensKnown", {5000, 0, 782, 496}, {}, {5000, 0, 782, 496}}),
     [](const testing::TestParamInfo<FitRow>& row) { return std::string(row.param.name); });
 
-struct CascadeRow {
-    const char* name;
-    ScreenRect from;
-    std::optional<ScreenRect> last; // the place the window started before was given
-    ScreenRect expected;
-};
-
-class CascadeFrom : public ::testing::TestWithParam<CascadeRow> {};
-
-TEST_P(CascadeFrom, StepsDownRightAndBackToTheCornerAtTheEdge) {
-    EXPECT_EQ(Cascade(GetParam().from, GetParam().last, {kMain}), GetParam().expected);
+TEST(WindowState, CascadeStepsDownRightFromTheLastStepAndBackToTheCornerAtTheEdge) {
+    const ScreenRect from{100, 80, 782, 496};
+    const ScreenRect step{132, 112, 782, 496};
+    EXPECT_EQ(Cascade(from, std::nullopt, {kMain}), step);
+    EXPECT_EQ(Cascade(from, step, {kMain}), (ScreenRect{164, 144, 782, 496}));
+    EXPECT_EQ(Cascade(from, ScreenRect{400, 90, 782, 496}, {kMain}), step); // no step's place
+    EXPECT_EQ(Cascade({480, 290, 782, 496}, std::nullopt, {kMain}), (ScreenRect{0, 0, 782, 496}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CascadeFrom,
-    ::testing::Values(
-        CascadeRow{"FirstStep", {100, 80, 782, 496}, std::nullopt, {132, 112, 782, 496}},
-        CascadeRow{"OnFromTheOneStartedBefore", {100, 80, 782, 496}, ScreenRect{132, 112, 782, 496},
-                   {164, 144, 782, 496}},
-        CascadeRow{"AnUnrelatedStoredPlaceIsNoStep", {100, 80, 782, 496},
-                   ScreenRect{400, 90, 782, 496}, {132, 112, 782, 496}},
-        CascadeRow{"PastTheEdgeBackToTheCorner", {480, 290, 782, 496}, std::nullopt,
-                   {0, 0, 782, 496}}),
-    [](const testing::TestParamInfo<CascadeRow>& row) { return std::string(row.param.name); });
 
 TEST(WindowState, WrittenValuesReadBackAndBadOnesKeepTheDefaults) {
     test::TempRegistry reg;
