@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -270,6 +271,14 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
     }
     ::close(fd);
     return {true, {}};
+}
+
+} // namespace qs
+
+namespace qs {
+
+std::string WithSyntaxExtension(const std::string& path) {
+    return std::filesystem::path(path).has_extension() ? path : path + ".sps";
 }
 
 } // namespace qs

@@ -97,6 +97,10 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// `path` with ".sps" added when its file name has no extension, as a name typed into the
+// syntax file dialog without one means a syntax file.
+std::string WithSyntaxExtension(const std::string& path);
+
 // Follows symbolic links; exists=false when stat fails.
 FileStamp StampOf(const std::string& path);
 

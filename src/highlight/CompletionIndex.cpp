@@ -41,8 +41,17 @@ void CompletionIndex::Build(std::vector<CompletionCandidate> candidates) {
 }
 
 std::vector<std::size_t> CompletionIndex::Rank(std::string_view typed, std::size_t limit) const {
-    std::vector<std::size_t> ranked;
     const std::string needle = Folded(typed);
+    // Within each group the data file's names lead: they are what a user types most.
+    const auto dataFirst = [this, limit](std::vector<std::size_t>& group) {
+        std::stable_partition(group.begin(), group.end(), [this](std::size_t entry) {
+            return m_entries[entry].kind == CompletionKind::Variable ||
+                   m_entries[entry].kind == CompletionKind::Set;
+        });
+        if (group.size() > limit) {
+            group.resize(limit);
+        }
+    };
     // Prefix matches form one run of the sorted entries.
     std::size_t lo = 0;
     std::size_t hi = m_entries.size();
@@ -54,20 +63,25 @@ std::vector<std::size_t> CompletionIndex::Rank(std::string_view typed, std::size
             hi = mid;
         }
     }
-    for (std::size_t i = lo; i < m_entries.size() && ranked.size() < limit &&
-                             m_pool.Entry(i).substr(0, needle.size()) == needle;
-         ++i) {
+    std::vector<std::size_t> ranked;
+    for (std::size_t i = lo;
+         i < m_entries.size() && m_pool.Entry(i).substr(0, needle.size()) == needle; ++i) {
         ranked.push_back(i);
     }
+    dataFirst(ranked);
     if (needle.empty() || ranked.size() >= limit) {
         return ranked;
     }
+    std::vector<std::size_t> inside;
     m_pool.ForEachMatch(needle, [&](std::size_t entry, bool atStart) {
         if (!atStart) {
-            ranked.push_back(entry);
+            inside.push_back(entry);
         }
-        return ranked.size() < limit;
+        return true;
     });
+    dataFirst(inside);
+    inside.resize(std::min(inside.size(), limit - ranked.size()));
+    ranked.insert(ranked.end(), inside.begin(), inside.end());
     return ranked;
 }
 

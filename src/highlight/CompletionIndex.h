@@ -30,8 +30,9 @@ public:
     void Build(std::vector<CompletionCandidate> candidates);
 
     // Candidates for the typed text, best first: those that begin with it (case ignored),
-    // then those that hold it elsewhere; each group in alphabetical order, so a word equal
-    // to the typed text leads. At most `limit` entries.
+    // then those that hold it elsewhere; in each group the data file's names before the
+    // language's words, each in alphabetical order, so a word equal to the typed text leads
+    // its kind. At most `limit` entries.
     std::vector<std::size_t> Rank(std::string_view typed, std::size_t limit) const;
 
     std::size_t Count() const { return m_entries.size(); }

@@ -106,4 +106,28 @@ ScreenRect FitToScreens(const ScreenRect& saved, const std::vector<ScreenRect>& 
     return r;
 }
 
+ScreenRect Cascade(const ScreenRect& from, const std::optional<ScreenRect>& last,
+                   const std::vector<ScreenRect>& screens) {
+    constexpr int kStep = 32; // about a title bar's height
+    ScreenRect r = from;
+    // Only a place an earlier step gave counts: one on the diagonal below `from`.
+    if (last && last->left > from.left && last->left - from.left == last->top - from.top) {
+        r.left = last->left;
+        r.top = last->top;
+    }
+    r.left += kStep;
+    r.top += kStep;
+    for (const ScreenRect& area : screens) {
+        const bool holdsFrom = from.left >= area.left && from.top >= area.top &&
+                               from.left < area.left + area.width &&
+                               from.top < area.top + area.height;
+        if (holdsFrom && (r.left + r.width > area.left + area.width ||
+                          r.top + r.height > area.top + area.height)) {
+            r.left = area.left;
+            r.top = area.top;
+        }
+    }
+    return r;
+}
+
 } // namespace qs

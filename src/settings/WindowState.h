@@ -39,4 +39,11 @@ void WriteEditorZoom(TRegistry& reg, int zoom);
 // centred on the primary screen, made no larger than it.
 ScreenRect FitToScreens(const ScreenRect& saved, const std::vector<ScreenRect>& screens);
 
+// Where a window started from one at `from` goes, so that it does not hide that one: a step
+// down and to the right of `from`, or of `last` (the place given to the window started
+// before) when that lies further on; back at the top left of the screen when the step would
+// leave it.
+ScreenRect Cascade(const ScreenRect& from, const std::optional<ScreenRect>& last,
+                   const std::vector<ScreenRect>& screens);
+
 } // namespace qs

@@ -437,6 +437,12 @@ bool TSyntaxEditor::event(QEvent* e) {
             e->accept();
             return true;
         }
+        // Other command keys type nothing here, so the window's shortcuts (zoom, comment)
+        // get them; the control itself would claim those its own key map binds.
+        if (TypesNothing(*key)) {
+            e->ignore();
+            return false;
+        }
     }
     return QsciScintilla::event(e);
 }

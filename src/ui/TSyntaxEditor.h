@@ -82,6 +82,10 @@ public:
     void ShowCompletion(CompletionTrigger trigger);
     bool CompletionActive() const;
 
+    // Comments out with `*` comments the commands the caret or the selection touches, or,
+    // when all of them are such comments, takes the comments out; one undo step.
+    void ToggleComment();
+
     // Bookmarks 0..9, set on the caret line (again on the same line: removed).
     void ToggleBookmark(int number);
     void GotoBookmark(int number);
@@ -182,6 +186,7 @@ private:
     std::vector<std::string> m_completionSets;
     long m_completionStart = -1;     // where the word being completed begins
     bool m_completionRequested = false; // the open list came from a request
+    bool m_completionChosen = false;    // the user moved in the open list
     bool m_loading = false;
     bool m_readOnlyAfterLoad = false;
     bool m_programEdit = false; // an edit the program makes on its own, not the user's

@@ -96,10 +96,16 @@ void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
         close();
         return;
     }
-    const std::vector<std::size_t> ranked = m_completion.Rank(typed, kListedWords);
-    // A word typed out in full needs no list (which would take the Enter meant for a line).
-    if (ranked.empty() || (!requested && ranked.size() == 1 &&
-                           Folded(m_completion.Text(ranked.front())) == Folded(typed))) {
+    std::vector<std::size_t> ranked = m_completion.Rank(typed, kListedWords + 1);
+    // What is typed already is no choice to offer.
+    const std::string folded = Folded(typed);
+    std::erase_if(ranked, [this, &folded](std::size_t entry) {
+        return Folded(m_completion.Text(entry)) == folded;
+    });
+    if (ranked.size() > kListedWords) {
+        ranked.resize(kListedWords);
+    }
+    if (ranked.empty()) {
         close();
         return;
     }
@@ -112,6 +118,7 @@ void TSyntaxEditor::ShowCompletion(CompletionTrigger trigger) {
     }
     m_completionStart = lineStart + static_cast<long>(wordStart);
     m_completionRequested = requested;
+    m_completionChosen = false;
     SendScintilla(SCI_AUTOCSHOW, static_cast<unsigned long>(typed.size()), list.c_str());
     // The best match is chosen even when no word begins with the typed text.
     const std::string first(m_completion.Text(ranked.front()));
@@ -138,7 +145,7 @@ bool TSyntaxEditor::CaretAllowsCompletion(long caret, long line, std::string_vie
 }
 
 bool TSyntaxEditor::CompletionKey(const QKeyEvent& e) {
-    if (!CompletionActive() || e.modifiers() != Qt::NoModifier) {
+    if (!CompletionActive() || (e.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
         return false;
     }
     switch (e.key()) {
@@ -148,8 +155,21 @@ bool TSyntaxEditor::CompletionKey(const QKeyEvent& e) {
     case Qt::Key_Tab:
         SendScintilla(SCI_AUTOCCOMPLETE);
         return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // They reach the list through the keystroke table; from now on Enter takes its entry.
+        m_completionChosen = true;
+        return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A list that opened by itself while typing leaves Enter to break the line.
+        if (!m_completionRequested && !m_completionChosen) {
+            SendScintilla(SCI_AUTOCCANCEL);
+        }
+        return false;
     default:
-        // Up, Down, Page Up, Page Down and Enter reach the list through the keystroke table.
         return false;
     }
 }

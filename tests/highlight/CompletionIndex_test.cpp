@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         RankCase{"CaseIgnored", "AGE", 50, {"age", "AgeGroup", "$agesets", "wage"}},
         RankCase{"LanguageWordsKeepTheirCapitals", "freq", 50, {"FREQ", "FREQUENCIES"}},
         RankCase{"SubstringOnly", "tis", 50, {"STATISTICS"}},
+        RankCase{"DataFileNamesBeforeLanguageWords", "s", 2, {"Sum", "STATISTICS"}},
         RankCase{"VariableWinsOverSameWordOfTheLanguage", "sum", 50, {"Sum"}},
         RankCase{"WordInTwoListsOfferedOnce", "mea", 50, {"MEAN"}},
         RankCase{"TwoWordCommand", "data l", 50, {"DATA LIST"}},

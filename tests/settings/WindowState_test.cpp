@@ -47,6 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
         FitRow{"NoScreensKnown", {5000, 0, 782, 496}, {}, {5000, 0, 782, 496}}),
     [](const testing::TestParamInfo<FitRow>& row) { return std::string(row.param.name); });
 
+TEST(WindowState, CascadeStepsDownRightFromTheLastStepAndBackToTheCornerAtTheEdge) {
+    const ScreenRect from{100, 80, 782, 496};
+    const ScreenRect step{132, 112, 782, 496};
+    EXPECT_EQ(Cascade(from, std::nullopt, {kMain}), step);
+    EXPECT_EQ(Cascade(from, step, {kMain}), (ScreenRect{164, 144, 782, 496}));
+    EXPECT_EQ(Cascade(from, ScreenRect{400, 90, 782, 496}, {kMain}), step); // no step's place
+    EXPECT_EQ(Cascade({480, 290, 782, 496}, std::nullopt, {kMain}), (ScreenRect{0, 0, 782, 496}));
+}
+
 TEST(WindowState, WrittenValuesReadBackAndBadOnesKeepTheDefaults) {
     test::TempRegistry reg;
     TRegistry registry(reg.store);

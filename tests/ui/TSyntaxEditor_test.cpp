@@ -471,7 +471,7 @@ TEST(SyntaxEditor, BackspaceUnindentsALongLineAsAShortOne) {
 
 struct AcceptCase {
     const char* name;
-    std::string typed; // typed key by key; "^ " is Ctrl+Space
+    std::string typed; // typed key by key; "^ " is Ctrl+Space, '>' Down and '<' Up
     bool listOpen;
     std::string text; // after Enter
 };
@@ -494,6 +494,8 @@ TEST_P(CompletionInEditor, EnterWritesTheWordAsTheLanguageOrDataFileSpellsIt) {
             if (c.typed.compare(i, 2, "^ ") == 0) {
                 Press(editor, Qt::ControlModifier | Qt::Key_Space);
                 ++i;
+            } else if (c.typed[i] == '>' || c.typed[i] == '<') {
+                Press(editor, QKeyCombination(c.typed[i] == '>' ? Qt::Key_Down : Qt::Key_Up));
             } else {
                 const QChar ch = QChar::fromLatin1(c.typed[i]);
                 Press(editor, QKeyCombination(static_cast<Qt::Key>(ch.toUpper().unicode())),
@@ -508,13 +510,16 @@ TEST_P(CompletionInEditor, EnterWritesTheWordAsTheLanguageOrDataFileSpellsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CompletionInEditor,
-    ::testing::Values(AcceptCase{"CommandInCapitals", "freque", true, "FREQUENCIES"},
-                      AcceptCase{"VariableAsSpelt", "x=agegr", true, "x=AgeGroup"},
+    ::testing::Values(AcceptCase{"CommandInCapitals", "freque><", true, "FREQUENCIES"},
+                      AcceptCase{"VariableAsSpelt", "x=agegr><", true, "x=AgeGroup"},
+                      AcceptCase{"OpenedByTypingEnterBreaksTheLine", "freque", true,
+                                 "freque\r\n"},
+                      AcceptCase{"TypedWordIsNoEntry", "freq>", true, "FREQUENCY"},
                       AcceptCase{"SetWithDollarOnRequest", "$br^ ", true, "$brands"},
                       AcceptCase{"TwoLettersOpenNothing", "ag", false, "ag\r\n"},
                       AcceptCase{"NotInAString", "'agegr", false, "'agegr\r\n"},
                       AcceptCase{"NotInAComment", "/* agegr", false, "/* agegr\r\n"},
-                      AcceptCase{"AfterAClosedString", "'a' agegr", true, "'a' AgeGroup"}),
+                      AcceptCase{"AfterAClosedString", "'a' agegr><", true, "'a' AgeGroup"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

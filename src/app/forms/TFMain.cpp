@@ -115,6 +115,8 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments) {
     m_clipboardHasText = mime != nullptr && mime->hasText();
     UpdateCommandStates();
     UpdateManualActions();
+    // The first thing typed belongs in the text, not in the filter box above the tree.
+    SynEdit->setFocus();
 }
 
 void TFMain::CreateClientArea() {
@@ -247,6 +249,7 @@ void TFMain::LoadSettings() {
 }
 
 void TFMain::StartProgram(const std::vector<std::string>& arguments) {
+    StoreCascadedPlace();
     const StartResult started = qs::StartProgram(ProgramFilePath(), arguments);
     if (!started.ok) {
         ui::Dialogs().Warning(

@@ -28,6 +28,7 @@ class QTreeWidgetItem;
 
 namespace qs {
 
+class ManualPane;
 class ObjectTreeDelegate;
 class RecentFilesMenu;
 class TSPSSDatafile;
@@ -139,6 +140,11 @@ public:
     void UpdateManualActions();
     void OpenSpssManual(const std::string& fileName);
     void ShowHelpKeyword(const std::string& keyword, const std::string& helpFile);
+    // In the help pane: a page of the manual the help viewer names, with `search` selected;
+    // the manual page of the command at the caret, or the index with the word searched.
+    void ShowManualPage(const std::string& page, const QString& search = QString());
+    void ShowManualForCaret();
+    ManualPane* HelpPane() const { return m_manualPane; }
     void SetHelpViewer(std::shared_ptr<HelpViewer> viewer) { m_help = std::move(viewer); }
     // Prints into this PDF file instead of on the default printer (tests, previews).
     void SetPrintFile(const QString& pdfFile) { m_printFile = pdfFile; }
@@ -176,6 +182,7 @@ public:
     QAction *actMap = nullptr, *actMissingValueAnalysis = nullptr;
     QAction *actGotoLine = nullptr, *actZoomIn = nullptr, *actZoomOut = nullptr;
     QAction* actStop = nullptr;
+    QAction *actToggleComment = nullptr, *actZoomNormal = nullptr;
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuRun = nullptr, *mnuSettings = nullptr;
     QMenu *mnuHelp = nullptr, *mnuNew = nullptr, *mnuOpen = nullptr, *mnuReopen = nullptr;
     QAction *mnuNewData = nullptr, *mnuOpenData = nullptr, *mnuSaveAs = nullptr;
@@ -191,6 +198,9 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
+    // Toggle comment (in the Edit menu) and the View menu with the zoom.
+    void CreateEditorActions();
+    void CreateViewMenu();
     void CreateClientArea();
     void CreateOutline();
     void CreateStatusBar();
@@ -200,6 +210,8 @@ private:
     void RestoreWindowState();
     void StoreWindowState();
     void StoreZoom();
+    // Before starting another window: its place, a step on from this one's.
+    void StoreCascadedPlace();
     // "Quillstone Help", a separator and the manuals, at the top of the Help menu.
     void CreateHelpMenu();
     // Tells the user when a help or document viewer could not be reached.
@@ -265,6 +277,7 @@ private:
     FileStamp m_diskStamp; // the document's file as this window last read or wrote it
     bool m_shownOnce = false;
     std::shared_ptr<HelpViewer> m_help = CreateHelpViewer();
+    ManualPane* m_manualPane = nullptr; // made at the first help asked for
     QString m_printFile;
 };
 

@@ -96,14 +96,14 @@ void TFMain::CreateActions() {
     addAction(actSearchWordHelp);
     make(actGotoLine, "actGotoLine", "Go to line...", "Ctrl+G", "Go to line", QIcon(),
          [this] { actGotoLineExecute(); });
-    // Zoom is a key only. Ctrl+= is the unshifted key under + on many keyboards; Ctrl+0
-    // stays a bookmark, so there is no key back to the normal size.
+    // Ctrl+= is the unshifted key under + on many keyboards.
     make(actZoomIn, "actZoomIn", "Zoom in", "Ctrl++", "Zoom in", QIcon(),
          [this] { SynEdit->zoomIn(); });
     actZoomIn->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
     make(actZoomOut, "actZoomOut", "Zoom out", "Ctrl+-", "Zoom out", QIcon(),
          [this] { SynEdit->zoomOut(); });
     addActions({actZoomIn, actZoomOut});
+    CreateEditorActions();
 }
 
 void TFMain::CreateMenus() {
@@ -135,14 +135,15 @@ void TFMain::CreateMenus() {
     item(mnuFile, mnuExit, "mnuExit", "Exit", [this] { mnuExitClick(); });
     mnuExit->setShortcut(QKeySequence("Ctrl+Q"));
 
-    mnuEdit = menuBar()->addMenu("Edit");
+    mnuEdit = menuBar()->addMenu("&Edit");
     mnuEdit->addActions({actUndo, actRedo});
     mnuEdit->addSeparator();
     mnuEdit->addActions({actCut, actCopy, actPaste, actDelete});
     mnuEdit->addSeparator();
     mnuEdit->addActions({actFind, actFindP, actFindN, actReplace, actGotoLine});
+    CreateViewMenu();
 
-    mnuRun = menuBar()->addMenu("Run");
+    mnuRun = menuBar()->addMenu("&Run");
     item(mnuRun, mnuAll, "mnuAll", "All", [this] { mnuAllClick(); });
     mnuRun->addAction(actRun);
     mnuRun->addAction(actRunCommand);
@@ -152,7 +153,7 @@ void TFMain::CreateMenus() {
     mnuRun->addSeparator();
     mnuRun->addActions({actNextError, actPrevError});
 
-    mnuSettings = menuBar()->addMenu("Settings");
+    mnuSettings = menuBar()->addMenu("&Settings");
     mnuSettings->addAction(actStyle);
     item(mnuSettings, mnuEnvironment, "mnuEnvironment", "Environment...",
          [this] { mnuEnvironmentClick(); });
@@ -162,7 +163,7 @@ void TFMain::CreateMenus() {
              dialog.exec();
          });
 
-    mnuHelp = menuBar()->addMenu("Help");
+    mnuHelp = menuBar()->addMenu("&Help");
     CreateHelpMenu();
     mnuHelp->addSeparator();
     item(mnuHelp, mnuAbout, "mnuAbout", "About", [this] {

@@ -124,12 +124,23 @@ bool TFMain::WriteSyntaxFileTo(const std::string& path) {
 }
 
 TFMain::SaveOutcome TFMain::SaveAs() {
-    const std::optional<QString> file = ui::Dialogs().ChooseSaveFile(
-        this, "Save syntax file", m_syntaxFolder, "SPSS syntax file (*.sps)");
-    if (!file) {
-        return SaveOutcome::Cancelled;
+    std::string path;
+    while (path.empty()) {
+        const std::optional<QString> file = ui::Dialogs().ChooseSaveFile(
+            this, "Save syntax file", m_syntaxFolder, "SPSS syntax file (*.sps)");
+        if (!file) {
+            return SaveOutcome::Cancelled;
+        }
+        path = WithSyntaxExtension(NativePath(*file));
+        // The dialog asked nothing about the name with the extension the user did not type.
+        std::error_code ec;
+        if (path != NativePath(*file) && std::filesystem::exists(path, ec) &&
+            !ui::Dialogs().WarningYesNo(
+                this, DisplayPath(path) + " already exists.\nDo you want to replace it?")) {
+            path.clear();
+        }
     }
-    if (!WriteSyntaxFileTo(NativePath(*file))) {
+    if (!WriteSyntaxFileTo(path)) {
         return SaveOutcome::Failed;
     }
     SetStatus("Syntax saved", 0);

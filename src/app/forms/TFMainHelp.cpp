@@ -1,6 +1,11 @@
 // The main window's help: the editor's own help file, F1 in the statistics package's help,
-// and the package's PDF manuals in the Help menu.
+// and the package's PDF manuals in the Help menu; where the platform has the language's
+// HTML manual instead (PSPP's, on Linux), F1 and the manuals open it in the help pane.
 #include "app/HelpFiles.h"
+#include "app/ManualPages.h"
+#include "app/SyntaxFile.h"
+#include "app/forms/ManualPane.h"
+#include "highlight/SynHighlighterSPSS.h"
 #include "app/forms/TFMain.h"
 #include "platform/help/HelpViewer.h"
 #include "platform/shell/Shell.h"
@@ -80,7 +85,59 @@ void TFMain::UpdateManualActions() {
     }
 }
 
+void TFMain::ShowManualPage(const std::string& page, const QString& search) {
+    const std::optional<ManualLocation> manual = m_help->Manual();
+    if (m_manualPane == nullptr) {
+        m_manualPane = new ManualPane(this);
+        addDockWidget(Qt::RightDockWidgetArea, m_manualPane);
+        // A third of the window, so that the text keeps most of it.
+        resizeDocks({m_manualPane}, {width() / 3}, Qt::Horizontal);
+    }
+    if (!manual || manual->folder.empty()) {
+        m_manualPane->ShowMessage(manual ? QString::fromStdString(manual->missing) : QString());
+        return;
+    }
+    const std::string folder = manual->folder + kPathSeparator;
+    m_manualPane->SetStartPage(DisplayPath(folder + std::string(kManualStartPage)));
+    m_manualPane->ShowPage(DisplayPath(folder + page), search);
+}
+
+void TFMain::ShowManualForCaret() {
+    const std::optional<ManualLocation> manual = m_help->Manual();
+    int line = 0;
+    int index = 0;
+    SynEdit->getCursorPosition(&line, &index);
+    // Split as the run sends the text, a lone CR being a line break there too.
+    const std::vector<std::string> head =
+        CommandHeadAt(CrLfLineEnds(SynEdit->Text()), static_cast<std::size_t>(line) + 1);
+    const ManualVocabulary words{SynSPSSHighlighter().List(ElementList::Commands),
+                                 SynSPSSHighlighter().List(ElementList::TwoWordCommands),
+                                 SynSPSSHighlighter().List(ElementList::ThreeWordCommands)};
+    const std::string folder = manual ? manual->folder + kPathSeparator : std::string();
+    const std::string page =
+        manual && !manual->folder.empty()
+            ? ManualPageFor(head, words,
+                            [&folder](const std::string& name) {
+                                std::error_code ec;
+                                return std::filesystem::is_regular_file(folder + name, ec);
+                            })
+            : std::string();
+    if (!page.empty()) {
+        ShowManualPage(page);
+        return;
+    }
+    QString word = SynEdit->WordAtCaret();
+    if (word.isEmpty() && !head.empty()) {
+        word = QString::fromStdString(head.front());
+    }
+    ShowManualPage(std::string(kManualCommandIndex), word);
+}
+
 void TFMain::OpenSpssManual(const std::string& fileName) {
+    if (m_help->Manual()) {
+        ShowManualPage(std::string(kManualStartPage));
+        return;
+    }
     ReportHelpResult(
         m_help->OpenDocument(GetSpssDirectory() + fileName, static_cast<std::uintptr_t>(winId())));
 }
@@ -100,6 +157,10 @@ void TFMain::actQuillstoneHelpExecute() {
 }
 
 void TFMain::actSearchWordHelpExecute() {
+    if (m_help->Manual()) {
+        ShowManualForCaret();
+        return;
+    }
     const std::string word = SynEdit->WordAtCaret().toStdString();
     ShowHelpKeyword(word, SpssHelpFile(GetSpssDirectory()));
 }

@@ -19,8 +19,13 @@ void TFMain::CreateOutline() {
     addDockWidget(Qt::RightDockWidgetArea, dckOutline);
     dckOutline->hide();
 
-    mnuView = new QMenu(tr("&View"), this);
-    menuBar()->insertMenu(mnuSettings->menuAction(), mnuView);
+    // The View menu may hold the zoom already.
+    if (mnuView == nullptr) {
+        mnuView = new QMenu(tr("&View"), this);
+        menuBar()->insertMenu(mnuSettings->menuAction(), mnuView);
+    } else {
+        mnuView->addSeparator();
+    }
     QAction* toggle = dckOutline->toggleViewAction();
     toggle->setText(tr("Outline"));
     toggle->setObjectName("actOutline");

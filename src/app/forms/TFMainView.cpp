@@ -103,4 +103,17 @@ void TFMain::StoreZoom() {
     }
 }
 
+void TFMain::StoreCascadedPlace() {
+    if (!isVisible() || isMaximized() || isMinimized() || isFullScreen()) {
+        return; // a new window takes the whole screen, or the stored place, as it would
+    }
+    try {
+        TRegistry reg(m_registry);
+        const WindowState stored = ReadWindowState(reg);
+        WriteWindowGeometry(reg, Cascade(ToScreenRect(geometry()), stored.geometry, WorkAreas()),
+                            false);
+    } catch (const ERegistryException&) {
+    }
+}
+
 } // namespace qs

@@ -24,6 +24,17 @@ public:
         return Open(helpFile);
     }
     HelpResult OpenDocument(const std::string& path, std::uintptr_t) override { return Open(path); }
+    // PSPP's manual as Debian installs it with PSPP.
+    std::optional<ManualLocation> Manual() const override {
+        static constexpr const char* kFolder = "/usr/share/doc/pspp/pspp.html";
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(std::string(kFolder) + "/index.html", ec)) {
+            return ManualLocation{kFolder, {}};
+        }
+        return ManualLocation{{},
+                              "PSPP's manual is not installed: install the package \"pspp\" "
+                              "(sudo apt install pspp) to read it here."};
+    }
 
 private:
     static HelpResult Open(const std::string& path) {

@@ -146,6 +146,26 @@ TEST_F(MainWindowDocument, SaveOfAnUntitledDocumentAsksForANameAndCancelWritesNo
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(MainWindowDocument, ANameWithoutExtensionGetsTheSyntaxOneAndAsksBeforeReplacing) {
+    auto w = Make();
+    Type(*w, "LIST.");
+    const std::string typed = (files / "pilot").string();
+    dialogs.answers = {QString::fromStdString(typed)};
+    w->mnuSaveAsClick();
+    EXPECT_EQ(test::ReadFileBytes(typed + ".sps"), "LIST.\r\n");
+    EXPECT_FALSE(std::filesystem::exists(typed));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // Now pilot.sps exists: No goes back to the dialog, Yes replaces it.
+    Type(*w, "\nFREQ x.");
+    dialogs.replies = {false, true};
+    dialogs.answers = {QString::fromStdString(typed), QString::fromStdString(typed)};
+    w->mnuSaveAsClick();
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.titles.count("Save syntax file"), 3);
+    EXPECT_EQ(test::ReadFileBytes(typed + ".sps"), "LIST.\r\nFREQ x.\r\n");
+}
+
 TEST_F(MainWindowDocument, EditingAndSavingKeepsEveryOtherByte) {
     const std::string path = File("latin.sps", "* caf\xE9.\nLIST\r\n  /x.");
     auto w = Make();

@@ -1,6 +1,7 @@
 // The main window's Help menu, F1 and the manuals, with the registry and the viewers
 // standing in for the statistics package and the desktop.
 #include "app/HelpFiles.h"
+#include "app/forms/ManualPane.h"
 #include "app/forms/TFMain.h"
 #include "platform/shell/Shell.h"
 #include "support/RecordingHelpViewer.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +127,47 @@ TEST_F(MainWindowHelp, AViewerThatCannotBeReachedIsReported) {
     w->actTable->trigger();
     EXPECT_EQ(dialogs.messages,
               QStringList{"warning: There is no program on this system to show x."});
+}
+
+// A platform whose help is the language's HTML manual, shown in the help pane.
+class ManualViewer final : public HelpViewer {
+public:
+    explicit ManualViewer(ManualLocation location) : m_location(std::move(location)) {}
+    HelpResult ShowHelpKeyword(const std::string&, const std::string&) override { return {}; }
+    HelpResult OpenDocument(const std::string&, std::uintptr_t) override { return {}; }
+    std::optional<ManualLocation> Manual() const override { return m_location; }
+
+private:
+    ManualLocation m_location;
+};
+
+TEST_F(MainWindowHelp, WithTheManualF1OpensTheCommandsPageInThePaneOrSearchesTheIndex) {
+    test::TempDir manual; // pages named as PSPP's manual names them
+    test::WriteFileBytes(manual / "index.html", "<p>Contents</p>");
+    test::WriteFileBytes(manual / "FREQUENCIES.html", "<a href=\"index.html\">Top</a>");
+    test::WriteFileBytes(manual / "Command-Index.html", "<p>FLIP</p><p>FOO is not here</p>");
+    auto w = Make();
+    w->SetHelpViewer(std::make_shared<ManualViewer>(ManualLocation{manual.path().string(), {}}));
+    w->SynEdit->LoadText("FRE age\n  /FORMAT=NOTABLE.\nFOO x.\n");
+    w->SynEdit->setCursorPosition(1, 5); // a subcommand of the abbreviated command
+    w->actSearchWordHelp->trigger();
+    ASSERT_NE(w->HelpPane(), nullptr);
+    EXPECT_EQ(w->HelpPane()->CurrentPage().toStdString(), (manual / "FREQUENCIES.html").string());
+    w->SynEdit->setCursorPosition(2, 1);
+    w->actSearchWordHelp->trigger();
+    EXPECT_EQ(w->HelpPane()->CurrentPage().toStdString(), (manual / "Command-Index.html").string());
+    EXPECT_EQ(w->HelpPane()->SelectedText(), "FOO");
+    w->HelpPane()->Browser()->backward(); // the pane keeps its history
+    EXPECT_EQ(w->HelpPane()->CurrentPage().toStdString(), (manual / "FREQUENCIES.html").string());
+    w->actTable->trigger();
+    EXPECT_EQ(w->HelpPane()->CurrentPage().toStdString(), (manual / "index.html").string());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(viewer->calls.empty());
+
+    w->SetHelpViewer(std::make_shared<ManualViewer>(ManualLocation{{}, "Install pspp."}));
+    w->actSearchWordHelp->trigger();
+    EXPECT_EQ(w->HelpPane()->Browser()->toPlainText(), "Install pspp.");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 } // namespace

@@ -103,7 +103,7 @@ TEST_F(MainWindowRun, MessagesMarkTheEditorLinesTheyName) {
                           {M::Severity::Error, "", 0, "error: no place"}});
     EXPECT_EQ(window->SynEdit->MarkedLines(), (std::vector<long>{1, 2}));
     EXPECT_EQ(window->SynEdit->LineMarkMessage(2), "error: FREQUENCIES: x unknown");
-    EXPECT_EQ(window->Status(3), "3 errors, 1 warning");
+    EXPECT_EQ(window->Status(3), "3 errors, 1 warning in the last run");
 
     Answer(std::nullopt); // an engine that cannot tell
     EXPECT_EQ(window->Status(3), "");
