@@ -38,6 +38,9 @@ struct BatchResult {
 class PsppSession : public QObject {
     Q_OBJECT
 public:
+    // Batches longer than this run without their commands printed back as headings.
+    static constexpr std::size_t kPrintbackBytes = 256 * 1024;
+
     // `program`: the PSPP executable, empty when none was found (then every batch fails
     // with MissingMessage()); `workFolder`: a private folder for the batch files.
     PsppSession(std::string program, std::string workFolder, QObject* parent = nullptr);

@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 
 #include <QLabel>
+#include <QTreeWidget>
 #include <QPlainTextEdit>
 #include "engine/forms/DataViewModels.h"
 #include "platform/spssio/CaseReader.h"
@@ -223,6 +224,22 @@ TEST_F(EngineHostTest, TablesAndChartsOfARunShowInTheOutputTab) {
          std::filesystem::directory_iterator(std::filesystem::path(m_socket).parent_path())) {
         EXPECT_NE(entry.path().extension(), ".png") << entry.path();
     }
+    // Each command heads its output, but in a long script, whose commands PSPP would print
+    // back at a cost; the next run has its headings again.
+    const auto headed = [&](const char* command) {
+        m_output.viewer->FlushItems();
+        return m_output.viewer->tvOutline->findItems(command, Qt::MatchExactly | Qt::MatchRecursive)
+            .size();
+    };
+    EXPECT_EQ(headed("FREQUENCIES x /HISTOGRAM."), 1);
+    std::string longScript;
+    while (longScript.size() <= PsppSession::kPrintbackBytes) {
+        longScript += "COMPUTE y = x * 2.\n";
+    }
+    Run(longScript + "DESCRIPTIVES y.\n");
+    EXPECT_EQ(headed("DESCRIPTIVES y."), 0);
+    Run("DESCRIPTIVES x.\n");
+    EXPECT_EQ(headed("DESCRIPTIVES x."), 1);
 }
 
 // A click on a message asks the editor that sent the run, waiting on a watch connection of
