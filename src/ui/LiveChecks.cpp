@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
+#include <utility>
 
 namespace qs {
 

@@ -128,6 +128,7 @@ void TSyntaxEditor::Configure() {
         SendScintilla(SCI_MARKERSETBACK, n, QColor(0, 0, 128));
     }
     ConfigureLineMarks();
+    ConfigureLiveChecks();
     // The caret may go past the end of a line, as in column selections.
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
     // Measuring every line's width would make opening a huge file slow.

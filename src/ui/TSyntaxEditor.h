@@ -99,6 +99,8 @@ public:
     void ClearLineMarks();
     std::vector<long> MarkedLines() const;
     QString LineMarkMessage(long line) const; // the line's messages, one a line
+    // The live check's message of the mark at `position`; empty where there is none.
+    QString LiveMessageAt(long position) const;
     // To the next marked line after the caret's (direction > 0) or the previous one,
     // round the text's end; false when no line is marked.
     bool GotoLineMark(int direction);
@@ -127,6 +129,10 @@ protected:
 private:
     void Configure();
     void ConfigureLineMarks();
+    // Live checks: the command at the caret, checked again after each change by the user.
+    void ConfigureLiveChecks();
+    void CheckCommandAtCaret();
+    std::string LineBytes(long line) const;
     void DropMarksOfEdit(long position, int type, long length);
     bool RunBinding(QKeyCombination key);
     // Types a key's text into a very long line, or erases the character before or after the
@@ -181,6 +187,8 @@ private:
 
     std::unique_ptr<TSpssLexer> m_lexer;
     TSynSPSSHighlighter* m_highlighter = nullptr;
+    bool m_liveChecks = true;
+    std::vector<QString> m_liveMessages; // a live mark's indicator value - 1 indexes it
     CompletionIndex m_completion;
     std::vector<std::string> m_completionVariables;
     std::vector<std::string> m_completionSets;

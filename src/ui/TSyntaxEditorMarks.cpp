@@ -125,11 +125,20 @@ void TSyntaxEditor::DropMarksOfEdit(long position, int type, long length) {
 }
 
 bool TSyntaxEditor::viewportEvent(QEvent* e) {
-    if (e->type() == QEvent::ToolTip && !m_markMessages.empty()) {
+    if (e->type() == QEvent::ToolTip && (!m_markMessages.empty() || !m_liveMessages.empty())) {
         const auto* help = static_cast<QHelpEvent*>(e);
         const long height = std::max(1L, static_cast<long>(SendScintilla(SCI_TEXTHEIGHT, 0)));
         const long line = SendScintilla(SCI_GETFIRSTVISIBLELINE) + help->pos().y() / height;
-        const QString text = LineMarkMessage(line);
+        const long position =
+            SendScintilla(SCI_POSITIONFROMPOINTCLOSE, help->pos().x(), help->pos().y());
+        QStringList texts;
+        for (const QString& one : {LineMarkMessage(line),
+                                   position >= 0 ? LiveMessageAt(position) : QString()}) {
+            if (!one.isEmpty()) {
+                texts << one;
+            }
+        }
+        const QString text = texts.join('\n');
         if (!text.isEmpty()) {
             QToolTip::showText(help->globalPos(), text, viewport());
         } else {

@@ -2,9 +2,11 @@
 // and the highlighter's styles reaching the text.
 #include "highlight/SynHighlighterSPSS.h"
 #include "ui/EditorKeys.h"
+#include "ui/LiveChecks.h"
 #include "ui/TSyntaxEditor.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 
 #include <gtest/gtest.h>
@@ -98,6 +100,58 @@ TEST(SyntaxEditor, KeysWithCtrlOrAltThatTheTableDoesNotBindTypeNothing) {
     EXPECT_EQ(editor.Text(), "x");
     Press(editor, QKeyCombination(Qt::Key_Equal), "="); // without them it is text
     EXPECT_EQ(editor.Text(), "=x");
+}
+
+// One command's mistakes, as the highlighter reads its lines: what is marked, and where.
+TEST(LiveChecks, MarkTheMistakesOfACommand) {
+    struct Row {
+        std::vector<std::string_view> lines;
+        std::vector<std::tuple<std::size_t, std::size_t, std::string>> marks; // line, start, text
+    };
+    const Row rows[] = {
+        {{"FREQUENCIES x."}, {}},
+        {{"freq x /STATISTICS=MEAN."}, {}},
+        {{"FREQUENCIS x."}, {{0, 0, "did you mean FREQUENCIES?"}}},
+        {{"COMPUTE y = (x + 1."}, {{0, 12, "not closed within the command"}}},
+        {{"COMPUTE y = (x + 1", "  )) * 2."}, {{1, 3, "closes none"}}},
+        {{"ECHO 'one."}, {{0, 5, "apostrophe is left open"}}},
+        {{"ECHO \"it's\"."}, {}},
+        {{"* A comment with 'a quote and (a parenthesis."}, {}},
+        {{"COMPUTE y = x. /* (not closed */"}, {}},
+    };
+    TSynSPSSHighlighter highlighter;
+    for (const Row& row : rows) {
+        const std::vector<LiveMark> marks = CheckCommand(highlighter, row.lines, 0);
+        ASSERT_EQ(marks.size(), row.marks.size()) << row.lines.front();
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            const auto& [line, start, text] = row.marks[i];
+            EXPECT_EQ(marks[i].line, line) << row.lines.front();
+            EXPECT_EQ(marks[i].start, start) << row.lines.front();
+            EXPECT_NE(marks[i].message.find(text), std::string::npos) << marks[i].message;
+        }
+    }
+}
+
+// Typing marks a mistake of the command at the caret; correcting it clears the mark.
+TEST(SyntaxEditor, LiveMarksComeAndGoWithTheText) {
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.LoadText("LIST.\n");
+    editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+    const auto type = [&](const QString& text) {
+        for (const QChar c : text) {
+            Press(editor, QKeyCombination(Qt::Key_A), c);
+        }
+        QCoreApplication::processEvents(); // the change is reported from the event loop
+    };
+    type("ECHO 'open.");
+    const long quote = 6 + 5; // "LIST.\n" then "ECHO "
+    EXPECT_TRUE(editor.LiveMessageAt(quote).contains("left open"));
+    Press(editor, QKeyCombination(Qt::Key_Backspace));
+    type("'.");
+    EXPECT_TRUE(editor.LiveMessageAt(quote).isEmpty());
+    EXPECT_EQ(editor.Text(), "LIST.\nECHO 'open'.");
 }
 
 TEST(SyntaxEditor, TheLineNumberGutterFitsTheLargestNumber) {
