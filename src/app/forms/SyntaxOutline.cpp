@@ -186,7 +186,8 @@ void SyntaxOutline::Finished(std::uint64_t generation, std::vector<OutlineRow> r
         const QModelIndex current = lstCommands->currentIndex();
         const int keep = current.isValid() ? current.row() : -1;
         m_model->SetRows(std::move(rows));
-        lblStatus->setText(tr("%n command(s)", nullptr, static_cast<int>(m_model->Rows().size())));
+        const auto count = m_model->Rows().size();
+        lblStatus->setText(count == 1 ? tr("1 command") : tr("%1 commands").arg(count));
         if (keep >= 0 && keep < m_model->rowCount({})) {
             lstCommands->setCurrentIndex(m_model->index(keep));
         }
