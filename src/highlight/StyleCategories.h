@@ -26,6 +26,10 @@ TSynHighlighterAttributes* CategoryAttribute(TSynSPSSHighlighter& highlighter, i
 // "Symbol" and "Unknown" keep theirs.
 void ApplyDefaultStyles(TSynSPSSHighlighter& highlighter);
 
+// The dark default: the twelve category attributes and "Space", "Symbol" and "Unknown" get
+// light colours on a dark paper. ApplyDefaultStyles gives the three their own colours back.
+void ApplyDarkStyles(TSynSPSSHighlighter& highlighter);
+
 // Adds or removes one font style bit; no change (and no redraw) when it is already so.
 void SetStyleBit(TSynHighlighterAttributes& attribute, TFontStyles bit, bool on);
 

@@ -45,12 +45,20 @@ QString TSpssLexer::description(int style) const {
     return attr != nullptr ? QString::fromStdString(attr->Name()) : QString("Line end");
 }
 
+QColor TSpssLexer::Paper() const {
+    // The whitespace's paper is the text's: a style without its own takes it.
+    return FromTColor(const_cast<TSynSPSSHighlighter&>(m_highlighter).SpaceAttri().Background(),
+                      Qt::white);
+}
+
 QColor TSpssLexer::defaultColor(int style) const {
     const auto* attr = style >= 0 && style < kTokenKindCount
                            ? const_cast<TSynSPSSHighlighter&>(m_highlighter)
                                  .AttributeFor(static_cast<TokenKind>(style))
                            : nullptr;
-    return attr != nullptr ? FromTColor(attr->Foreground(), Qt::black) : QColor(Qt::black);
+    // Without a colour of its own, text stays readable on a dark paper too.
+    const QColor own = Paper().lightness() >= 128 ? QColor(Qt::black) : QColor(0xDC, 0xDC, 0xDC);
+    return attr != nullptr ? FromTColor(attr->Foreground(), own) : own;
 }
 
 QColor TSpssLexer::defaultPaper(int style) const {
@@ -58,7 +66,7 @@ QColor TSpssLexer::defaultPaper(int style) const {
                            ? const_cast<TSynSPSSHighlighter&>(m_highlighter)
                                  .AttributeFor(static_cast<TokenKind>(style))
                            : nullptr;
-    return attr != nullptr ? FromTColor(attr->Background(), Qt::white) : QColor(Qt::white);
+    return attr != nullptr ? FromTColor(attr->Background(), Paper()) : Paper();
 }
 
 QFont TSpssLexer::defaultFont(int style) const {

@@ -32,6 +32,9 @@ public:
     // the ones it asked for first and would not ask again.
     void ReloadStyles();
 
+    // The paper of the text: the whitespace's background, white when it has none.
+    QColor Paper() const;
+
     // The editor font all styles share (the attributes only add bold, italic, underline).
     static QFont EditorFont();
 

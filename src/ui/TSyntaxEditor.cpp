@@ -163,6 +163,14 @@ void TSyntaxEditor::ShowCaretLine() {
     SendScintilla(SCI_SETCARETLINEVISIBLE, 1L);
     SendScintilla(SCI_SETCARETLINEBACK, light ? QColor(Qt::black) : QColor(Qt::white));
     SendScintilla(SCI_SETCARETLINEBACKALPHA, light ? 20L : 36L);
+    // What is drawn over the text follows its paper: the caret, the selection, the gutter,
+    // the area past the last line.
+    setCaretForegroundColor(light ? QColor(Qt::black) : QColor(0xF0, 0xF0, 0xF0));
+    setSelectionBackgroundColor(light ? palette().highlight().color() : QColor(0x26, 0x4F, 0x78));
+    setSelectionForegroundColor(light ? palette().highlightedText().color() : QColor(Qt::white));
+    setMarginsBackgroundColor(light ? palette().button().color() : paper.lighter(130));
+    setMarginsForegroundColor(light ? palette().buttonText().color() : QColor(0xB0, 0xB0, 0xB0));
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, paper);
 }
 
 void TSyntaxEditor::UpdateUi() {

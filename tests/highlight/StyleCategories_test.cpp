@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -77,6 +79,39 @@ TEST(StyleCategories, DefaultsSetTheTwelveOnWhiteAndLeaveTheOthers) {
         EXPECT_EQ(attribute.Style(), row.style) << row.name;
     }
     EXPECT_EQ(hl.UnknownAttri().Foreground(), clNone);
+}
+
+// The dark default: every attribute readable on its paper (a contrast of 4.5 to 1 at least);
+// the light default then gives the text its own colours back.
+TEST(StyleCategories, TheDarkDefaultIsReadableAndTheLightOneUndoesIt) {
+    const auto luminance = [](TColor c) {
+        const auto channel = [](unsigned v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c & 0xFF) + 0.7152 * channel((c >> 8) & 0xFF) +
+               0.0722 * channel((c >> 16) & 0xFF);
+    };
+    TSynSPSSHighlighter hl(test::MakeElements({}));
+    ApplyDarkStyles(hl);
+    std::vector<TSynHighlighterAttributes*> all{&hl.UnknownAttri()};
+    for (int i = 0; i < hl.AttrCount(); ++i) {
+        all.push_back(hl.Attribute(i));
+    }
+    for (const TSynHighlighterAttributes* attribute : all) {
+        ASSERT_NE(attribute->Foreground(), clNone) << attribute->Name();
+        ASSERT_NE(attribute->Background(), clNone) << attribute->Name();
+        const double fore = luminance(attribute->Foreground());
+        const double back = luminance(attribute->Background());
+        EXPECT_GE((std::max(fore, back) + 0.05) / (std::min(fore, back) + 0.05), 4.5)
+            << attribute->Name();
+        EXPECT_LT(back, 0.1) << attribute->Name(); // dark
+    }
+    ApplyDefaultStyles(hl);
+    EXPECT_EQ(hl.SpaceAttri().Background(), clNone);
+    EXPECT_EQ(hl.UnknownAttri().Foreground(), clNone);
+    EXPECT_EQ(hl.SymbolAttri().Foreground(), TColor{0xFF0000});
+    EXPECT_EQ(hl.SPSSCommandAttri().Background(), TColor{0xFFFFFF});
 }
 
 struct StyleBitRow {

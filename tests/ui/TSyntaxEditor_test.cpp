@@ -1,5 +1,6 @@
 // The editor adapter: what counts as a user's change, the keystroke table, bookmarks,
 // and the highlighter's styles reaching the text.
+#include "highlight/StyleCategories.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "ui/EditorKeys.h"
 #include "ui/LiveChecks.h"
@@ -152,6 +153,27 @@ TEST(SyntaxEditor, LiveMarksComeAndGoWithTheText) {
     type("'.");
     EXPECT_TRUE(editor.LiveMessageAt(quote).isEmpty());
     EXPECT_EQ(editor.Text(), "LIST.\nECHO 'open'.");
+}
+
+// On the dark default, what is drawn over the text turns light, the gutter and the area past
+// the text dark; the light default brings them back.
+TEST(SyntaxEditor, TheEditorsOwnColoursFollowTheTextsPaper) {
+    TSynSPSSHighlighter highlighter;
+    TSyntaxEditor editor;
+    editor.SetHighlighter(&highlighter);
+    const auto lightness = [&](int message, long style) {
+        const long bgr = editor.SendScintilla(message, style);
+        return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF).lightness();
+    };
+    for (const bool dark : {true, false}) {
+        dark ? ApplyDarkStyles(highlighter) : ApplyDefaultStyles(highlighter);
+        editor.RefreshStyles();
+        SCOPED_TRACE(dark);
+        EXPECT_EQ(lightness(QsciScintilla::SCI_STYLEGETBACK, QsciScintilla::STYLE_DEFAULT) < 128, dark);
+        EXPECT_EQ(lightness(QsciScintilla::SCI_STYLEGETBACK, QsciScintilla::STYLE_LINENUMBER) < 128, dark);
+        EXPECT_EQ(lightness(QsciScintilla::SCI_GETCARETFORE, 0) >= 128, dark);
+        EXPECT_EQ(lightness(QsciScintilla::SCI_STYLEGETFORE, static_cast<long>(TokenKind::Unknown)) >= 128, dark);
+    }
 }
 
 TEST(SyntaxEditor, TheLineNumberGutterFitsTheLargestNumber) {

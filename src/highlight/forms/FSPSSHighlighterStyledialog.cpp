@@ -97,6 +97,10 @@ void TSyntaxColorDlg::BuildControls() {
     btnSetDefault = new QPushButton("Set Default Settings");
     btnSetDefault->setObjectName("btnSetDefault");
     btnSetDefault->setAutoDefault(false);
+    // Beside the light default, a dark one.
+    btnSetDark = new QPushButton("Dark Default Settings");
+    btnSetDark->setObjectName("btnSetDark");
+    btnSetDark->setAutoDefault(false);
     btnOk = new QPushButton("OK");
     btnOk->setObjectName("btnOk");
     btnOk->setDefault(true);
@@ -105,6 +109,7 @@ void TSyntaxColorDlg::BuildControls() {
     btnCancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnSetDefault);
+    buttons->addWidget(btnSetDark);
     buttons->addStretch(1);
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
@@ -132,6 +137,12 @@ void TSyntaxColorDlg::BuildControls() {
     connect(chbStrikeOut, &QCheckBox::clicked, this, &TSyntaxColorDlg::chbStrikeOutClick);
     connect(SyntaxColorGrid, &TColorGrid::MouseUp, this, &TSyntaxColorDlg::SyntaxColorGridMouseUp);
     connect(btnSetDefault, &QPushButton::clicked, this, &TSyntaxColorDlg::btnSetDefaultClick);
+    connect(btnSetDark, &QPushButton::clicked, this, [this] {
+        if (m_highlighter != nullptr) {
+            ApplyDarkStyles(*m_highlighter);
+            lbCategoryClick();
+        }
+    });
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -37,6 +37,7 @@ public:
     QCheckBox* chbStrikeOut = nullptr;
     TSyntaxEditor* edtSample = nullptr;
     QPushButton* btnSetDefault = nullptr;
+    QPushButton* btnSetDark = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
