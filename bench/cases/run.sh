@@ -25,6 +25,9 @@ fi
 
 echo "Case reader, in process:"
 "$build/bin/qs_bench_cases" "$stem.sav" "$stem.zsav"
+if [[ -x "$build/bin/qs_bench_dataview" ]]; then
+    "$build/bin/qs_bench_dataview" "$stem.sav" "$stem.zsav"
+fi
 
 # Wall time of one run in milliseconds, and the peak memory where GNU time is there.
 run_ms() {
