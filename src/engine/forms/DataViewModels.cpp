@@ -162,9 +162,8 @@ bool CaseTableModel::UserMissing(int column, const std::uint8_t* record) const {
            (missing.format == -3 && value == missing.number[2]);
 }
 
-QString CaseTableModel::Text(const std::uint8_t* record, int column, bool* missing) const {
+QString CaseTableModel::Text(const std::uint8_t* record, int column) const {
     CaseColumn& c = const_cast<CaseColumn&>(m_columns[static_cast<std::size_t>(column)]);
-    *missing = UserMissing(column, record);
     std::string scratch;
     std::string recoded;
     if (c.numeric) {
@@ -219,23 +218,26 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
         return c.numeric && !labelled ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                       : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    bool missing = false;
-    const QString text = Text(record, column, &missing);
+    // The view asks for several roles a cell: each does only its own work.
     switch (role) {
     case Qt::DisplayRole:
-        return text;
+        return Text(record, column);
     case Qt::ForegroundRole:
-        return missing ? QVariant(QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text))
-                       : QVariant();
+        return UserMissing(column, record)
+                   ? QVariant(QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text))
+                   : QVariant();
     case Qt::FontRole:
-        if (missing) {
+        if (UserMissing(column, record)) {
             QFont font;
             font.setItalic(true);
             return font;
         }
         return {};
-    case Qt::ToolTipRole:
-        return missing ? QVariant(tr("%1 (user-missing)").arg(text)) : QVariant(text);
+    case Qt::ToolTipRole: {
+        const QString text = Text(record, column);
+        return UserMissing(column, record) ? QVariant(tr("%1 (user-missing)").arg(text))
+                                           : QVariant(text);
+    }
     default:
         return {};
     }

@@ -43,7 +43,7 @@ private:
         spssio::CaseBlock cases;
     };
     const spssio::CaseBlock* BlockOf(std::int64_t row) const;
-    QString Text(const std::uint8_t* record, int column, bool* missing) const;
+    QString Text(const std::uint8_t* record, int column) const;
     bool UserMissing(int column, const std::uint8_t* record) const;
     void FollowIndex();
 
