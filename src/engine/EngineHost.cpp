@@ -276,6 +276,12 @@ void EngineHost::Pump() {
             m_casesStale = true;
             m_purpose = Purpose::Variables;
             m_session.RunBatch(std::string(kVariableTableCommand));
+        } else if (m_casesStale && m_data.WantsCases() && m_fileWritesPending) {
+            // Copying the cases reads them, which would run the user's WRITE or XSAVE now,
+            // writing files no procedure of theirs has asked for yet.
+            m_casesStale = false;
+            m_data.SetCases(nullptr, tr("The cases show once a procedure has run the pending "
+                                        "transformations that write files (WRITE, PRINT, XSAVE)."));
         } else if (m_casesStale && m_data.WantsCases() && m_session.Available()) {
             // The cases go to a private file the Data View reads on demand: TEMPORARY first,
             // which fails and changes nothing when the user's own TEMPORARY waits.
@@ -623,6 +629,16 @@ void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchRes
 void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const BatchResult& result,
                               int depth, const std::string& folder) {
     for (const SyntaxCommand& command : SplitCommands(text, mode)) {
+        switch (PassEffectOf(command.text)) {
+        case PassEffect::WritesFiles:
+            m_fileWritesPending = true;
+            break;
+        case PassEffect::RunsPass:
+            m_fileWritesPending = false;
+            break;
+        case PassEffect::None:
+            break;
+        }
         const DatasetChange change = DatasetChangeOf(command.text);
         switch (change.kind) {
         case DatasetChange::Kind::None:

@@ -107,6 +107,8 @@ private:
     QList<DataWindowVariable> m_variables;
     bool m_variablesStale = true;
     bool m_casesStale = true;
+    // The user's runs left a WRITE, PRINT, XSAVE or XEXPORT that no procedure has run yet.
+    bool m_fileWritesPending = false;
     // The private copy of the cases the Data window reads, and the one being written.
     std::string m_casesFile;
     std::string m_newCasesFile;

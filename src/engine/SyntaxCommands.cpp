@@ -179,6 +179,35 @@ std::string SyntaxQuoted(std::string_view text) {
     return out + "'";
 }
 
+PassEffect PassEffectOf(std::string_view command) {
+    Words words(command);
+    const std::string first = words.Next();
+    const std::string second = words.Next();
+    // PSPP takes a command's words shortened to three letters or more.
+    const auto is = [](const std::string& word, std::string_view name) {
+        return word.size() >= std::min<std::size_t>(3, name.size()) && word.size() <= name.size() &&
+               name.substr(0, word.size()) == word;
+    };
+    if ((is(first, "WRITE") || is(first, "PRINT")) && !is(second, "FORMATS") &&
+        !is(second, "EJECT") && !is(second, "SPACE")) {
+        return PassEffect::WritesFiles; // PRINT without OUTFILE writes none: held back all the same
+    }
+    if (is(first, "XSAVE") || is(first, "XEXPORT")) {
+        return PassEffect::WritesFiles;
+    }
+    static constexpr std::string_view kPasses[] = {
+        "EXECUTE",  "LIST",      "FREQUENCIES", "DESCRIPTIVES", "CROSSTABS",    "MEANS",
+        "EXAMINE",  "REGRESSION", "T-TEST",     "ONEWAY",       "CORRELATIONS", "NPAR",
+        "GRAPH",    "AGGREGATE", "SORT",        "SAVE",         "EXPORT",       "RANK",
+        "FACTOR",   "RELIABILITY", "GLM",       "LOGISTIC",     "QUICK"};
+    for (const std::string_view name : kPasses) {
+        if (is(first, name)) {
+            return PassEffect::RunsPass;
+        }
+    }
+    return PassEffect::None;
+}
+
 DatasetChange DatasetChangeOf(std::string_view command) {
     using Kind = DatasetChange::Kind;
     Words words(command);

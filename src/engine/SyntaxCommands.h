@@ -34,6 +34,12 @@ std::string SyntaxQuoted(std::string_view text);
 // What `command` (one command's text) does to the active dataset.
 DatasetChange DatasetChangeOf(std::string_view command);
 
+// Whether a command is a transformation that writes files when the data are next read
+// (WRITE, PRINT, XSAVE, XEXPORT), or a procedure known to read them (and run such
+// transformations); None for every other.
+enum class PassEffect { None, WritesFiles, RunsPass };
+PassEffect PassEffectOf(std::string_view command);
+
 // The block (DO IF, LOOP, DO REPEAT, INPUT PROGRAM) that `text` opens and leaves open,
 // in capitals; empty when it closes what it opens.
 std::string OpenBlockOf(std::string_view text);

@@ -535,6 +535,17 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     EXPECT_EQ(m_data.tblCases->model()->index(0, 1).data().toString(), "20.00");
     EXPECT_EQ(test::ReadFileBytes(saved), savedBytes);
     EXPECT_EQ(std::filesystem::last_write_time(saved), savedTime);
+
+    // A pending WRITE writes its file when a procedure of the user's runs, not when the Data
+    // View wants the cases.
+    const auto written = m_files / "written.txt";
+    Run("WRITE OUTFILE='" + written.string() + "' /age.");
+    ASSERT_TRUE(casesShown(0));
+    EXPECT_TRUE(m_data.lblStatus->text().contains("WRITE")) << m_data.lblStatus->text().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(written));
+    Run("EXECUTE.");
+    ASSERT_TRUE(casesShown(1));
+    EXPECT_TRUE(std::filesystem::exists(written));
 }
 
 TEST_F(EngineHostTest, DictionaryCopyLeavesTheDatasetAndTheUsersTemporaryAlone) {
