@@ -10,6 +10,7 @@
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
 #include "platform/automation/EngineMessages.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QStatusBar>
@@ -18,10 +19,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <optional>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +100,11 @@ std::optional<std::string> SmallRegularFile(const std::string& path) {
 constexpr const char* kTemporaryPending =
     "The data file objects are read again after the next procedure: a TEMPORARY command "
     "is in effect.";
+// Said when a dictionary is asked for while transformations that write files wait for
+// their procedure: saving one then would run them and write those files early.
+constexpr const char* kFileWritesPending =
+    "The data file objects are read again after the next procedure: transformations that "
+    "write files (WRITE, PRINT, XSAVE) wait for it.";
 
 // "Run 3, 14:02:11: FREQUENCIES x /HISTOGRAM." — the run's first line names it.
 QString RunTitle(int number, const std::string& text) {
@@ -165,14 +174,34 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
     if (!session.Available()) {
         m_output.AppendOutput(QString::fromStdString(session.UnavailableMessage()) + "\n");
     }
+    const PrivateFolderResult cases = PrivateCacheFolder("cases", true);
+    m_casesFolder = cases.error.empty() ? cases.path : m_session.WorkFolder();
+    RemoveLeftCopies();
     ShowDataset();
 }
 
 EngineHost::~EngineHost() {
-    QDir folder(QString::fromStdString(m_session.WorkFolder()));
-    const QString mine = "dict-" + QString::number(::getpid()) + "-*.sav";
-    for (const QString& name : folder.entryList({mine}, QDir::Files)) {
-        folder.remove(name);
+    const QString pid = QString::number(::getpid());
+    for (const auto& [where, pattern] : {std::pair{m_session.WorkFolder(), "dict-" + pid + "-*.sav"},
+                                        std::pair{m_casesFolder, "cases-" + pid + "-*.sav"}}) {
+        QDir folder(QString::fromStdString(where));
+        for (const QString& name : folder.entryList({pattern}, QDir::Files)) {
+            folder.remove(name);
+        }
+    }
+}
+
+void EngineHost::RemoveLeftCopies() {
+    // An engine that was killed left its copies of the cases, which may be as large as the
+    // datasets were; another engine of the user's that still runs keeps its own.
+    QDir folder(QString::fromStdString(m_casesFolder));
+    for (const QString& name : folder.entryList({"cases-*-*.sav"}, QDir::Files)) {
+        bool number = false;
+        const qint64 pid = name.section(u'-', 1, 1).toLongLong(&number);
+        if (number && pid > 0 && pid <= INT_MAX && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+            errno == ESRCH) {
+            folder.remove(name);
+        }
     }
 }
 
@@ -335,6 +364,10 @@ void EngineHost::Run(Task task) {
             m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
             return;
         }
+        if (m_fileWritesPending) {
+            m_server.Reply(task.client, ErrorReply(kFileWritesPending));
+            return;
+        }
         // First only TEMPORARY: it fails, and nothing else runs, when the user's own
         // TEMPORARY still waits for its procedure or there is no dataset.
         m_current = std::move(task);
@@ -492,7 +525,7 @@ void EngineHost::FinishCasesStep(Purpose purpose, const BatchResult& result) {
             return;
         }
         // SAVE ends the TEMPORARY without a transformation: the dataset stays as it was.
-        m_newCasesFile = m_session.WorkFolder() + "/cases-" + std::to_string(::getpid()) + "-" +
+        m_newCasesFile = m_casesFolder + "/cases-" + std::to_string(::getpid()) + "-" +
                          std::to_string(++m_casesFiles) + ".sav";
         m_purpose = Purpose::CasesSave;
         m_session.RunBatch("SAVE OUTFILE=" + SyntaxQuoted(m_newCasesFile) + ".");
