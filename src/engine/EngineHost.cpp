@@ -302,7 +302,7 @@ void EngineHost::Pump() {
         // Idle: bring the Data window's variables up to date while nobody waits.
         if (m_variablesStale && m_data.isVisible() && m_session.Available()) {
             m_variablesStale = false;
-            m_casesStale = true;
+            m_casesStale = m_casesChanged;
             m_purpose = Purpose::Variables;
             m_session.RunBatch(std::string(kVariableTableCommand));
         } else if (m_casesStale && m_data.WantsCases() && m_fileWritesPending) {
@@ -547,6 +547,7 @@ void EngineHost::FinishCasesStep(Purpose purpose, const BatchResult& result) {
             ::unlink(m_casesFile.c_str());
         }
         m_casesFile = reader ? m_newCasesFile : std::string();
+        m_casesChanged = !reader;
         if (!reader) {
             ::unlink(m_newCasesFile.c_str());
         }
@@ -662,6 +663,9 @@ void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchRes
 void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const BatchResult& result,
                               int depth, const std::string& folder) {
     for (const SyntaxCommand& command : SplitCommands(text, mode)) {
+        if (!LeavesCasesAlone(command.text)) {
+            m_casesChanged = true;
+        }
         switch (PassEffectOf(command.text)) {
         case PassEffect::WritesFiles:
             m_fileWritesPending = true;
@@ -734,6 +738,7 @@ void EngineHost::OnSessionEnded(const QString& message) {
     m_output.AppendOutput("\n" + message + "\n");
     m_dataPath.clear();
     m_variables.clear();
+    m_casesChanged = true;
     ShowDataset();
 }
 

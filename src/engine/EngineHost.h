@@ -108,6 +108,9 @@ private:
     QList<DataWindowVariable> m_variables;
     bool m_variablesStale = true;
     bool m_casesStale = true;
+    // A run may have changed the cases since the Data window's copy was made: copying a
+    // large dataset again after each analysis would keep PSPP busy for seconds.
+    bool m_casesChanged = true;
     // The user's runs left a WRITE, PRINT, XSAVE or XEXPORT that no procedure has run yet.
     bool m_fileWritesPending = false;
     // The private copy of the cases the Data window reads, and the one being written.

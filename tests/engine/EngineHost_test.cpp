@@ -566,6 +566,18 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     Run("EXECUTE.");
     ASSERT_TRUE(casesShown(1));
     EXPECT_TRUE(std::filesystem::exists(written));
+    // A run that only reports keeps the copy; one that may change the cases makes another.
+    const auto copyAfter = [&](const std::string& syntax, std::chrono::milliseconds wait) {
+        const spssio::CaseReader* before = m_data.casesModel->Reader();
+        Run(syntax);
+        const auto until = std::chrono::steady_clock::now() + wait;
+        while (m_data.casesModel->Reader() == before && std::chrono::steady_clock::now() < until) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return m_data.casesModel->Reader() != before;
+    };
+    EXPECT_FALSE(copyAfter("FREQUENCIES age.", std::chrono::milliseconds(1500)));
+    EXPECT_TRUE(copyAfter("SORT CASES BY age.", std::chrono::seconds(20)));
     const auto copies = [&] {
         return std::distance(std::filesystem::directory_iterator(cases), {});
     };
