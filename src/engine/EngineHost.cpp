@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <filesystem>
 #include <optional>
 
@@ -194,12 +193,12 @@ EngineHost::~EngineHost() {
 void EngineHost::RemoveLeftCopies() {
     // An engine that was killed left its copies of the cases, which may be as large as the
     // datasets were; another engine of the user's that still runs keeps its own.
+    static const QRegularExpression copyName("^cases-([0-9]{1,9})-[0-9]+\\.sav$");
     QDir folder(QString::fromStdString(m_casesFolder));
     for (const QString& name : folder.entryList({"cases-*-*.sav"}, QDir::Files)) {
-        bool number = false;
-        const qint64 pid = name.section(u'-', 1, 1).toLongLong(&number);
-        if (number && pid > 0 && pid <= INT_MAX && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-            errno == ESRCH) {
+        const QRegularExpressionMatch match = copyName.match(name);
+        const qint64 pid = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
             folder.remove(name);
         }
     }

@@ -220,8 +220,11 @@ bool LeavesCasesAlone(std::string_view command) {
     if (!text.empty() && text.front() == '*') {
         return true; // a comment
     }
-    for (std::size_t i = (!text.empty() && (text[0] == '+' || text[0] == '-' || text[0] == '.')) ? 1 : 0;
-         i <= text.size(); ++i) {
+    const std::size_t start = (!text.empty() && (text[0] == '+' || text[0] == '-' || text[0] == '.')) ? 1 : 0;
+    if (start >= text.size() || !std::isalpha(static_cast<unsigned char>(text[start]))) {
+        return start >= text.size(); // a macro's !name, or anything else unknown, may change them
+    }
+    for (std::size_t i = start; i <= text.size(); ++i) {
         const char c = i < text.size() ? text[i] : ' ';
         if (quote) {
             quote = c == quote ? 0 : quote;

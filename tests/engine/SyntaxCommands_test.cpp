@@ -85,6 +85,7 @@ TEST(SyntaxCommands, TellsWhichCommandsLeaveTheCasesAlone) {
         {"SORT CASES BY x.", false},
         {"FR x.", false}, // too short for PSPP to take as FREQUENCIES
         {"mymacro.", false},
+        {"!freq x.", false},
     };
     for (const auto& [command, alone] : rows) {
         EXPECT_EQ(LeavesCasesAlone(command), alone) << command;
