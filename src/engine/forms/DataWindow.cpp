@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -167,7 +168,7 @@ void DataWindow::ShowCount() {
         const std::int64_t cases = casesModel->Reader()->caseCount();
         text += cases < 0    ? tr(", cases being counted")
                 : cases == 1 ? tr(", 1 case")
-                             : tr(", %1 cases").arg(cases);
+                             : tr(", %1 cases").arg(QLocale().toString(static_cast<qlonglong>(cases)));
     }
     if (!m_casesNote.isEmpty()) {
         text += " - " + m_casesNote;
