@@ -219,7 +219,7 @@ LanguageElements LoadLanguageElements(std::ostream& diagnostics) {
         if (auto elements = ReadLanguageDefinition(user, &error)) {
             return *elements;
         }
-        diagnostics << "quillstone: " << error << "; using " << installed.string() << '\n';
+        diagnostics << "quillstone: " << error << "; using " << Utf8FromPath(installed) << '\n';
     }
     return LoadLanguageElements(installed, diagnostics);
 }
