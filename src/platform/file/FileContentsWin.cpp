@@ -70,6 +70,33 @@ bool FileInformation(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
     return ok != FALSE;
 }
 
+// The file a symbolic link names, so that saving replaces that file and keeps the link;
+// the name itself for anything else, or where the link cannot be followed.
+std::wstring FollowLinks(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return path;
+    }
+    const HANDLE file = ::CreateFileW(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD n = ::GetFinalPathNameByHandleW(file, target.data(), MAX_PATH, FILE_NAME_NORMALIZED);
+    if (n >= MAX_PATH) {
+        target.resize(n);
+        n = ::GetFinalPathNameByHandleW(file, target.data(), n, FILE_NAME_NORMALIZED);
+    }
+    ::CloseHandle(file);
+    if (n == 0 || n >= target.size()) {
+        return path;
+    }
+    target.resize(n);
+    return target;
+}
+
 std::int64_t Nanoseconds(const FILETIME& time) {
     const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
     return static_cast<std::int64_t>(ticks) * 100;
@@ -78,7 +105,7 @@ std::int64_t Nanoseconds(const FILETIME& time) {
 } // namespace
 
 FileResult SaveFileContents(const std::string& path, std::string_view bytes) {
-    const std::wstring target = Widen(path);
+    const std::wstring target = FollowLinks(Widen(path));
     BY_HANDLE_FILE_INFORMATION old{};
     const bool exists = FileInformation(target, old);
     if (exists && old.nNumberOfLinks > 1) {

@@ -66,5 +66,18 @@ TEST(FileContents, AHardLinkedFileIsWrittenInPlace) {
     EXPECT_EQ(test::ReadFileBytes(dir / "other.sps"), "new text\r\n");
 }
 
+TEST(FileContents, ASymbolicLinkIsFollowedAndKept) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "target.sps", "old\r\n");
+    std::error_code ec;
+    fs::create_symlink(dir / "target.sps", dir / "link.sps", ec);
+    if (ec) {
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    }
+    ASSERT_TRUE(SaveFileContents(test::Utf8Path(dir / "link.sps"), "new\r\n").ok);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.sps"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "target.sps"), "new\r\n");
+}
+
 } // namespace
 } // namespace qs
