@@ -13,6 +13,14 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
                             -fno-sanitize-recover=all)
         add_link_options(-fsanitize=${_qs_san})
     endif()
+elseif(MSVC)
+    # The sources are UTF-8 (names and texts in tests); without /utf-8 the compiler reads
+    # them in the ANSI code page. NOMINMAX keeps windows.h from hiding std::min and max.
+    target_compile_options(qs_options INTERFACE /utf-8 /W4 /permissive- /Zc:__cplusplus)
+    target_compile_definitions(qs_options INTERFACE NOMINMAX _CRT_SECURE_NO_WARNINGS)
+    if(QS_WERROR)
+        target_compile_options(qs_options INTERFACE /WX)
+    endif()
 endif()
 
 # Fuzz builds instrument every library for coverage; the fuzz targets add the driver.

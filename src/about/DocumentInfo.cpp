@@ -1,6 +1,7 @@
 #include "about/DocumentInfo.h"
 
 #include "about/VersionRecord.h"
+#include "platform/FilePath.h"
 #include "platform/shell/Shell.h"
 
 #include <cstdio>
@@ -31,7 +32,7 @@ bool ParseTranslation(const std::string& text, std::uint16_t& language, std::uin
 }
 
 std::string ReadVersionString(const std::string& file, const std::string& name) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(PathFromUtf8(file), std::ios::binary);
     if (!in) {
         Fail(-1); // the system reports no version information for a file it cannot read
     }

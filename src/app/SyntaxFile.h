@@ -2,6 +2,8 @@
 // UTF-8, and every byte other than the line ends goes back to disk as it came.
 #pragma once
 
+#include "platform/file/FileContents.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -68,40 +70,8 @@ std::string NormaliseLineEnds(std::string_view text);
 // gets it.
 std::string CrLfLineEnds(std::string_view text);
 
-struct FileResult {
-    bool ok = false;
-    std::string error;
-};
-
-// Reads a whole file.
-FileResult ReadWholeFile(const std::string& path, std::string& bytes);
-
-// Saves the bytes as the file's new content. Where nothing of the old file is lost by it, a
-// temporary file in the same folder is written, synced, given the old file's owner, group,
-// extended attributes (ACLs among them) and permissions, and renamed over it, so that a
-// failure leaves the old file as it was. A file with several hard links, or one whose folder
-// takes no new file, or whose owner or attributes the copy could not keep, is written in place
-// instead, after its space has been reserved. A new file gets 0666 less the umask. A symbolic
-// link is followed, not replaced.
-FileResult SaveFileContents(const std::string& path, std::string_view bytes);
-
-// The process umask, read once without changing it. Call it at start-up, before any thread:
-// where /proc is missing, reading it means setting it for a moment.
-unsigned ProcessUmask();
-
-// A file's identity and state on disk, compared before a save writes over it.
-struct FileStamp {
-    bool exists = false;
-    std::uint64_t device = 0, inode = 0, size = 0;
-    std::int64_t modifiedNs = 0; // modification time, nanoseconds
-    bool operator==(const FileStamp&) const = default;
-};
-
 // `path` with ".sps" added when its file name has no extension, as a name typed into the
 // syntax file dialog without one means a syntax file.
 std::string WithSyntaxExtension(const std::string& path);
-
-// Follows symbolic links; exists=false when stat fails.
-FileStamp StampOf(const std::string& path);
 
 } // namespace qs

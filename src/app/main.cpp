@@ -1,6 +1,7 @@
 // quillstone: the editor.
 #include "about/ProgramSwitches.h"
 #include "app/forms/WindowModes.h"
+#include "platform/ConsoleProgram.h"
 
 #include <iostream>
 
@@ -25,6 +26,7 @@ constexpr const char* kHelp =
 } // namespace
 
 int main(int argc, char** argv) {
+    qs::UseUtf8Arguments(argc, argv);
     // Answered before anything reaches the windows or the registry.
     if (const auto code = qs::AnswerInfoSwitch(argc, argv, qs::ThisProgram(), kHelp, std::cout)) {
         return *code;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "platform/FilePath.h"
 #include "platform/registry/Registry.h"
 #include "settings/Environment.h"
 
@@ -52,7 +53,7 @@ TStartFile StartFileKind(const std::vector<std::string>& arguments) {
         return TStartFile::None;
     }
     const std::string extension =
-        Upper(std::filesystem::path(arguments.front()).extension().string());
+        Upper(Utf8FromPath(PathFromUtf8(arguments.front()).extension()));
     return extension == ".SAV" || extension == ".ZSAV" ? TStartFile::DataFile
                                                        : TStartFile::SyntaxFile;
 }
@@ -169,7 +170,7 @@ void InstallMenuEntries(const std::string& programPath, std::shared_ptr<Registry
     TRegistry reg(std::move(backend));
     reg.SetRootKey(RootKey::CurrentUser);
     OpenOrRaise(reg, kSettingsKey);
-    std::string folder = std::filesystem::path(programPath).parent_path().string();
+    std::string folder = Utf8FromPath(PathFromUtf8(programPath).parent_path());
     if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator) {
         folder += std::filesystem::path::preferred_separator;
     }

@@ -2,6 +2,7 @@
 // error mapping of the I/O library's result codes and the notice of labels left out.
 #include "datafile/SPSSResourcestrings.h"
 #include "datafile/TSPSSVL.h"
+#include "platform/FilePath.h"
 #include "platform/spssio/spssio.h"
 
 #include <filesystem>
@@ -25,7 +26,8 @@ std::string FromBuffer(const std::vector<char>& buffer) {
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
+    const std::filesystem::path file = PathFromUtf8(path);
+    return std::filesystem::exists(file, ec) && !std::filesystem::is_directory(file, ec);
 }
 
 } // namespace
@@ -65,7 +67,7 @@ void TSPSSDatafile::CheckSPSSError(int code) {
 void TSPSSDatafile::SetFilename(const std::string& path) {
     if (!path.empty()) {
         // A bare file name lies in the current folder, which exists.
-        std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        std::filesystem::path folder = PathFromUtf8(path).parent_path();
         std::error_code ec;
         if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
             throw ESPSSDataFileException(FormatMessage(SFileDoesNotExist, path));

@@ -1,6 +1,7 @@
 #include "highlight/LanguageDefinitionImport.h"
 
 #include "highlight/LanguageElements.h"
+#include "platform/FilePath.h"
 
 namespace qs {
 
@@ -9,7 +10,7 @@ namespace fs = std::filesystem;
 namespace {
 
 ImportResult Failure(const fs::path& target, const std::string& reason) {
-    return {false, "The Language Definition file could not be copied to " + target.string() +
+    return {false, "The Language Definition file could not be copied to " + Utf8FromPath(target) +
                        ":\n" + reason};
 }
 

@@ -3,6 +3,8 @@
 
 #include "highlight/BuiltinVocabulary.h"
 #include "highlight/CommaText.h"
+#include "platform/FilePath.h"
+#include "platform/shell/Shell.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,13 +13,6 @@
 #include <iostream>
 #include <sstream>
 #include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace qs {
 
@@ -159,19 +154,19 @@ std::optional<LanguageElements> ReadLanguageDefinition(const std::filesystem::pa
                                                        std::string* error) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        Fail(error, "cannot open " + file.string());
+        Fail(error, "cannot open " + Utf8FromPath(file));
         return std::nullopt;
     }
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) {
-        Fail(error, "cannot read " + file.string());
+        Fail(error, "cannot read " + Utf8FromPath(file));
         return std::nullopt;
     }
     std::string why;
     auto elements = ParseLanguageDefinition(content.str(), &why);
     if (!elements) {
-        Fail(error, file.string() + " is not a language definition: " + why);
+        Fail(error, Utf8FromPath(file) + " is not a language definition: " + why);
     }
     return elements;
 }
@@ -185,39 +180,23 @@ const LanguageElements& BuiltinLanguageElements() {
 }
 
 std::filesystem::path DefaultLanguageDefinitionPath() {
-#ifdef _WIN32
-    wchar_t exe[32768];
-    const DWORD n = ::GetModuleFileNameW(nullptr, exe, 32768);
-    if (n == 0 || n == 32768) {
+    const std::string program = ProgramFilePath();
+    if (program.empty()) {
         return "lngpck.dll";
     }
-    return std::filesystem::path(std::wstring(exe, n)).parent_path() / "lngpck.dll";
-#else
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        return "lngpck.dll";
-    }
-    return exe.parent_path() / "lngpck.dll";
-#endif
+    return PathFromUtf8(program).parent_path() / "lngpck.dll";
 }
 
 std::filesystem::path UserLanguageDefinitionPath() {
 #ifdef _WIN32
     return DefaultLanguageDefinitionPath();
 #else
-    std::filesystem::path config;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
-        config = x;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || *home == '\0') {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "/tmp";
-        }
-        config = std::filesystem::path(home) / ".config";
+    // Without a settings folder the installed file is the only one there is.
+    const std::string config = UserConfigFolder();
+    if (config.empty()) {
+        return DefaultLanguageDefinitionPath();
     }
-    return config / "quillstone" / "lngpck.dll";
+    return PathFromUtf8(config) / "quillstone" / "lngpck.dll";
 #endif
 }
 
@@ -240,7 +219,7 @@ LanguageElements LoadLanguageElements(std::ostream& diagnostics) {
         if (auto elements = ReadLanguageDefinition(user, &error)) {
             return *elements;
         }
-        diagnostics << "quillstone: " << error << "; using " << installed.string() << '\n';
+        diagnostics << "quillstone: " << error << "; using " << Utf8FromPath(installed) << '\n';
     }
     return LoadLanguageElements(installed, diagnostics);
 }

@@ -17,11 +17,10 @@
 
 namespace qs {
 
-inline void PrepareConsoleProgram([[maybe_unused]] int& argc, [[maybe_unused]] char**& argv) {
+// Replaces the arguments with the command line's own, as UTF-8 (also for the editor,
+// whose file arguments would lose every character outside the ANSI code page).
+inline void UseUtf8Arguments([[maybe_unused]] int& argc, [[maybe_unused]] char**& argv) {
 #ifdef _WIN32
-    ::_setmode(::_fileno(stdin), _O_BINARY);
-    ::_setmode(::_fileno(stdout), _O_BINARY);
-    ::_setmode(::_fileno(stderr), _O_BINARY);
     static std::vector<std::string> texts;
     static std::vector<char*> pointers;
     int count = 0;
@@ -40,6 +39,15 @@ inline void PrepareConsoleProgram([[maybe_unused]] int& argc, [[maybe_unused]] c
     argc = count;
     argv = pointers.data();
 #endif
+}
+
+inline void PrepareConsoleProgram(int& argc, char**& argv) {
+#ifdef _WIN32
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+#endif
+    UseUtf8Arguments(argc, argv);
 }
 
 } // namespace qs

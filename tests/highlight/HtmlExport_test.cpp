@@ -60,21 +60,25 @@ RunResult RunTool(const std::string& arguments, const std::filesystem::path& inp
     return result;
 }
 
+// A name outside every code page: on Windows the argument and the file's name must both
+// reach the system as UTF-16.
+const std::string kLanguage = "Ünïcødé \xF0\x9F\x93\x8A.txt";
+
 class HighlightTool : public ::testing::Test {
 protected:
     void SetUp() override {
         test::WriteFileBytes(m_dir / "in.sps", "GET x.\r\n* note\r\nmore.\r\n");
-        test::WriteFileBytes(m_dir / "lang.txt", "[1 Commands]\nGET\n");
+        test::WriteFileBytes(m_dir.path() / PathFromUtf8(kLanguage), "[1 Commands]\nGET\n");
         test::WriteFileBytes(m_dir / "vars.txt", "x\r\n\r\n y \n");
     }
     std::string Path(const std::string& name) const {
-        return test::ShellQuoted((m_dir / name).string());
+        return test::ShellQuoted(test::Utf8Path(m_dir.path()) + "/" + name);
     }
     test::TempDir m_dir;
 };
 
 TEST_F(HighlightTool, TokensWithLanguageAndVariables) {
-    RunResult r = RunTool("--language " + Path("lang.txt") + " --variables " + Path("vars.txt") +
+    RunResult r = RunTool("--language " + Path(kLanguage) + " --variables " + Path("vars.txt") +
                           " " + Path("in.sps"));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.output, "1\t0\tCommand\tGET\n1\t3\tSpace\t \n1\t4\tVariable\tx\n"
@@ -82,7 +86,7 @@ TEST_F(HighlightTool, TokensWithLanguageAndVariables) {
 }
 
 TEST_F(HighlightTool, ReadsStandardInputAndCounts) {
-    RunResult r = RunTool("--language " + Path("lang.txt") + " --format count -", m_dir / "in.sps");
+    RunResult r = RunTool("--language " + Path(kLanguage) + " --format count -", m_dir / "in.sps");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.output.find("Comment\t2\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Command\t1\n"), std::string::npos) << r.output;
@@ -90,7 +94,7 @@ TEST_F(HighlightTool, ReadsStandardInputAndCounts) {
 }
 
 TEST_F(HighlightTool, HtmlIsOnePage) {
-    RunResult r = RunTool("--language " + Path("lang.txt") + " --format html " + Path("in.sps"));
+    RunResult r = RunTool("--language " + Path(kLanguage) + " --format html " + Path("in.sps"));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.output.starts_with("<!DOCTYPE html>")) << r.output;
     EXPECT_NE(r.output.find("<span class=\"Command\">GET</span>"), std::string::npos);

@@ -3,10 +3,13 @@
 // ShellQuoted: sh splits it on Linux, the program's own start-up code on Windows.
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <filesystem>
 #include <string>
+
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/WinText.h"
 #else
 #include <cstdlib>
 #include <sys/wait.h>
@@ -33,15 +36,6 @@ struct ProgramStreams {
 #ifdef _WIN32
 namespace detail {
 
-inline std::wstring Wide(const std::string& text) {
-    // The paths come from path::string(), in the ANSI code page.
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
-                                      static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? n - 1 : 0);
-    return wide;
-}
-
 inline HANDLE OpenStream(const std::filesystem::path& path, bool write) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     return CreateFileW(path.empty() ? L"NUL" : path.wstring().c_str(),
@@ -62,7 +56,8 @@ inline int RunProgram(const std::string& name, const std::string& arguments,
 #ifdef _WIN32
     const std::filesystem::path exe =
         std::filesystem::path(QS_BIN_DIR "/" + name + ".exe").make_preferred();
-    std::wstring line = detail::Wide(ShellQuoted(exe.string()) + " " + arguments);
+    // Arguments are UTF-8, as the programs take them (name them through Utf8Path).
+    std::wstring line = Widen(ShellQuoted(Utf8Path(exe)) + " " + arguments);
     HANDLE in = detail::OpenStream(streams.in, false);
     HANDLE out = detail::OpenStream(streams.out, true);
     HANDLE err = INVALID_HANDLE_VALUE;

@@ -1,6 +1,8 @@
 // A private temporary folder for one test, removed with everything in it.
 #pragma once
 
+#include "platform/FilePath.h"
+
 #include <filesystem>
 #include <string>
 
@@ -23,8 +25,7 @@ private:
 // The path as the program's interfaces take names: UTF-8 (on Windows path::string() would
 // give the ANSI code page).
 inline std::string Utf8Path(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return Utf8FromPath(path);
 }
 
 // Whole file as bytes; empty when it cannot be read.

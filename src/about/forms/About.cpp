@@ -3,9 +3,9 @@
 #include "about/DocumentInfo.h"
 #include "about/forms/Weblink.h"
 #include "platform/shell/Shell.h"
+#include "ui/NativeFileName.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -154,10 +154,10 @@ void TfrmAbout::BuildControls() {
 void TfrmAbout::FormCreate(const QString& programFile) {
     auto info = std::make_unique<TDocumentInfo>();
     info->Filename = programFile.isEmpty() ? ProgramFilePath()
-                                           : QFile::encodeName(programFile).toStdString();
+                                           : ui::NativeFileName(programFile);
     lblVersion->setText(QString("Version %1").arg(QString::fromStdString(info->FileVersion())));
 
-    const QString page = ProductPageAddress(QS_HOMEPAGE, QFile::decodeName(info->Filename.c_str()),
+    const QString page = ProductPageAddress(QS_HOMEPAGE, ui::DisplayFileName(info->Filename),
                                             QS_SOURCE_README);
     lblWeblink->Url = page;
     lblWeblink->setToolTip(page);

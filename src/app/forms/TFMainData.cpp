@@ -1,5 +1,6 @@
 // The main window's data file and run commands.
 #include "app/forms/TFMain.h"
+#include "platform/FilePath.h"
 #include "spss/SPSSConnection.h"
 #include "ui/TApplication.h"
 #include "ui/TSyntaxEditor.h"
@@ -34,7 +35,7 @@ public:
 
 void TFMain::LoadDataFile(const std::string& path) {
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    if (path.empty() || !std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
         ui::Dialogs().Warning(this, MissingFileMessage(path));
         return;
     }
@@ -66,7 +67,7 @@ void TFMain::RefreshDataFileObjects() {
                 if (*window) {
                     (*window)->ApplyDataFileQuery(result);
                 } else if (!result.DictionaryFile.empty()) {
-                    std::remove(result.DictionaryFile.c_str());
+                    RemoveFile(result.DictionaryFile);
                 }
             },
             Qt::QueuedConnection);
@@ -78,7 +79,7 @@ void TFMain::ApplyDataFileQuery(const TDataFileQuery& result) {
         const std::string& file;
         ~Remove() {
             if (!file.empty()) {
-                std::remove(file.c_str());
+                RemoveFile(file);
             }
         }
     } remove{result.DictionaryFile};

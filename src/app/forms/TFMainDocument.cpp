@@ -6,12 +6,13 @@
 #include "highlight/SynHighlighterSPSS.h"
 #include "highlight/forms/SPSSHighlighterStyleDialog.h"
 #include "settings/forms/TfrmEnvironment.h"
+#include "platform/FilePath.h"
+#include "ui/NativeFileName.h"
 #include "ui/TSyntaxEditor.h"
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 
 #include <filesystem>
 
@@ -24,11 +25,11 @@ constexpr const char* kSaveQuestion = "Do you want to save your changes?";
 } // namespace
 
 std::string TFMain::NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return ui::NativeFileName(path);
 }
 
 QString TFMain::DisplayPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return ui::DisplayFileName(path);
 }
 
 QString MissingFileMessage(const std::string& path) {
@@ -41,7 +42,7 @@ QString MissingFileMessage(const std::string& path) {
 
 bool TFMain::OpenSyntaxFile(const std::string& path) {
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    if (path.empty() || !std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
         ui::Dialogs().Warning(this, MissingFileMessage(path));
         return false;
     }
@@ -134,7 +135,7 @@ TFMain::SaveOutcome TFMain::SaveAs() {
         path = WithSyntaxExtension(NativePath(*file));
         // The dialog asked nothing about the name with the extension the user did not type.
         std::error_code ec;
-        if (path != NativePath(*file) && std::filesystem::exists(path, ec) &&
+        if (path != NativePath(*file) && std::filesystem::exists(PathFromUtf8(path), ec) &&
             !ui::Dialogs().WarningYesNo(
                 this, DisplayPath(path) + " already exists.\nDo you want to replace it?")) {
             path.clear();

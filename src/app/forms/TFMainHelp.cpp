@@ -7,6 +7,7 @@
 #include "app/forms/ManualPane.h"
 #include "highlight/SynHighlighterSPSS.h"
 #include "app/forms/TFMain.h"
+#include "platform/FilePath.h"
 #include "platform/help/HelpViewer.h"
 #include "platform/shell/Shell.h"
 #include "ui/TSyntaxEditor.h"
@@ -78,7 +79,7 @@ void TFMain::UpdateManualActions() {
     }
     for (const TSpssManual& manual : kSpssManuals) {
         std::error_code ec;
-        const bool present = std::filesystem::exists(directory + manual.file, ec);
+        const bool present = std::filesystem::exists(PathFromUtf8(directory + manual.file), ec);
         if (auto* action = findChild<QAction*>(manual.action); action != nullptr && !present) {
             action->setVisible(false);
         }
@@ -119,7 +120,7 @@ void TFMain::ShowManualForCaret() {
             ? ManualPageFor(head, words,
                             [&folder](const std::string& name) {
                                 std::error_code ec;
-                                return std::filesystem::is_regular_file(folder + name, ec);
+                                return std::filesystem::is_regular_file(PathFromUtf8(folder + name), ec);
                             })
             : std::string();
     if (!page.empty()) {

@@ -2,10 +2,11 @@
 
 #include "highlight/LanguageDefinitionImport.h"
 #include "highlight/LanguageElements.h"
+#include "platform/FilePath.h"
 #include "platform/shell/Shell.h"
+#include "ui/NativeFileName.h"
 #include "ui/UserDialogs.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path NativePath(const QString& path) {
-    return fs::path(QFile::encodeName(path).toStdString());
+    return PathFromUtf8(ui::NativeFileName(path));
 }
 
 } // namespace
@@ -83,7 +84,7 @@ void TfrmImportLanguageDef::BuildControls() {
 }
 
 void TfrmImportLanguageDef::FormCreate() {
-    m_openDialogFolder = QFile::decodeName(GetPersonalFolder().c_str());
+    m_openDialogFolder = ui::DisplayFileName(GetPersonalFolder());
 }
 
 void TfrmImportLanguageDef::edtLanguageFileButtonClick() {
@@ -125,7 +126,7 @@ void TfrmImportLanguageDef::btnImportClick() {
     const ImportResult result = ImportLanguageDefinition(source, m_programFolder);
     if (!result.ok) {
         // Stay open: the user may free the target or choose another file.
-        ui::Dialogs().Warning(this, QFile::decodeName(result.error.c_str()));
+        ui::Dialogs().Warning(this, ui::DisplayFileName(result.error));
         return;
     }
     ui::Dialogs().Information(this, "The Language Definition file has been imported succesfully."

@@ -7,6 +7,7 @@
 #include "highlight/SynHighlighterSPSS.h"
 #include "platform/ConsoleProgram.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FilePath.h"
 #include "platform/memory/Arena.h"
 
 #ifdef QS_HIGHLIGHT_WITH_REGISTRY
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
     qs::LanguageElements elements;
     if (options.language) {
         std::string error;
-        auto read = qs::ReadLanguageDefinition(*options.language, &error);
+        auto read = qs::ReadLanguageDefinition(qs::PathFromUtf8(*options.language), &error);
         if (!read) {
             return Fail("language definition: " + error);
         }

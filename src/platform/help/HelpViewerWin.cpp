@@ -2,6 +2,7 @@
 #ifdef _WIN32
 
 #include "platform/help/HelpViewer.h"
+#include "platform/help/HtmlHelpKeywordCall.h"
 
 #include "platform/WinText.h"
 
@@ -11,29 +12,32 @@
 
 namespace qs {
 
+HtmlHelpKeywordCall::HtmlHelpKeywordCall(const std::string& keyword,
+                                         const std::string& helpFile)
+    : m_file(Widen(helpFile)), m_keywords(Widen(keyword)) {
+    m_link.cbStruct = sizeof(HhAkLinkW);
+    m_link.fReserved = FALSE;
+    m_link.pszKeywords = m_keywords.c_str();
+    m_link.pszUrl = nullptr;
+    m_link.pszMsgText = L"No keywords are found";
+    m_link.pszMsgTitle = L"Keyword search";
+    m_link.pszWindow = nullptr;
+    m_link.fIndexOnFail = -1;
+}
+
 namespace {
 
-// The keyword look-up record of HTML Help (HH_AKLINK), declared here because the help
-// library is loaded at run time rather than linked.
-struct HhAkLink {
-    int cbStruct;
-    BOOL fReserved;
-    LPCSTR pszKeywords;
-    LPCSTR pszUrl;
-    LPCSTR pszMsgText;
-    LPCSTR pszMsgTitle;
-    LPCSTR pszWindow;
-    BOOL fIndexOnFail;
-};
 constexpr UINT kHhKeywordLookup = 13; // HH_KEYWORD_LOOKUP
-using HtmlHelpAFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+using HtmlHelpWFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 class WindowsHelpViewer final : public HelpViewer {
 public:
-    WindowsHelpViewer() : m_library(::LoadLibraryA("HHCtrl.OCX")) {
+    // From the system folder only: a library of that name beside a document must not load.
+    WindowsHelpViewer()
+        : m_library(::LoadLibraryExW(L"hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         if (m_library != nullptr) {
-            m_htmlHelp = reinterpret_cast<HtmlHelpAFunction>(
-                reinterpret_cast<void*>(::GetProcAddress(m_library, "HtmlHelpA")));
+            m_htmlHelp = reinterpret_cast<HtmlHelpWFunction>(
+                reinterpret_cast<void*>(::GetProcAddress(m_library, "HtmlHelpW")));
         }
     }
     ~WindowsHelpViewer() override {
@@ -48,16 +52,9 @@ public:
         if (m_htmlHelp == nullptr) {
             return {};
         }
-        HhAkLink link{};
-        link.cbStruct = sizeof(HhAkLink);
-        link.fReserved = FALSE;
-        link.pszKeywords = keyword.c_str();
-        link.pszUrl = nullptr;
-        link.pszMsgText = "No keywords are found";
-        link.pszMsgTitle = "Keyword search";
-        link.pszWindow = nullptr;
-        link.fIndexOnFail = -1;
-        m_htmlHelp(nullptr, helpFile.c_str(), kHhKeywordLookup, reinterpret_cast<DWORD_PTR>(&link));
+        const HtmlHelpKeywordCall call(keyword, helpFile);
+        m_htmlHelp(nullptr, call.File().c_str(), kHhKeywordLookup,
+                   reinterpret_cast<DWORD_PTR>(&call.Link()));
         return {};
     }
 
@@ -73,7 +70,7 @@ public:
 
 private:
     HMODULE m_library = nullptr;
-    HtmlHelpAFunction m_htmlHelp = nullptr;
+    HtmlHelpWFunction m_htmlHelp = nullptr;
 };
 
 } // namespace

@@ -108,13 +108,7 @@ std::string HomeFolder() {
 
 // The value of XDG_DOCUMENTS_DIR in user-dirs.dirs ("$HOME/..." or an absolute path).
 std::string UserDirsDocuments(const std::string& home) {
-    std::string config;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
-        config = x;
-    } else {
-        config = home + "/.config";
-    }
-    std::ifstream in(config + "/user-dirs.dirs");
+    std::ifstream in(UserConfigFolder() + "/user-dirs.dirs");
     std::string line;
     while (std::getline(in, line)) {
         constexpr std::string_view key = "XDG_DOCUMENTS_DIR=";
@@ -265,6 +259,14 @@ std::string ProgramFilePath() {
     std::error_code ec;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::string{} : path.string();
+}
+
+std::string UserConfigFolder() {
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x != nullptr && *x == '/') {
+        return x;
+    }
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.config";
 }
 
 std::string GetPersonalFolder() {

@@ -33,6 +33,10 @@ std::string ProgramFilePath();
 // when it exists, else the home folder; empty when there is no home folder.
 std::string GetPersonalFolder();
 
+// The user's folder for program settings: $XDG_CONFIG_HOME when it is an absolute path,
+// else ~/.config; on Windows the roaming application data folder. Empty when there is none.
+std::string UserConfigFolder();
+
 struct PrivateFolderResult {
     std::string path;  // empty when `error` is set
     std::string error; // why the folder cannot be trusted or made

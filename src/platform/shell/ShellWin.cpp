@@ -30,6 +30,15 @@ bool Spawn(const std::string& program, const std::vector<std::string>& arguments
     return true;
 }
 
+// The known-folder call, unlike the older folder-path one, has no MAX_PATH limit.
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    wchar_t* path = nullptr;
+    const HRESULT found = ::SHGetKnownFolderPath(id, 0, nullptr, &path);
+    std::string folder = SUCCEEDED(found) && path != nullptr ? Narrow(path) : std::string();
+    ::CoTaskMemFree(path); // the call allocates even when it fails
+    return folder;
+}
+
 } // namespace
 
 StartResult StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
@@ -145,11 +154,11 @@ std::string ProgramFilePath() {
 }
 
 std::string GetPersonalFolder() {
-    wchar_t path[MAX_PATH];
-    if (::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) {
-        return {};
-    }
-    return Narrow(path);
+    return KnownFolder(FOLDERID_Documents);
+}
+
+std::string UserConfigFolder() {
+    return KnownFolder(FOLDERID_RoamingAppData);
 }
 
 TempFileResult CreateTempFile(const std::string& prefix) {

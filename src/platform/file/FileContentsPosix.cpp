@@ -1,6 +1,7 @@
-// Saving a file's bytes without losing the old text or anything else about the file: replaced
-// atomically where the copy keeps all of the old file, written in place where it cannot.
-#include "app/SyntaxFile.h"
+// POSIX: saving a file's bytes without losing the old text or anything else about the file
+// (replaced atomically where the copy keeps all of the old file, written in place where it
+// cannot), the umask, and a file's stamp.
+#include "platform/file/FileContents.h"
 
 #include <algorithm>
 #include <cerrno>
