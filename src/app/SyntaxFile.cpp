@@ -1,14 +1,12 @@
 #include "app/SyntaxFile.h"
 
 #include "platform/Cp1252.h"
+#include "platform/FileDescriptor.h"
 #include "platform/Utf8.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qs {
 
@@ -175,7 +173,7 @@ StreamResult StreamSyntaxFile(const std::string& path,
                               const std::function<void(std::uint64_t)>& begin,
                               const std::function<void(std::string_view)>& sink) {
     StreamResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenForReading(path.c_str());
     if (fd < 0) {
         result.error = Failure("Cannot open " + path).error;
         return result;
@@ -183,11 +181,8 @@ StreamResult StreamSyntaxFile(const std::string& path,
     std::string chunk(1 << 20, '\0');
     // Reads the whole file once, handing each piece to `use`.
     const auto pass = [&](const std::function<void(std::string_view)>& use) {
-        if (::lseek(fd, 0, SEEK_SET) != 0) {
-            return false;
-        }
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        for (std::uint64_t at = 0;;) {
+            const std::int64_t n = ReadAt(fd, chunk.data(), chunk.size(), at);
             if (n == 0) {
                 return true;
             }
@@ -197,6 +192,7 @@ StreamResult StreamSyntaxFile(const std::string& path,
                 }
                 return false;
             }
+            at += static_cast<std::uint64_t>(n);
             use(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
         }
     };
@@ -238,24 +234,23 @@ StreamResult StreamSyntaxFile(const std::string& path,
     if (!ok) {
         result.error = Failure("Cannot read " + path).error;
     }
-    ::close(fd);
+    CloseFile(fd);
     result.ok = ok;
     return result;
 }
 
 FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenForReading(path.c_str());
     if (fd < 0) {
         return Failure("Cannot open " + path);
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (const std::int64_t size = RegularFileSize(fd); size > 0) {
+        bytes.reserve(static_cast<std::size_t>(size));
     }
     bytes.clear();
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const std::int64_t n = ReadSome(fd, buffer, sizeof buffer);
         if (n == 0) {
             break;
         }
@@ -264,12 +259,12 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
                 continue;
             }
             const FileResult failed = Failure("Cannot read " + path);
-            ::close(fd);
+            CloseFile(fd);
             return failed;
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    CloseFile(fd);
     return {true, {}};
 }
 
