@@ -248,16 +248,15 @@ public:
         : m_early(std::move(early)), m_byName(std::move(byName)), m_app(std::move(app)) {}
 
     std::unique_ptr<ISpssDocument> GetDataDoc(std::int32_t index) override {
-        ComRef<IDispatch> document;
-        if (m_early.get() != nullptr) {
-            Check(m_early->GetDataDoc(index, document.out()));
-        } else {
+        if (m_early.get() == nullptr) {
             VARIANT value;
             value.vt = VT_I4;
             value.lVal = index;
-            ComRef<IDispatch> found = CallForObject(m_byName.get(), L"GetDataDoc", {value});
-            return std::make_unique<ComDocument>(found, m_app);
+            return std::make_unique<ComDocument>(
+                CallForObject(m_byName.get(), L"GetDataDoc", {value}), m_app);
         }
+        ComRef<IDispatch> document;
+        Check(m_early->GetDataDoc(index, document.out()));
         if (document.get() == nullptr) {
             throw EAutomationError("the engine gave no data document");
         }

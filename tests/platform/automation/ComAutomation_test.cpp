@@ -197,6 +197,21 @@ TEST_F(ComAutomation, AServerThatDiesFailsItsJobAndTheWorkerGoesOnWithANewOne) {
     EXPECT_EQ(Log().back().value, "SHOW N.");
 }
 
+TEST_F(ComAutomation, AHangingServerThatIsEndedFailsItsJobAndTheWorkerGoesOn) {
+    Jobs jobs;
+    Mode("hang ExecuteCommands@21");
+    jobs.m_engine.AddJob(std::make_unique<TSPSSSyntaxJob>("LIST."));
+    for (int i = 0; i < 600 && !Has("ExecuteCommands@21"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    test::WriteFileBytes(*g_dir / "quit", ""); // the server ends, its call unanswered
+    Mode("");
+    // The hung job fails once the server is gone; the next one finds no server.
+    EXPECT_EQ(jobs.Run(std::make_unique<TSPSSSyntaxJob>("SHOW N.")), "RPC server unavailable.");
+    EXPECT_FALSE(jobs.m_engine.Ended());
+    fs::remove(*g_dir / "quit");
+}
+
 TEST_F(ComAutomation, DataFileQueryGetsADictionaryCopyAndNeverWritesTheUsersFile) {
     const fs::path user = *g_dir / "user's data.sav";
     test::WriteFileBytes(user, "the user's own bytes");

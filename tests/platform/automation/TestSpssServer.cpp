@@ -13,7 +13,8 @@
 //
 // DIR/mode, read at every call, makes it misbehave: "fail" (an error result with an error
 // object, or an exception's text by name), "die" (the process ends inside the call), "hang"
-// (the call never returns); "fail NAME" and so on for the member NAME alone.
+// (the call returns only when the process ends, on DIR/quit); "fail NAME" and so on for
+// the member NAME alone.
 // DIR/docpath holds the data document's path. Each call appends "member<TAB>n\n" and the n
 // bytes of its argument plus "\n" to DIR/log.
 #include "platform/WinText.h"
@@ -87,7 +88,11 @@ bool Misbehave(const std::string& member) {
         ::ExitProcess(3);
     }
     if (what == "hang") {
-        ::Sleep(INFINITE);
+        // Until the test ends it, as a person would end a server that no longer answers.
+        while (!std::filesystem::exists(std::filesystem::path(g_dir + L"\\quit"))) {
+            ::Sleep(50);
+        }
+        ::ExitProcess(4);
     }
     return what == "fail";
 }
