@@ -20,7 +20,8 @@ FileResult Failure(const std::string& what, DWORD error = ::GetLastError()) {
 // Writes all bytes to a file opened for writing; false with the last error set.
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
-        const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+        const DWORD chunk =
+            bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
         if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
             return false;
@@ -50,19 +51,19 @@ FileResult SaveFileContents(const std::string& path, std::string_view bytes) {
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     const bool exists = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     thread_local std::mt19937 numbers{std::random_device{}()};
-    const std::wstring temp =
-        (folder / (L"~" + std::filesystem::path(target).filename().wstring() + L"." +
-                   std::to_wstring(numbers() & 0xFFFFFF) + L".tmp"))
-            .wstring();
+    const std::wstring temp = (folder / (L"~" + std::filesystem::path(target).filename().wstring() +
+                                         L"." + std::to_wstring(numbers() & 0xFFFFFF) + L".tmp"))
+                                  .wstring();
     const FileResult copy = WriteTo(temp, CREATE_NEW, bytes, path);
     if (!copy.ok) {
         ::DeleteFileW(temp.c_str());
         // A folder that takes no new file may still let the old one be written.
         return exists ? WriteTo(target, TRUNCATE_EXISTING, bytes, path) : copy;
     }
-    const BOOL placed = exists ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                               : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    const BOOL placed = exists
+                            ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                            : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
     if (!placed) {
         const DWORD error = ::GetLastError();
         ::DeleteFileW(temp.c_str());
@@ -76,10 +77,9 @@ unsigned ProcessUmask() {
 }
 
 FileStamp StampOf(const std::string& path) {
-    const HANDLE file =
-        ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
@@ -97,7 +97,8 @@ FileStamp StampOf(const std::string& path) {
     // 100-nanosecond units since 1601; only equality matters.
     stamp.modifiedNs = static_cast<std::int64_t>(
         ((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-         info.ftLastWriteTime.dwLowDateTime) * 100);
+         info.ftLastWriteTime.dwLowDateTime) *
+        100);
     return stamp;
 }
 

@@ -17,7 +17,9 @@ public:
     ThreadApartment(const ThreadApartment&) = delete;
     ThreadApartment& operator=(const ThreadApartment&) = delete;
     // The thread can call the server (it is in an apartment, this one or one of before).
-    bool Usable() const { return m_usable; }
+    bool Usable() const {
+        return m_usable;
+    }
 
 private:
     bool m_joined = false;

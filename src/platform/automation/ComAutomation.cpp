@@ -2,10 +2,11 @@
 // worker's connection calls the early-bound table entries (ComInterfaces.h); the main
 // thread's data-file query and the document members go by name through IDispatch. Texts
 // are UTF-8 here and UTF-16 (BSTR) at the server.
+#include "platform/SyntaxQuoted.h"
+#include "platform/WinText.h"
 #include "platform/automation/Apartment.h"
 #include "platform/automation/Automation.h"
 #include "platform/automation/ComInterfaces.h"
-#include "platform/WinText.h"
 #include "platform/shell/Shell.h"
 
 #include <oleauto.h>
@@ -165,18 +166,6 @@ ComRef<IDispatch> CallForObject(IDispatch* object, const wchar_t* name, std::vec
     return ComRef<IDispatch>(result.v.pdispVal);
 }
 
-// The text between single quotes in the engine's syntax, a quote in it written twice.
-std::string SingleQuoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
-}
-
 class ComDocument : public ISpssDocument {
 public:
     ComDocument(ComRef<IDispatch> document, ComRef<ISpssAppCom> app)
@@ -212,32 +201,36 @@ public:
     // ours: TEMPORARY keeps the selection from the dataset, and SAVE ends it. The user's
     // own file is never written. An empty file afterwards means there was no dataset.
     std::string SaveDictionaryCopy() override {
-        if (m_app.get() == nullptr) {
-            throw EAutomationError("this connection cannot run the engine's commands");
-        }
         const TempFileResult made = CreateTempFile("QSD");
         if (made.path.empty()) {
             throw EAutomationError("Cannot make a temporary file: " + made.message);
         }
         const std::filesystem::path file(Widen(made.path));
         try {
-            Bstr commands("TEMPORARY.\r\nSELECT IF 0.\r\nSAVE OUTFILE=" + SingleQuoted(made.path) +
-                          ".\r\n");
-            Check(m_app->ExecuteCommands(commands.get(), VARIANT_TRUE));
+            Execute("TEMPORARY.\r\nSELECT IF 0.\r\nSAVE OUTFILE=" + SyntaxQuoted(made.path) +
+                    ".\r\n");
         } catch (...) {
             std::error_code ignored;
             std::filesystem::remove(file, ignored);
             throw;
         }
         std::error_code error;
-        if (std::filesystem::file_size(file, error) == 0 || error) {
-            std::filesystem::remove(file, error);
-            return {};
+        if (std::filesystem::file_size(file, error) != 0 && !error) {
+            return made.path;
         }
-        return made.path;
+        std::filesystem::remove(file, error);
+        // A SAVE that failed would leave our TEMPORARY and its empty selection waiting for
+        // the user's next procedure, which would then see no cases: a procedure ends them.
+        Execute("EXECUTE.\r\n");
+        return {};
     }
 
 private:
+    void Execute(const std::string& commands) {
+        Bstr text(commands);
+        Check(m_app->ExecuteCommands(text.get(), VARIANT_TRUE));
+    }
+
     ComRef<IDispatch> m_document;
     ComRef<ISpssAppCom> m_app; // for the dictionary copy
 };
@@ -279,9 +272,8 @@ public:
     }
     std::unique_ptr<ISpssDocuments> Documents() override {
         if (m_byName) {
-            return std::make_unique<ComDocuments>(ComRef<ISpssDocumentsCom>(),
-                                                  CallForObject(m_app.get(), L"Documents", {}),
-                                                  m_app);
+            return std::make_unique<ComDocuments>(
+                ComRef<ISpssDocumentsCom>(), CallForObject(m_app.get(), L"Documents", {}), m_app);
         }
         ComRef<ISpssDocumentsCom> documents;
         Check(m_app->Documents(documents.out()));
@@ -298,7 +290,8 @@ public:
     }
 
 private:
-    std::unique_ptr<ISpssDocument> Accessor(HRESULT (STDMETHODCALLTYPE ISpssAppCom::*entry)(IDispatch**)) {
+    std::unique_ptr<ISpssDocument>
+    Accessor(HRESULT (STDMETHODCALLTYPE ISpssAppCom::*entry)(IDispatch**)) {
         ComRef<IDispatch> document;
         Check((m_app.get()->*entry)(document.out()));
         if (document.get() == nullptr) {
@@ -340,8 +333,8 @@ std::unique_ptr<ISpssApp> CoSPSSApplication::Create() {
 }
 
 ThreadApartment::ThreadApartment(Kind kind) {
-    const HRESULT hr = ::CoInitializeEx(
-        nullptr, kind == Kind::Multi ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED);
+    const HRESULT hr = ::CoInitializeEx(nullptr, kind == Kind::Multi ? COINIT_MULTITHREADED
+                                                                     : COINIT_APARTMENTTHREADED);
     m_joined = SUCCEEDED(hr);
     // A thread already in an apartment of the other kind can still make its calls.
     m_usable = m_joined || hr == RPC_E_CHANGED_MODE;

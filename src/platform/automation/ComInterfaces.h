@@ -12,8 +12,8 @@
 // Windows only.
 #pragma once
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 namespace qs::automation::com {
 
@@ -51,8 +51,8 @@ struct ISpssAppCom : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE Reserved16() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
-    virtual HRESULT STDMETHODCALLTYPE OutputDoc(IDispatch** document) = 0;            // 19
-    virtual HRESULT STDMETHODCALLTYPE DesignerDoc(IDispatch** document) = 0;          // 20
+    virtual HRESULT STDMETHODCALLTYPE OutputDoc(IDispatch** document) = 0;               // 19
+    virtual HRESULT STDMETHODCALLTYPE DesignerDoc(IDispatch** document) = 0;             // 20
     virtual HRESULT STDMETHODCALLTYPE ExecuteCommands(BSTR text, VARIANT_BOOL wait) = 0; // 21
 };
 

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <thread>
 
 namespace qs {
@@ -178,10 +179,10 @@ TEST_F(ComAutomation, FailuresBecomeTheJobsMessages) {
         const std::string message = jobs.Run(row.job());
         EXPECT_TRUE(row.expected(message)) << message;
     }
-    EXPECT_EQ(Members(), (std::vector<std::string>{
-                             "ExecuteCommands@21", "Documents@7", "GetDataDoc@13", "Visible",
-                             "OutputDoc@19", "Documents@7", "GetDataDoc@13", "Visible",
-                             "WindowState", "GetBannerText"}));
+    EXPECT_EQ(Members(),
+              (std::vector<std::string>{"ExecuteCommands@21", "Documents@7", "GetDataDoc@13",
+                                        "Visible", "OutputDoc@19", "Documents@7", "GetDataDoc@13",
+                                        "Visible", "WindowState", "GetBannerText"}));
     EXPECT_EQ(Jobs(false).Run(syntax()), "This job can not be executed because SPSS is not loaded");
 }
 
@@ -216,23 +217,31 @@ TEST_F(ComAutomation, DataFileQueryGetsADictionaryCopyAndNeverWritesTheUsersFile
     const fs::path user = *g_dir / "user's data.sav";
     test::WriteFileBytes(user, "the user's own bytes");
     test::WriteFileBytes(*g_dir / "docpath", test::Utf8Path(user));
-    TDataFileQuery result;
     Jobs jobs;
-    EXPECT_EQ(jobs.Run(std::make_unique<TSPSSDataFileJob>(
-                  nullptr, 0, [&](TDataFileQuery answer) { result = std::move(answer); })),
-              "");
-    EXPECT_EQ(result.Error, "");
-    EXPECT_EQ(result.Path, test::Utf8Path(user));
-    ASSERT_FALSE(result.DictionaryFile.empty());
-    EXPECT_EQ(test::ReadFileBytes(fs::path(Widen(result.DictionaryFile))), "dictionary");
-    fs::remove(fs::path(Widen(result.DictionaryFile)));
+    for (const bool saved : {true, false}) {
+        SCOPED_TRACE(saved ? "the engine saves the copy" : "the engine's SAVE fails");
+        fs::remove(*g_dir / "log");
+        Mode(saved ? "" : "fail SaveOutfile");
+        TDataFileQuery result;
+        EXPECT_EQ(jobs.Run(std::make_unique<TSPSSDataFileJob>(
+                      nullptr, 0, [&](TDataFileQuery answer) { result = std::move(answer); })),
+                  "");
+        EXPECT_EQ(result.Error, "");
+        EXPECT_EQ(result.Path, test::Utf8Path(user));
+        const std::vector<Record> log = Log();
+        ASSERT_GE(log.size(), 4u);
+        const std::string copy = log[3].value; // Documents, GetDataDoc, the SAVE, its file
+        EXPECT_EQ(log[2].value, "TEMPORARY.\r\nSELECT IF 0.\r\nSAVE OUTFILE='" +
+                                    std::regex_replace(copy, std::regex("'"), "''") + "'.\r\n");
+        EXPECT_EQ(result.DictionaryFile, saved ? copy : "");
+        EXPECT_EQ(test::ReadFileBytes(fs::path(Widen(copy))), saved ? "dictionary" : "");
+        EXPECT_EQ(fs::exists(fs::path(Widen(copy))), saved);
+        fs::remove(fs::path(Widen(copy)));
+        // A failed SAVE's selection must not reach the user's next procedure.
+        EXPECT_EQ(log[4].value == "EXECUTE.\r\n", !saved) << log[4].value;
+    }
     EXPECT_EQ(test::ReadFileBytes(user), "the user's own bytes");
     EXPECT_FALSE(Has("SaveAs"));
-    for (const Record& record : Log()) {
-        if (record.member == "SaveOutfile") {
-            EXPECT_EQ(record.value, result.DictionaryFile);
-        }
-    }
 }
 
 TEST_F(ComAutomation, WithoutARunningEngineTheConnectionIsOperationUnavailable) {
@@ -264,8 +273,8 @@ public:
                             L"\" /active \"" + g_dir->path().wstring() + L"\"";
         STARTUPINFOW start{};
         start.cb = sizeof start;
-        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &start, &m_process);
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                         &m_process);
         for (int i = 0; i < 600 && !fs::exists(*g_dir / "ready"); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
@@ -289,8 +298,8 @@ TEST_F(ComAutomation, TheMainThreadAsksTheActiveEngineByName) {
     ActiveServer server;
     std::string path;
     std::vector<std::string> shown;
-    GetActiveDataFilePath(path, DefaultActiveDataFileHooks(
-                                    [&](const std::string& text) { shown.push_back(text); }));
+    GetActiveDataFilePath(
+        path, DefaultActiveDataFileHooks([&](const std::string& text) { shown.push_back(text); }));
     EXPECT_EQ(path, "C:\\data\\survey.sav");
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(Members(), (std::vector<std::string>{"Documents", "GetDataDoc", "GetDocumentPath",

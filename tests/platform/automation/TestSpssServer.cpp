@@ -39,7 +39,8 @@ namespace {
 // asks for it by id.
 constexpr IID kIidDocuments = {
     0x3f1e0c52, 0x7d1a, 0x4b9e, {0x9a, 0x51, 0x2c, 0x6b, 0x1e, 0x77, 0x40, 0x11}};
-constexpr GUID kLibId = {0x3f1e0c53, 0x7d1a, 0x4b9e, {0x9a, 0x51, 0x2c, 0x6b, 0x1e, 0x77, 0x40, 0x11}};
+constexpr GUID kLibId = {
+    0x3f1e0c53, 0x7d1a, 0x4b9e, {0x9a, 0x51, 0x2c, 0x6b, 0x1e, 0x77, 0x40, 0x11}};
 constexpr CLSID kUniversalMarshaller = {
     0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr HRESULT kRefused = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0201);
@@ -236,7 +237,8 @@ class Document : public Object<IDispatch> {
             result->bstrVal = ::SysAllocString(L"Test engine data \u00e9");
         } else if (name == "GetDocumentPath") {
             result->vt = VT_BSTR;
-            result->bstrVal = ::SysAllocString(qs::Widen(ReadFileBytes(g_dir + L"\\docpath")).c_str());
+            result->bstrVal =
+                ::SysAllocString(qs::Widen(ReadFileBytes(g_dir + L"\\docpath")).c_str());
         }
         return S_OK;
     }
@@ -322,12 +324,17 @@ public:
             return Refuse();
         }
         // What an engine would read or write at once, while the caller waits.
-        if (const std::string include = Quoted(commands, "INCLUDE FILE=\"", '"'); !include.empty()) {
+        if (const std::string include = Quoted(commands, "INCLUDE FILE=\"", '"');
+            !include.empty()) {
             Log("Include:" + include, ReadFileBytes(qs::Widen(include)));
         }
         if (const std::string out = Quoted(commands, "SAVE OUTFILE='", '\''); !out.empty()) {
             Log("SaveOutfile", out);
-            std::ofstream(std::filesystem::path(qs::Widen(out)), std::ios::binary | std::ios::trunc) << "dictionary";
+            if (Misbehave("SaveOutfile")) { // a SAVE that fails writes nothing
+                return S_OK;
+            }
+            std::ofstream(std::filesystem::path(qs::Widen(out)), std::ios::binary | std::ios::trunc)
+                << "dictionary";
         }
         return S_OK;
     }
@@ -386,8 +393,8 @@ public:
 
 void SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY handle = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE,
-                          nullptr, &handle, nullptr) == ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                          &handle, nullptr) == ERROR_SUCCESS) {
         ::RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         ::RegCloseKey(handle);
