@@ -90,7 +90,8 @@ bool Misbehave(const std::string& member) {
     }
     if (what == "hang") {
         // Until the test ends it, as a person would end a server that no longer answers.
-        while (!std::filesystem::exists(std::filesystem::path(g_dir + L"\\quit"))) {
+        // A minute at most, so that a test that died cannot leave it behind for good.
+        for (int i = 0; i < 1200 && !std::filesystem::exists(g_dir + L"\\quit"); ++i) {
             ::Sleep(50);
         }
         ::ExitProcess(4);
@@ -529,8 +530,8 @@ int Unregister() {
     return 0;
 }
 
-// The active engine: in the running object table until DIR\quit appears. Ending it so,
-// rather than killing it, leaves no stale entry behind in the system's tables.
+// The active engine: in the running object table until DIR\quit appears (or two minutes pass).
+// Ending it so, rather than killing it, leaves no stale entry behind in the system's tables.
 int ServeActive() {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     App* app = new App;
@@ -541,7 +542,8 @@ int ServeActive() {
     }
     app->Release();
     std::ofstream(std::filesystem::path(g_dir + L"\\ready")) << "ready";
-    while (!std::filesystem::exists(std::filesystem::path(g_dir + L"\\quit"))) {
+    // Two minutes at most, so that a test that died cannot leave it behind for good.
+    for (int i = 0; i < 2400 && !std::filesystem::exists(g_dir + L"\\quit"); ++i) {
         ::Sleep(50);
     }
     ::RevokeActiveObject(rot, nullptr);
