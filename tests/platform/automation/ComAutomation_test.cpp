@@ -127,6 +127,7 @@ TEST_F(ComAutomation, SyntaxArrivesDirectlyUpTo768CharactersAndThroughAnIncludeF
         bool include;
     };
     const Row rows[] = {{"mixed line ends, direct", "DESCRIPTIVES x.\nLIST.\r\nSHOW N.\r", false},
+                        {"beyond ASCII, direct", "TITLE 'Caf\u00e9 \u00fc \u20ac'.", false},
                         {"768 characters, direct", TextOf(768), false},
                         {"769 characters, include file", TextOf(769), true}};
     Jobs jobs;
@@ -160,7 +161,12 @@ TEST_F(ComAutomation, FailuresBecomeTheJobsMessages) {
         std::function<bool(const std::string&)> expected;
     };
     const auto syntax = [] { return std::make_unique<TSPSSSyntaxJob>("LIST."); };
-    const auto show = [] { return std::make_unique<TSPSSShowHideDocument>(true, 0, 0); };
+    std::string title;
+    const auto show = [&] {
+        TSPSSUiHooks hooks;
+        hooks.BringWindowToFront = [&](const std::string& banner) { title = banner; };
+        return std::make_unique<TSPSSShowHideDocument>(true, 0, 0, hooks);
+    };
     const Row rows[] = {
         // Wine does not carry the error object across processes: the result code's text.
         {"early-bound call refused", "fail ExecuteCommands@21", syntax,
@@ -179,10 +185,15 @@ TEST_F(ComAutomation, FailuresBecomeTheJobsMessages) {
         const std::string message = jobs.Run(row.job());
         EXPECT_TRUE(row.expected(message)) << message;
     }
-    EXPECT_EQ(Members(),
-              (std::vector<std::string>{"ExecuteCommands@21", "Documents@7", "GetDataDoc@13",
-                                        "Visible", "OutputDoc@19", "Documents@7", "GetDataDoc@13",
-                                        "Visible", "WindowState", "GetBannerText"}));
+    std::vector<std::string> calls;
+    for (const Record& record : Log()) {
+        calls.push_back(record.member + (record.value.empty() ? "" : "(" + record.value + ")"));
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"ExecuteCommands@21(LIST.)", "Documents@7",
+                                               "GetDataDoc@13(0)", "Visible(true)", "OutputDoc@19",
+                                               "Documents@7", "GetDataDoc@13(0)", "Visible(true)",
+                                               "WindowState(0 by reference)", "GetBannerText"}));
+    EXPECT_EQ(title, "Test engine data \u00e9");
     EXPECT_EQ(Jobs(false).Run(syntax()), "This job can not be executed because SPSS is not loaded");
 }
 

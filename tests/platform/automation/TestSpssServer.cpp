@@ -134,6 +134,24 @@ std::string Quoted(const std::string& text, const std::string& lead, char quote)
     return name;
 }
 
+// An argument by name as the log shows it: its value, and how it was passed.
+std::string Described(const VARIANT& argument) {
+    if (argument.vt == VT_BOOL) {
+        return argument.boolVal == VARIANT_TRUE ? "true" : "false";
+    }
+    if (argument.vt == (VT_I4 | VT_BYREF)) {
+        return std::to_string(*argument.plVal) + " by reference";
+    }
+    if (argument.vt == VT_I4) {
+        return std::to_string(argument.lVal);
+    }
+    if (argument.vt == VT_BSTR || argument.vt == (VT_BSTR | VT_BYREF)) {
+        const BSTR text = argument.vt == VT_BSTR ? argument.bstrVal : *argument.pbstrVal;
+        return qs::Narrow(text == nullptr ? L"" : text);
+    }
+    return "type " + std::to_string(argument.vt);
+}
+
 // Reference counting and IDispatch by name, shared by the three objects.
 template <typename Interface> class Object : public Interface {
 public:
@@ -188,16 +206,7 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         }
         const std::string name = Names()[static_cast<std::size_t>(id - 1)];
-        std::string argument;
-        if (params != nullptr && params->cArgs > 0) {
-            VARIANT text;
-            ::VariantInit(&text);
-            if (SUCCEEDED(::VariantChangeType(&text, &params->rgvarg[0], 0, VT_BSTR))) {
-                argument = qs::Narrow(text.bstrVal == nullptr ? L"" : text.bstrVal);
-            }
-            ::VariantClear(&text);
-        }
-        Log(name, argument);
+        Log(name, params != nullptr && params->cArgs > 0 ? Described(params->rgvarg[0]) : "");
         if (Misbehave(name)) {
             if (exception != nullptr) {
                 *exception = {};
