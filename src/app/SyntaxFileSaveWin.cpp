@@ -49,7 +49,8 @@ FileResult WriteTo(const std::wstring& name, DWORD disposition, std::string_view
 FileResult SaveFileContents(const std::string& path, std::string_view bytes) {
     const std::wstring target = Widen(path);
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    const bool exists = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     thread_local std::mt19937 numbers{std::random_device{}()};
     const std::wstring temp = (folder / (L"~" + std::filesystem::path(target).filename().wstring() +
                                          L"." + std::to_wstring(numbers() & 0xFFFFFF) + L".tmp"))
@@ -59,6 +60,13 @@ FileResult SaveFileContents(const std::string& path, std::string_view bytes) {
         ::DeleteFileW(temp.c_str());
         // A folder that takes no new file may still let the old one be written.
         return exists ? WriteTo(target, TRUNCATE_EXISTING, bytes, path) : copy;
+    }
+    if (exists) {
+        // Given to the copy itself as well: not every replace call carries them over.
+        ::SetFileAttributesW(temp.c_str(),
+                             attributes &
+                                 (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
     }
     const BOOL placed = exists
                             ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
