@@ -10,6 +10,7 @@
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
 #include "platform/automation/EngineMessages.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QStatusBar>
@@ -18,10 +19,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +99,11 @@ std::optional<std::string> SmallRegularFile(const std::string& path) {
 constexpr const char* kTemporaryPending =
     "The data file objects are read again after the next procedure: a TEMPORARY command "
     "is in effect.";
+// Said when a dictionary is asked for while transformations that write files wait for
+// their procedure: saving one then would run them and write those files early.
+constexpr const char* kFileWritesPending =
+    "The data file objects are read again after the next procedure: transformations that "
+    "write files (WRITE, PRINT, XSAVE) wait for it.";
 
 // "Run 3, 14:02:11: FREQUENCIES x /HISTOGRAM." — the run's first line names it.
 QString RunTitle(int number, const std::string& text) {
@@ -165,14 +173,34 @@ EngineHost::EngineHost(EngineServer& server, PsppSession& session, OutputWindow&
     if (!session.Available()) {
         m_output.AppendOutput(QString::fromStdString(session.UnavailableMessage()) + "\n");
     }
+    const PrivateFolderResult cases = PrivateCacheFolder("cases", true);
+    m_casesFolder = cases.error.empty() ? cases.path : m_session.WorkFolder();
+    RemoveLeftCopies();
     ShowDataset();
 }
 
 EngineHost::~EngineHost() {
-    QDir folder(QString::fromStdString(m_session.WorkFolder()));
-    const QString mine = "dict-" + QString::number(::getpid()) + "-*.sav";
-    for (const QString& name : folder.entryList({mine}, QDir::Files)) {
-        folder.remove(name);
+    const QString pid = QString::number(::getpid());
+    for (const auto& [where, pattern] : {std::pair{m_session.WorkFolder(), "dict-" + pid + "-*.sav"},
+                                        std::pair{m_casesFolder, "cases-" + pid + "-*.sav"}}) {
+        QDir folder(QString::fromStdString(where));
+        for (const QString& name : folder.entryList({pattern}, QDir::Files)) {
+            folder.remove(name);
+        }
+    }
+}
+
+void EngineHost::RemoveLeftCopies() {
+    // An engine that was killed left its copies of the cases, which may be as large as the
+    // datasets were; another engine of the user's that still runs keeps its own.
+    static const QRegularExpression copyName("^cases-([0-9]{1,9})-[0-9]+\\.sav$");
+    QDir folder(QString::fromStdString(m_casesFolder));
+    for (const QString& name : folder.entryList({"cases-*-*.sav"}, QDir::Files)) {
+        const QRegularExpressionMatch match = copyName.match(name);
+        const qint64 pid = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            folder.remove(name);
+        }
     }
 }
 
@@ -273,7 +301,7 @@ void EngineHost::Pump() {
         // Idle: bring the Data window's variables up to date while nobody waits.
         if (m_variablesStale && m_data.isVisible() && m_session.Available()) {
             m_variablesStale = false;
-            m_casesStale = true;
+            m_casesStale = m_casesChanged;
             m_purpose = Purpose::Variables;
             m_session.RunBatch(std::string(kVariableTableCommand));
         } else if (m_casesStale && m_data.WantsCases() && m_fileWritesPending) {
@@ -333,6 +361,10 @@ void EngineHost::Run(Task task) {
     case EngineOp::SaveDictionary:
         if (!m_session.Available()) {
             m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
+            return;
+        }
+        if (m_fileWritesPending) {
+            m_server.Reply(task.client, ErrorReply(kFileWritesPending));
             return;
         }
         // First only TEMPORARY: it fails, and nothing else runs, when the user's own
@@ -492,7 +524,7 @@ void EngineHost::FinishCasesStep(Purpose purpose, const BatchResult& result) {
             return;
         }
         // SAVE ends the TEMPORARY without a transformation: the dataset stays as it was.
-        m_newCasesFile = m_session.WorkFolder() + "/cases-" + std::to_string(::getpid()) + "-" +
+        m_newCasesFile = m_casesFolder + "/cases-" + std::to_string(::getpid()) + "-" +
                          std::to_string(++m_casesFiles) + ".sav";
         m_purpose = Purpose::CasesSave;
         m_session.RunBatch("SAVE OUTFILE=" + SyntaxQuoted(m_newCasesFile) + ".");
@@ -514,6 +546,7 @@ void EngineHost::FinishCasesStep(Purpose purpose, const BatchResult& result) {
             ::unlink(m_casesFile.c_str());
         }
         m_casesFile = reader ? m_newCasesFile : std::string();
+        m_casesChanged = !reader;
         if (!reader) {
             ::unlink(m_newCasesFile.c_str());
         }
@@ -629,6 +662,9 @@ void EngineHost::FinishDictionaryStep(Purpose purpose, Task task, const BatchRes
 void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const BatchResult& result,
                               int depth, const std::string& folder) {
     for (const SyntaxCommand& command : SplitCommands(text, mode)) {
+        if (!LeavesCasesAlone(command.text)) {
+            m_casesChanged = true;
+        }
         switch (PassEffectOf(command.text)) {
         case PassEffect::WritesFiles:
             m_fileWritesPending = true;
@@ -701,6 +737,7 @@ void EngineHost::OnSessionEnded(const QString& message) {
     m_output.AppendOutput("\n" + message + "\n");
     m_dataPath.clear();
     m_variables.clear();
+    m_casesChanged = true;
     ShowDataset();
 }
 

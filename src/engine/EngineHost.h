@@ -66,6 +66,7 @@ private:
     void OnBatchFinished(const BatchResult& result);
     // The idle steps that copy the dataset's cases for the Data window.
     void FinishCasesStep(Purpose purpose, const BatchResult& result);
+    void RemoveLeftCopies();
     void OnSessionEnded(const QString& message);
     void TakeArrivals();
     // Counts a request of `client` into (+1) or out of (-1) the queue; a client with many
@@ -107,9 +108,13 @@ private:
     QList<DataWindowVariable> m_variables;
     bool m_variablesStale = true;
     bool m_casesStale = true;
+    // A run may have changed the cases since the Data window's copy was made: copying a
+    // large dataset again after each analysis would keep PSPP busy for seconds.
+    bool m_casesChanged = true;
     // The user's runs left a WRITE, PRINT, XSAVE or XEXPORT that no procedure has run yet.
     bool m_fileWritesPending = false;
     // The private copy of the cases the Data window reads, and the one being written.
+    std::string m_casesFolder; // on disk: a dataset's copy may be larger than the memory
     std::string m_casesFile;
     std::string m_newCasesFile;
     int m_casesFiles = 0;

@@ -1,6 +1,7 @@
 // Dataset effects of typed syntax.
 #include "engine/SyntaxCommands.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
@@ -195,6 +196,63 @@ PassEffect PassEffectOf(std::string_view command) {
         }
     }
     return PassEffect::None;
+}
+
+bool LeavesCasesAlone(std::string_view command) {
+    // The words in capitals, with the hyphen inside a name (T-TEST); strings are skipped,
+    // as a SAVE in ECHO 'SAVE' is no subcommand.
+    std::vector<std::string> words;
+    std::string word;
+    char quote = 0;
+    std::string_view text = command;
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n\f\v")));
+    if (!text.empty() && text.front() == '*') {
+        return true; // a comment
+    }
+    const std::size_t start = (!text.empty() && (text[0] == '+' || text[0] == '-' || text[0] == '.')) ? 1 : 0;
+    if (start >= text.size() || !std::isalpha(static_cast<unsigned char>(text[start]))) {
+        return start >= text.size(); // a macro's !name, or anything else unknown, may change them
+    }
+    for (std::size_t i = start; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : ' ';
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+            continue;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || c == '_' || c == '$' || c == '#' || c == '@' || u >= 0x80 ||
+            (c == '-' && !word.empty())) {
+            word += Upper(c);
+            continue;
+        }
+        if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+        }
+    }
+    if (words.empty()) {
+        return true;
+    }
+    // PSPP takes a command's words shortened to three letters or more.
+    const auto is = [](const std::string& w, std::string_view name) {
+        return w.size() >= std::min<std::size_t>(3, name.size()) && w.size() <= name.size() &&
+               name.substr(0, w.size()) == w;
+    };
+    static constexpr std::string_view kReporting[] = {
+        "FREQUENCIES", "DESCRIPTIVES", "CROSSTABS", "MEANS",       "EXAMINE",  "LIST",
+        "T-TEST",      "ONEWAY",       "CORRELATIONS", "NPAR",     "GRAPH",    "ECHO",
+        "TITLE",       "SUBTITLE",     "SHOW",        "DISPLAY",   "FACTOR",   "RELIABILITY",
+        "EXECUTE",     "REGRESSION",   "GLM",         "LOGISTIC",  "ROC",      "COMMENT"};
+    if (std::none_of(std::begin(kReporting), std::end(kReporting),
+                     [&](std::string_view name) { return is(words[0], name); })) {
+        return false;
+    }
+    // DESCRIPTIVES /SAVE, REGRESSION /SAVE and the like add variables.
+    return std::none_of(words.begin() + 1, words.end(),
+                        [&](const std::string& w) { return w.size() >= 3 && is(w, "SAVE"); });
 }
 
 DatasetChange DatasetChangeOf(std::string_view command) {

@@ -38,6 +38,11 @@ DatasetChange DatasetChangeOf(std::string_view command);
 enum class PassEffect { None, WritesFiles, RunsPass };
 PassEffect PassEffectOf(std::string_view command);
 
+// Whether a command is known to leave the active dataset's cases and variables as they
+// are: a procedure that only reports (and saves nothing into the dataset), or a command
+// about the output. False for every other, so that when in doubt the cases count as changed.
+bool LeavesCasesAlone(std::string_view command);
+
 // The block (DO IF, LOOP, DO REPEAT, INPUT PROGRAM) that `text` opens and leaves open,
 // in capitals; empty when it closes what it opens.
 std::string OpenBlockOf(std::string_view text);

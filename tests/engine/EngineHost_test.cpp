@@ -3,10 +3,12 @@
 #include "engine/EngineHost.h"
 #include "engine/EngineServer.h"
 #include "engine/PsppSession.h"
+#include "engine/forms/CaseGridView.h"
 #include "engine/forms/DataWindow.h"
 #include "engine/forms/OutputViewer.h"
 #include "engine/forms/OutputWindow.h"
 #include "platform/automation/EngineClient.h"
+#include "platform/shell/Shell.h"
 #include "support/TempDir.h"
 
 #include <QLabel>
@@ -27,6 +29,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 #include <tuple>
@@ -108,6 +111,7 @@ class EngineHostTest : public testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (m_runtime / "cache").c_str(), 1);
         const auto where = automation::EngineSocketPath(true);
         ASSERT_TRUE(where.error.empty()) << where.error;
         m_socket = where.path;
@@ -458,7 +462,23 @@ TEST_F(EngineHostTest, BadRequestsGetErrorRepliesNeverACrash) {
 }
 
 TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
+    // The cases' copies live in the user's cache on disk. A killed engine's copy goes at the
+    // next start; one of an engine that still runs stays.
+    const std::filesystem::path cases = PrivateCacheFolder("cases", true).path;
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(gone, nullptr, 0);
+    const auto left = cases / ("cases-" + std::to_string(gone) + "-1.sav");
+    const auto alive = cases / ("cases-" + std::to_string(::getppid()) + "-1.sav");
+    for (const auto& file : {left, alive}) {
+        std::ofstream(file) << "copy";
+    }
     StartHost();
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(alive));
+    std::filesystem::remove(alive);
     const std::string saved = (m_files / "it's data.sav").string();
     const std::string made = (m_files / "made.sav").string();
     const auto document = [&](std::function<std::string(automation::ISpssDocument&)> call) {
@@ -546,6 +566,24 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     Run("EXECUTE.");
     ASSERT_TRUE(casesShown(1));
     EXPECT_TRUE(std::filesystem::exists(written));
+    // A run that only reports keeps the copy; one that may change the cases makes another.
+    const auto copyAfter = [&](const std::string& syntax, std::chrono::milliseconds wait) {
+        const spssio::CaseReader* before = m_data.casesModel->Reader();
+        Run(syntax);
+        const auto until = std::chrono::steady_clock::now() + wait;
+        while (m_data.casesModel->Reader() == before && std::chrono::steady_clock::now() < until) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return m_data.casesModel->Reader() != before;
+    };
+    EXPECT_FALSE(copyAfter("FREQUENCIES age.", std::chrono::milliseconds(1500)));
+    EXPECT_TRUE(copyAfter("SORT CASES BY age.", std::chrono::seconds(20)));
+    const auto copies = [&] {
+        return std::distance(std::filesystem::directory_iterator(cases), {});
+    };
+    EXPECT_EQ(copies(), 1);
+    m_host.reset();
+    EXPECT_EQ(copies(), 0);
 }
 
 TEST_F(EngineHostTest, DictionaryCopyLeavesTheDatasetAndTheUsersTemporaryAlone) {
@@ -575,6 +613,15 @@ TEST_F(EngineHostTest, DictionaryCopyLeavesTheDatasetAndTheUsersTemporaryAlone) 
     const std::string listed = Run("LIST.").output;
     EXPECT_EQ(listed.find("1.00"), std::string::npos) << listed;
     EXPECT_NE(listed.find("5.00"), std::string::npos) << listed;
+
+    // A pending WRITE keeps its file unwritten until the user's own procedure.
+    const auto written = m_files / "written.txt";
+    Run("WRITE OUTFILE='" + written.string() + "' /x.");
+    EXPECT_NE(copy().find("(WRITE, PRINT, XSAVE) wait"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(written));
+    Run("EXECUTE.");
+    EXPECT_TRUE(std::filesystem::exists(written));
+    std::filesystem::remove(copy());
 
     // A window operation is answered while a run goes on.
     auto running = std::async(std::launch::async, [&] {

@@ -71,6 +71,27 @@ TEST(SyntaxCommands, TellsWhichCommandsWriteFilesAndWhichRunThem) {
     }
 }
 
+// Only procedures that report, and commands about the output, keep the Data window's copy.
+TEST(SyntaxCommands, TellsWhichCommandsLeaveTheCasesAlone) {
+    const std::pair<const char*, bool> rows[] = {
+        {"FREQUENCIES x.", true},
+        {"freq x /STATISTICS=ALL.", true},
+        {"T-TEST /GROUPS=g(1,2) /VARIABLES=x.", true},
+        {"ECHO 'SAVE'.", true},
+        {"* COMPUTE x = 1.", true},
+        {"DESCRIPTIVES x /SAVE.", false},
+        {"REGRESSION /DEPENDENT=y /METHOD=ENTER x /SAV PRED.", false},
+        {"COMPUTE y = x.", false},
+        {"SORT CASES BY x.", false},
+        {"FR x.", false}, // too short for PSPP to take as FREQUENCIES
+        {"mymacro.", false},
+        {"!freq x.", false},
+    };
+    for (const auto& [command, alone] : rows) {
+        EXPECT_EQ(LeavesCasesAlone(command), alone) << command;
+    }
+}
+
 TEST(SyntaxCommands, OpenBlockIsTheInnermostLeftOpen) {
     const std::pair<const char*, const char*> rows[] = {
         {"DO IF x > 1.\nCOMPUTE y = 1.", "DO IF"},

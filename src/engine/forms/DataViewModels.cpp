@@ -45,6 +45,7 @@ void CaseTableModel::SetReader(std::shared_ptr<spssio::CaseReader> reader) {
     m_reader = std::move(reader);
     m_columns.clear();
     m_rows = 0;
+    m_first = 0;
     if (m_reader) {
         const spssio::SavDictionary& dict = m_reader->dictionary();
         m_columns = MakeCaseColumns(dict, true);
@@ -58,6 +59,35 @@ void CaseTableModel::SetReader(std::shared_ptr<spssio::CaseReader> reader) {
         }
     }
     endResetModel();
+    emit CaseCountChanged(m_rows);
+}
+
+int CaseTableModel::WindowRows(std::int64_t first, int rows) const {
+    return static_cast<int>(std::clamp<std::int64_t>(m_rows - first, 0, rows));
+}
+
+void CaseTableModel::SetWindow(std::int64_t first, int rows) {
+    first = std::clamp<std::int64_t>(first, 0, std::max<std::int64_t>(0, m_rows - 1));
+    rows = std::max(rows, 1);
+    const int before = rowCount();
+    const int after = WindowRows(first, rows);
+    const bool moved = first != m_first;
+    if (after < before) {
+        beginRemoveRows({}, after, before - 1);
+    } else if (after > before) {
+        beginInsertRows({}, before, after - 1);
+    }
+    m_first = first;
+    m_window = rows;
+    if (after < before) {
+        endRemoveRows();
+    } else if (after > before) {
+        endInsertRows();
+    }
+    if (moved && after > 0 && !m_columns.empty()) {
+        emit dataChanged(index(0, 0), index(after - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, 0, after - 1);
+    }
 }
 
 void CaseTableModel::FollowIndex() {
@@ -69,9 +99,16 @@ void CaseTableModel::FollowIndex() {
     const std::int64_t count =
         m_reader->caseCount() >= 0 ? m_reader->caseCount() : progress.cases;
     if (count > m_rows) {
-        beginInsertRows({}, static_cast<int>(m_rows), static_cast<int>(count - 1));
+        const int before = rowCount();
+        const int after = static_cast<int>(std::clamp<std::int64_t>(count - m_first, 0, m_window));
+        if (after > before) {
+            beginInsertRows({}, before, after - 1);
+        }
         m_rows = count;
-        endInsertRows();
+        if (after > before) {
+            endInsertRows();
+        }
+        emit CaseCountChanged(m_rows);
     }
     if (progress.finished || progress.cancelled) {
         m_indexTimer.stop();
@@ -89,8 +126,7 @@ void CaseTableModel::SetLabels(bool on) {
 }
 
 int CaseTableModel::rowCount(const QModelIndex& parent) const {
-    // A view counts rows in int: beyond that the first two thousand million cases show.
-    return parent.isValid() ? 0 : static_cast<int>(std::min<std::int64_t>(m_rows, INT_MAX));
+    return parent.isValid() ? 0 : WindowRows(m_first, m_window);
 }
 
 int CaseTableModel::columnCount(const QModelIndex& parent) const {
@@ -98,7 +134,7 @@ int CaseTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 const spssio::CaseBlock* CaseTableModel::BlockOf(std::int64_t row) const {
-    const std::int64_t first = row - row % kBlockRows;
+    const std::int64_t first = row - row % kBlockRows; // the file's rows, not the window's
     for (auto it = m_blocks.begin(); it != m_blocks.end(); ++it) {
         if (it->first == first) {
             m_blocks.splice(m_blocks.begin(), m_blocks, it);
@@ -205,11 +241,12 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
         role != Qt::FontRole && role != Qt::TextAlignmentRole) {
         return {};
     }
-    const spssio::CaseBlock* block = BlockOf(index.row());
+    const std::int64_t row = m_first + index.row();
+    const spssio::CaseBlock* block = BlockOf(row);
     if (!block) {
         return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     }
-    const std::uint8_t* record = block->record(index.row() - block->first);
+    const std::uint8_t* record = block->record(row - block->first);
     if (role == Qt::TextAlignmentRole) {
         // Numbers to the right, as they line up; texts and labels to the left.
         const CaseColumn& c = m_columns[static_cast<std::size_t>(column)];
@@ -246,7 +283,7 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
 QVariant CaseTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::DisplayRole && m_reader) {
         if (orientation == Qt::Vertical) {
-            return section + 1; // case numbers from 1
+            return static_cast<qlonglong>(m_first + section + 1); // case numbers from 1
         }
         return QString::fromStdString(
             m_reader->dictionary().variables[static_cast<std::size_t>(section)].name);

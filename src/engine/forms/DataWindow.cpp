@@ -1,5 +1,6 @@
 // The engine's Data window: path label, variable table over a list model, variable count.
 #include "engine/forms/DataWindow.h"
+#include "engine/forms/CaseGridView.h"
 #include "engine/forms/DataViewModels.h"
 
 #include <QAbstractTableModel>
@@ -7,9 +8,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -67,20 +71,23 @@ DataWindow::DataWindow(QWidget* parent) : QMainWindow(parent) {
 
     tabViews = new QTabWidget(client);
     casesModel = new CaseTableModel(this);
-    tblCases = new QTableView;
+    m_casesPage = new QWidget;
+    auto* casesLayout = new QHBoxLayout(m_casesPage);
+    casesLayout->setContentsMargins(0, 0, 0, 0);
+    casesLayout->setSpacing(0);
+    tblCases = new CaseGridView(casesModel);
     tblCases->setObjectName("tblCases");
-    tblCases->setModel(casesModel);
     tblCases->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblCases->setWordWrap(false);
-    // Millions of rows: nothing is measured over all of them.
-    tblCases->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    casesLayout->addWidget(tblCases);
+    casesLayout->addWidget(tblCases->CaseScrollBar());
     tblCases->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tblCases->horizontalHeader()->setDefaultSectionSize(90);
     connect(casesModel, &CaseTableModel::ReadFailed, this, [this](const QString& message) {
         m_casesNote = tr("Cases after the damage are not shown: %1").arg(message);
         ShowCount();
     });
-    tabViews->addTab(tblCases, tr("Data View"));
+    tabViews->addTab(m_casesPage, tr("Data View"));
 
     m_model = new DataWindowModel(this);
     m_variablesModel = new VariableViewModel(this);
@@ -149,7 +156,7 @@ void DataWindow::SetCases(std::shared_ptr<spssio::CaseReader> reader, const QStr
 }
 
 bool DataWindow::WantsCases() const {
-    return isVisible() && tabViews->currentWidget() == tblCases;
+    return isVisible() && tabViews->currentWidget() == m_casesPage;
 }
 
 void DataWindow::ShowCount() {
@@ -161,7 +168,7 @@ void DataWindow::ShowCount() {
         const std::int64_t cases = casesModel->Reader()->caseCount();
         text += cases < 0    ? tr(", cases being counted")
                 : cases == 1 ? tr(", 1 case")
-                             : tr(", %1 cases").arg(cases);
+                             : tr(", %1 cases").arg(QLocale().toString(static_cast<qlonglong>(cases)));
     }
     if (!m_casesNote.isEmpty()) {
         text += " - " + m_casesNote;

@@ -17,6 +17,7 @@ namespace qs {
 namespace spssio {
 class CaseReader;
 }
+class CaseGridView;
 class CaseTableModel;
 class VariableViewModel;
 
@@ -43,7 +44,7 @@ public:
 
     QLabel* lblPath = nullptr;
     QTabWidget* tabViews = nullptr;
-    QTableView* tblCases = nullptr;     // Data View
+    CaseGridView* tblCases = nullptr;   // Data View
     QTableView* grdVariables = nullptr; // Variable View
     QLabel* lblStatus = nullptr;
     QAction* actClose = nullptr;
@@ -65,6 +66,7 @@ private:
     DataWindowModel* m_model = nullptr;
     VariableViewModel* m_variablesModel = nullptr;
     QString m_casesNote;
+    QWidget* m_casesPage = nullptr; // the grid and its scroll bar
 };
 
 } // namespace qs

@@ -72,14 +72,15 @@ std::string CheckPrivateFolder(const std::string& dir, bool create) {
 
 // The user's own cache folder for the engine when there is no runtime folder: unlike a
 // name in /tmp, no other user can take it first.
-std::string FallbackFolder(bool create) {
+// $XDG_CACHE_HOME/quillstone (~/.cache/quillstone), made with `create`; empty without a home.
+std::string CacheRoot(bool create) {
     std::string cache;
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg == '/') {
         cache = xdg;
     } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         cache = std::string(home) + "/.cache";
     } else {
-        return "/tmp/quillstone-" + std::to_string(::getuid());
+        return {};
     }
     if (create) {
         for (const std::string& folder : {cache, cache + "/quillstone"}) {
@@ -88,7 +89,12 @@ std::string FallbackFolder(bool create) {
             }
         }
     }
-    return cache + "/quillstone/run";
+    return cache + "/quillstone";
+}
+
+std::string FallbackFolder(bool create) {
+    const std::string root = CacheRoot(create);
+    return root.empty() ? "/tmp/quillstone-" + std::to_string(::getuid()) : root + "/run";
 }
 
 
@@ -284,6 +290,18 @@ PrivateFolderResult PrivateRunFolder(bool create) {
     } else {
         dir = FallbackFolder(create);
     }
+    if (std::string error = CheckPrivateFolder(dir, create); !error.empty()) {
+        return {{}, std::move(error)};
+    }
+    return {dir, {}};
+}
+
+PrivateFolderResult PrivateCacheFolder(const std::string& name, bool create) {
+    const std::string root = CacheRoot(create);
+    if (root.empty()) {
+        return PrivateRunFolder(create);
+    }
+    const std::string dir = root + "/" + name;
     if (std::string error = CheckPrivateFolder(dir, create); !error.empty()) {
         return {{}, std::move(error)};
     }

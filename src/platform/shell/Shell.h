@@ -45,6 +45,12 @@ struct PrivateFolderResult {
 // is made (mode 0700 whatever the umask) when missing.
 PrivateFolderResult PrivateRunFolder(bool create);
 
+// A private folder on disk for large files of the engine's own (copies of whole datasets),
+// which would fill the runtime folder, a memory file system of limited size:
+// $XDG_CACHE_HOME/quillstone/`name` (~/.cache), checked as PrivateRunFolder is; that folder
+// itself when there is no home. POSIX only.
+PrivateFolderResult PrivateCacheFolder(const std::string& name, bool create);
+
 struct TempFileResult {
     std::string path;    // full name of the new, empty file; empty on failure
     int error = 0;       // the system's error number on failure
