@@ -2,8 +2,8 @@
 // and interface ids, and the early-bound table entries we call, declared by position.
 // Entries are counted from 0: IUnknown 0-2, IDispatch 3-6. Slots whose member we never
 // call are placeholders that keep the positions right; their signatures are not known
-// and must never be called. The out-parameter and argument types of the entries we call
-// are our reading of the server's behaviour:
+// and must never be called (an object of ours answers them with E_NOTIMPL). The out-parameter and
+// argument types of the entries we call are our reading of the server's behaviour:
 //   application  7  HRESULT Documents(ISpssDocumentsCom** documents)
 //               19  HRESULT OutputDoc(IDispatch** document)      (document kind 1)
 //               20  HRESULT DesignerDoc(IDispatch** document)    (document kind 2)
@@ -29,28 +29,28 @@ inline constexpr DWORD kClassContext = 5;
 // The documents collection. Its interface id is not ours to know: the pointer entry 7
 // gives is used as it comes, without a query.
 struct ISpssDocumentsCom : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE Reserved7() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved10() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved11() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved12() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved7() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved8() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved9() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved10() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved11() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved12() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE GetDataDoc(int index, IDispatch** document) = 0; // 13
 };
 
 struct ISpssAppCom : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE Documents(ISpssDocumentsCom** documents) = 0; // 7
-    virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved10() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved11() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved12() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved13() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved14() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved15() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved16() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved8() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved9() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved10() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved11() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved12() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved13() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved14() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved15() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved16() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved17() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved18() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE OutputDoc(IDispatch** document) = 0;               // 19
     virtual HRESULT STDMETHODCALLTYPE DesignerDoc(IDispatch** document) = 0;             // 20
     virtual HRESULT STDMETHODCALLTYPE ExecuteCommands(BSTR text, VARIANT_BOOL wait) = 0; // 21

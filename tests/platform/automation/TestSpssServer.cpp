@@ -256,12 +256,6 @@ class Document : public Object<IDispatch> {
 
 class Documents : public Object<ISpssDocumentsCom> {
 public:
-    HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved11() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved12() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDataDoc(int index, IDispatch** document) override {
         Log("GetDataDoc@13", std::to_string(index));
         if (Misbehave("GetDataDoc@13")) {
@@ -310,17 +304,6 @@ public:
         *documents = new ::Documents;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved11() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved12() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved13() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved14() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved15() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved16() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved17() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved18() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OutputDoc(IDispatch** document) override {
         return Accessor("OutputDoc@19", document);
     }
