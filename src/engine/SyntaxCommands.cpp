@@ -169,17 +169,6 @@ std::string BatchFileText(std::string_view text) {
     return out;
 }
 
-std::string SyntaxQuoted(std::string_view text) {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
-}
-
 PassEffect PassEffectOf(std::string_view command) {
     Words words(command);
     const std::string first = words.Next();

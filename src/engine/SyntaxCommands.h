@@ -2,6 +2,7 @@
 // file its data document stands for; commands are split as the editor splits them.
 #pragma once
 
+#include "platform/SyntaxQuoted.h"
 #include "spss/CommandSplitter.h"
 
 #include <string>
@@ -27,9 +28,6 @@ struct DatasetChange {
 
 // The text as the engine's batch file holds it: every line break LF, one after the last line.
 std::string BatchFileText(std::string_view text);
-
-// `text` as a single-quoted syntax string, each quote inside doubled.
-std::string SyntaxQuoted(std::string_view text);
 
 // What `command` (one command's text) does to the active dataset.
 DatasetChange DatasetChangeOf(std::string_view command);

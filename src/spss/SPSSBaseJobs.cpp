@@ -4,6 +4,7 @@
 #include "platform/shell/Shell.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -43,13 +44,24 @@ bool IsBlank(const std::string& text) {
     return true;
 }
 
+// A UTF-8 file name as the file system's: Windows takes the wide name, as its narrow
+// calls would read the bytes in the ANSI code page.
+std::filesystem::path FilePath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+void RemoveFile(const std::string& utf8) {
+    std::error_code ignored;
+    std::filesystem::remove(FilePath(utf8), ignored);
+}
+
 // Removes the include file however the run ends: nobody else would.
 class TFileRemover {
 public:
     explicit TFileRemover(std::string path) : m_Path(std::move(path)) {}
     ~TFileRemover() {
         if (!m_Path.empty()) {
-            std::remove(m_Path.c_str());
+            RemoveFile(m_Path);
         }
     }
     TFileRemover(const TFileRemover&) = delete;
@@ -128,7 +140,7 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
     const std::string name = MakeTempFileName("SPSSGBA");
     TFileRemover remover(name);
     {
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        std::ofstream out(FilePath(name), std::ios::binary | std::ios::trunc);
         out << NormaliseLineEnds(SyntaxText);
         out.close();
         if (!out) {
@@ -223,7 +235,7 @@ void TSPSSDataFileJob::Execute(std::unique_ptr<ISpssApp>& App) {
     if (m_OnResult) {
         m_OnResult(std::move(result));
     } else if (!result.DictionaryFile.empty()) {
-        std::remove(result.DictionaryFile.c_str());
+        RemoveFile(result.DictionaryFile);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "spss/SPSSConnection.h"
 
 #include "app/startup.h"
+#include "platform/automation/Apartment.h"
 #include "platform/registry/Registry.h"
 #include "spss/EAbort.h"
 
@@ -26,7 +27,11 @@ std::string GetRegisteredSpssVersion(std::shared_ptr<RegistryBackend> backend) {
 
 ActiveDataFileHooks DefaultActiveDataFileHooks(std::function<void(const std::string&)> show) {
     ActiveDataFileHooks hooks;
-    hooks.connect = [] { return automation::GetActiveSpssApp(); };
+    hooks.connect = [] {
+        // The main thread's short connection, by name, from a single-threaded apartment.
+        automation::EnsureSingleThreadApartment();
+        return automation::GetActiveSpssApp(automation::Binding::ByName);
+    };
     hooks.registeredVersion = [] { return GetRegisteredSpssVersion(DefaultRegistryBackend()); };
     hooks.showMessage = std::move(show);
     return hooks;

@@ -1,7 +1,10 @@
 #include "spss/SPSSJobEngine.h"
 
+#include "platform/automation/Apartment.h"
+
 #include <chrono>
 #include <exception>
+#include <stdexcept>
 
 namespace qs {
 
@@ -119,7 +122,13 @@ bool TSPSSJobEngine::Ended() const {
 }
 
 void TSPSSJobEngine::Execute() {
+    // The worker's engine reference lives in the multithreaded apartment; it is released
+    // before the thread leaves it.
+    automation::ThreadApartment apartment(automation::ThreadApartment::Kind::Multi);
     try {
+        if (!apartment.Usable()) {
+            throw std::runtime_error("The job worker cannot reach the engine's automation");
+        }
         for (;;) {
             std::unique_ptr<TSPSSJob> job;
             {
@@ -152,6 +161,7 @@ void TSPSSJobEngine::Execute() {
             OnWorkerError(*this, "Unknown error");
         }
     }
+    SpssApp.reset();
     {
         std::lock_guard lock(PendingJobs.m_Lock);
         m_Ended = true;

@@ -10,6 +10,11 @@
 #include <string>
 #include <thread>
 
+// <windows.h> names a print spooler call AddJob (a macro); the job engine's member wins.
+#ifdef AddJob
+#undef AddJob
+#endif
+
 namespace qs {
 
 class TSPSSJobEngine {

@@ -99,8 +99,12 @@ public:
     virtual void Interrupt() {}
 };
 
+// How a connection reaches the application's documents: the worker's connection through
+// the early-bound interface, the main thread's short one by name. Only the automation
+// server makes the difference.
+enum class Binding { Early, ByName };
 // The engine that runs now; raises EAutomationError(kOperationUnavailable) when none does.
-std::unique_ptr<ISpssApp> GetActiveSpssApp();
+std::unique_ptr<ISpssApp> GetActiveSpssApp(Binding binding = Binding::Early);
 // The creator class of the automation server: starts a new engine and connects to it.
 class CoSPSSApplication {
 public:

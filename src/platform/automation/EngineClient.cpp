@@ -461,7 +461,7 @@ ReportedRun ExecuteReported(ISpssApp& app, const std::string& commands,
     return engine->ExecuteReported(commands, folder, items);
 }
 
-std::unique_ptr<ISpssApp> GetActiveSpssApp() {
+std::unique_ptr<ISpssApp> GetActiveSpssApp(Binding) {
     return ConnectEngine(SocketPathOrThrow());
 }
 
