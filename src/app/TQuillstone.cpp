@@ -21,7 +21,7 @@ bool TQuillstone::RunSyntax(const std::string& syntax,
                             TSPSSSyntaxJob::MessagesHandler onMessages, long firstLine) {
     return m_engine != nullptr &&
            m_engine->AddJob(std::make_unique<TSPSSSyntaxJob>(syntax, std::move(onMessages),
-                                                             firstLine + 1));
+                                                             firstLine + 1, m_pending));
 }
 
 bool TQuillstone::RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult) {
@@ -30,7 +30,7 @@ bool TQuillstone::RefreshDataFile(TSPSSDataFileJob::ResultHandler onResult) {
     }
     const std::uint64_t generation = ++*m_queries;
     return m_engine->AddJob(
-        std::make_unique<TSPSSDataFileJob>(m_queries, generation, std::move(onResult)));
+        std::make_unique<TSPSSDataFileJob>(m_queries, generation, std::move(onResult), m_pending));
 }
 
 std::string TQuillstone::StopRuns() {

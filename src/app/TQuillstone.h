@@ -59,6 +59,8 @@ private:
     // The main thread's own connection for the data-file query.
     std::function<std::unique_ptr<automation::ISpssApp>()> m_connect;
     TSPSSUiHooks m_uiHooks;
+    // What the runs sent leave waiting for a procedure; only the worker touches it.
+    std::shared_ptr<TPendingTransformations> m_pending = std::make_shared<TPendingTransformations>();
     std::shared_ptr<std::atomic<std::uint64_t>> m_queries =
         std::make_shared<std::atomic<std::uint64_t>>(0);
 };

@@ -94,16 +94,6 @@ std::optional<std::string> SmallRegularFile(const std::string& path) {
     return text;
 }
 
-// Said when a dictionary is asked for while the user's TEMPORARY waits for its procedure:
-// saving one then would run that procedure early and drop the temporary changes.
-constexpr const char* kTemporaryPending =
-    "The data file objects are read again after the next procedure: a TEMPORARY command "
-    "is in effect.";
-// Said when a dictionary is asked for while transformations that write files wait for
-// their procedure: saving one then would run them and write those files early.
-constexpr const char* kFileWritesPending =
-    "The data file objects are read again after the next procedure: transformations that "
-    "write files (WRITE, PRINT, XSAVE) wait for it.";
 
 // "Run 3, 14:02:11: FREQUENCIES x /HISTOGRAM." — the run's first line names it.
 QString RunTitle(int number, const std::string& text) {
@@ -672,6 +662,7 @@ void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const Batc
         case PassEffect::RunsPass:
             m_fileWritesPending = false;
             break;
+        case PassEffect::Temporary: // PSPP itself says when one waits
         case PassEffect::None:
             break;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/SyntaxQuoted.h"
+#include "spss/CommandEffects.h"
 #include "spss/CommandSplitter.h"
 
 #include <string>
@@ -10,6 +11,9 @@
 
 namespace qs::engine {
 
+using qs::LeavesCasesAlone;
+using qs::PassEffect;
+using qs::PassEffectOf;
 using qs::SplitCommands;
 using qs::SyntaxCommand;
 using qs::SyntaxMode;
@@ -31,17 +35,6 @@ std::string BatchFileText(std::string_view text);
 
 // What `command` (one command's text) does to the active dataset.
 DatasetChange DatasetChangeOf(std::string_view command);
-
-// Whether a command is a transformation that writes files when the data are next read
-// (WRITE, PRINT, XSAVE, XEXPORT), or a procedure known to read them (and run such
-// transformations); None for every other.
-enum class PassEffect { None, WritesFiles, RunsPass };
-PassEffect PassEffectOf(std::string_view command);
-
-// Whether a command is known to leave the active dataset's cases and variables as they
-// are: a procedure that only reports (and saves nothing into the dataset), or a command
-// about the output. False for every other, so that when in doubt the cases count as changed.
-bool LeavesCasesAlone(std::string_view command);
 
 // The block (DO IF, LOOP, DO REPEAT, INPUT PROGRAM) that `text` opens and leaves open,
 // in capitals; empty when it closes what it opens.

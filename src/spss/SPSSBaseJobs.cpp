@@ -101,9 +101,10 @@ std::vector<automation::EngineMessage> MessagesInText(std::vector<automation::En
 }
 
 TSPSSSyntaxJob::TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages,
-                               std::int64_t firstLine)
+                               std::int64_t firstLine,
+                               std::shared_ptr<TPendingTransformations> pending)
     : SyntaxText(std::move(syntaxText)), m_OnMessages(std::move(onMessages)),
-      m_FirstLine(firstLine) {}
+      m_FirstLine(firstLine), m_Pending(std::move(pending)) {}
 
 void TSPSSSyntaxJob::Report(std::optional<std::vector<automation::EngineMessage>> messages,
                             const std::string& includeFile) const {
@@ -129,6 +130,22 @@ void TSPSSSyntaxJob::Execute(std::unique_ptr<ISpssApp>& App) {
     if (!App) {
         throw automation::EConnectionLost(kNotLoaded);
     }
+    if (!m_Pending) {
+        Send(App);
+        return;
+    }
+    try {
+        Send(App);
+    } catch (const automation::EConnectionLost&) {
+        throw; // nothing of it ran
+    } catch (...) {
+        m_Pending->Note(SyntaxText, false); // some of it may have run
+        throw;
+    }
+    m_Pending->Note(SyntaxText, true);
+}
+
+void TSPSSSyntaxJob::Send(std::unique_ptr<ISpssApp>& App) {
     Finished = true;
     if (IsBlank(SyntaxText)) {
         return;
@@ -206,8 +223,10 @@ void TSPSSShowHideDocument::Execute(std::unique_ptr<ISpssApp>& App) {
 }
 
 TSPSSDataFileJob::TSPSSDataFileJob(std::shared_ptr<std::atomic<std::uint64_t>> latest,
-                                   std::uint64_t generation, ResultHandler onResult)
-    : m_Latest(std::move(latest)), m_Generation(generation), m_OnResult(std::move(onResult)) {}
+                                   std::uint64_t generation, ResultHandler onResult,
+                                   std::shared_ptr<const TPendingTransformations> pending)
+    : m_Latest(std::move(latest)), m_Generation(generation), m_OnResult(std::move(onResult)),
+      m_Pending(std::move(pending)) {}
 
 void TSPSSDataFileJob::Execute(std::unique_ptr<ISpssApp>& App) {
     if (m_Latest && m_Latest->load() != m_Generation) {
@@ -218,18 +237,23 @@ void TSPSSDataFileJob::Execute(std::unique_ptr<ISpssApp>& App) {
         throw automation::EConnectionLost(kNotLoaded);
     }
     TDataFileQuery result;
-    try {
-        const std::unique_ptr<automation::ISpssDocument> document = App->Documents()->GetDataDoc(0);
-        // The copy waits for the runs before it; the path, asked after, is theirs too.
-        result.DictionaryFile = document->SaveDictionaryCopy();
-        result.Path = document->GetDocumentPath();
-        if (result.Path.empty()) {
-            result.Path = "Untitled";
+    if (m_Pending && !App->GuardsPendingTransformations()) {
+        result.Error = m_Pending->Why(); // then the copy is not asked for, and the tree says why
+    }
+    if (result.Error.empty()) {
+        try {
+            const std::unique_ptr<automation::ISpssDocument> document = App->Documents()->GetDataDoc(0);
+            // The copy waits for the runs before it; the path, asked after, is theirs too.
+            result.DictionaryFile = document->SaveDictionaryCopy();
+            result.Path = document->GetDocumentPath();
+            if (result.Path.empty()) {
+                result.Path = "Untitled";
+            }
+        } catch (const automation::EConnectionLost&) {
+            throw; // the engine retries on a new engine
+        } catch (const EAutomationError& e) {
+            result.Error = e.what();
         }
-    } catch (const automation::EConnectionLost&) {
-        throw; // the engine retries on a new engine
-    } catch (const EAutomationError& e) {
-        result.Error = e.what();
     }
     Finished = true;
     if (m_OnResult) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/automation/Automation.h"
+#include "spss/CommandEffects.h"
 
 #include <atomic>
 #include <cstdint>
@@ -59,9 +60,11 @@ public:
     using MessagesHandler =
         std::function<void(std::optional<std::vector<automation::EngineMessage>> messages)>;
 
-    // `firstLine` is the document line (1-based) the text starts on.
+    // `firstLine` is the document line (1-based) the text starts on; `pending`, when
+    // given, follows what the text leaves waiting for a procedure.
     explicit TSPSSSyntaxJob(std::string syntaxText, MessagesHandler onMessages = {},
-                            std::int64_t firstLine = 1);
+                            std::int64_t firstLine = 1,
+                            std::shared_ptr<TPendingTransformations> pending = {});
 
     // A new empty file private to the user in the temporary folder; raises ESPSSJobError
     // "Win32 Error %d: %s" when none can be made.
@@ -79,8 +82,10 @@ private:
     void Report(std::optional<std::vector<automation::EngineMessage>> messages,
                 const std::string& includeFile) const;
 
+    void Send(std::unique_ptr<automation::ISpssApp>& App);
     MessagesHandler m_OnMessages;
     std::int64_t m_FirstLine = 1;
+    std::shared_ptr<TPendingTransformations> m_Pending;
 };
 
 // What a show job must do on the UI thread; the UI posts these to its own thread.
@@ -120,9 +125,13 @@ struct TDataFileQuery {
 class TSPSSDataFileJob : public TSPSSJob {
 public:
     using ResultHandler = std::function<void(TDataFileQuery Result)>;
-    // `latest` counts the queries made; this one is the `generation`th.
+    // `latest` counts the queries made; this one is the `generation`th. With `pending`
+    // (what the syntax jobs sent leaves waiting), an engine that does not guard its
+    // dictionary copy itself gets no such request while the copy would run the user's
+    // TEMPORARY or file-writing transformations.
     TSPSSDataFileJob(std::shared_ptr<std::atomic<std::uint64_t>> latest, std::uint64_t generation,
-                     ResultHandler onResult);
+                     ResultHandler onResult,
+                     std::shared_ptr<const TPendingTransformations> pending = {});
 
 protected:
     void Execute(std::unique_ptr<automation::ISpssApp>& App) override;
@@ -131,6 +140,7 @@ private:
     std::shared_ptr<std::atomic<std::uint64_t>> m_Latest;
     std::uint64_t m_Generation;
     ResultHandler m_OnResult;
+    std::shared_ptr<const TPendingTransformations> m_Pending;
 };
 
 // How the attach job reaches an engine. Until the automation client is linked into the

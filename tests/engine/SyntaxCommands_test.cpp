@@ -52,46 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"SaveKeepsPath", "SAVE OUTFILE='e.sav'.", K::None, ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
-// Transformations that write files, procedures that run them, and the rest.
-TEST(SyntaxCommands, TellsWhichCommandsWriteFilesAndWhichRunThem) {
-    const std::pair<const char*, PassEffect> rows[] = {
-        {"WRITE OUTFILE='w.txt' /x.", PassEffect::WritesFiles},
-        {"print outfile='p.txt' /x.", PassEffect::WritesFiles},
-        {"XSAVE OUTFILE='x.sav'.", PassEffect::WritesFiles},
-        {"WRITE FORMATS x (F8.2).", PassEffect::None},
-        {"PRINT FORMATS x (F8.2).", PassEffect::None},
-        {"EXE.", PassEffect::RunsPass},
-        {"freq x.", PassEffect::RunsPass},
-        {"SAVE OUTFILE='s.sav'.", PassEffect::RunsPass},
-        {"COMPUTE y = x.", PassEffect::None},
-        {"ECHO 'EXECUTE'.", PassEffect::None},
-    };
-    for (const auto& [command, effect] : rows) {
-        EXPECT_EQ(PassEffectOf(command), effect) << command;
-    }
-}
-
-// Only procedures that report, and commands about the output, keep the Data window's copy.
-TEST(SyntaxCommands, TellsWhichCommandsLeaveTheCasesAlone) {
-    const std::pair<const char*, bool> rows[] = {
-        {"FREQUENCIES x.", true},
-        {"freq x /STATISTICS=ALL.", true},
-        {"T-TEST /GROUPS=g(1,2) /VARIABLES=x.", true},
-        {"ECHO 'SAVE'.", true},
-        {"* COMPUTE x = 1.", true},
-        {"DESCRIPTIVES x /SAVE.", false},
-        {"REGRESSION /DEPENDENT=y /METHOD=ENTER x /SAV PRED.", false},
-        {"COMPUTE y = x.", false},
-        {"SORT CASES BY x.", false},
-        {"FR x.", false}, // too short for PSPP to take as FREQUENCIES
-        {"mymacro.", false},
-        {"!freq x.", false},
-    };
-    for (const auto& [command, alone] : rows) {
-        EXPECT_EQ(LeavesCasesAlone(command), alone) << command;
-    }
-}
-
 TEST(SyntaxCommands, OpenBlockIsTheInnermostLeftOpen) {
     const std::pair<const char*, const char*> rows[] = {
         {"DO IF x > 1.\nCOMPUTE y = 1.", "DO IF"},

@@ -71,6 +71,7 @@ public:
         };
         return std::make_unique<TDocs>(m_Log);
     }
+    bool GuardsPendingTransformations() const override { return Guards; }
     std::unique_ptr<automation::ISpssDocument> GetOutputDoc() override {
         return std::make_unique<TRecordingDoc>(m_Log, "output");
     }
@@ -79,6 +80,7 @@ public:
     }
 
     std::string FailWith; // when set, the command call raises this automation error
+    bool Guards = false;  // refuses a dictionary copy itself while transformations wait
     std::function<void(const std::string&)> OnExecute;
     automation::RunPlace LastPlace; // where the last reported run said its text stands
     // The messages a reporting run returns; unset, the run reports none (nullopt).

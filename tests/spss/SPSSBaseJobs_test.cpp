@@ -386,6 +386,42 @@ TEST_P(DataFileQuery, AnswersWithThePathAndAPrivateCopy) {
     EXPECT_EQ(log.Calls, std::vector<std::string>{"data0.SaveDictionaryCopy"});
 }
 
+// An engine that does not guard its dictionary copy is not asked for one while the syntax
+// sent leaves a TEMPORARY or a file-writing transformation waiting for a procedure.
+TEST(DataFileQueryPending, HeldBackWhileTheSyntaxSentLeavesTransformationsWaiting) {
+    struct Row {
+        const char* sent;
+        bool fails;  // the run fails: its procedure may not have run
+        bool guards; // the engine refuses such a copy itself
+        std::string why;
+    };
+    const Row rows[] = {
+        {"WRITE OUTFILE='w.txt' /x.", false, false, kFileWritesPending},
+        {"WRITE OUTFILE='w.txt' /x.\nEXECUTE.", false, false, ""},
+        {"TEMPORARY.\nSELECT IF x > 1.", false, false, kTemporaryPending},
+        {"XSAVE OUTFILE='x.sav'.\nEXECUTE.", true, false, kFileWritesPending},
+        {"WRITE OUTFILE='w.txt' /x.", false, true, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sent);
+        test::TCallLog log;
+        auto* recording = new test::TRecordingApp(log);
+        std::unique_ptr<automation::ISpssApp> app(recording);
+        recording->FailWith = row.fails ? "the run failed" : "";
+        recording->Guards = row.guards;
+        auto pending = std::make_shared<TPendingTransformations>();
+        TSPSSSyntaxJob(row.sent, {}, 1, pending).Run(app);
+        recording->FailWith.clear();
+        log.Calls.clear();
+        std::vector<TDataFileQuery> answers;
+        TSPSSDataFileJob(nullptr, 1, [&](TDataFileQuery result) { answers.push_back(result); }, pending)
+            .Run(app);
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0].Error, row.why);
+        EXPECT_EQ(log.Calls.size(), row.why.empty() ? 1u : 0u); // the copy, or nothing
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Answers, DataFileQuery,
     testing::Values(

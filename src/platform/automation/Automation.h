@@ -89,6 +89,10 @@ public:
     // The two further documents, of kinds 1 and 2.
     virtual std::unique_ptr<ISpssDocument> GetOutputDoc() = 0;  // kind 1
     virtual std::unique_ptr<ISpssDocument> GetDesignerDoc() = 0; // kind 2
+    // Whether the engine itself refuses to copy its dictionary while the copy would run the
+    // user's pending TEMPORARY or file-writing transformations; when it does not, the
+    // editor holds such a copy back by the syntax it has sent.
+    virtual bool GuardsPendingTransformations() const { return false; }
     // Stops the run in progress and drops the runs still waiting; false when the engine
     // cannot stop runs.
     virtual bool StopRuns() { return false; }

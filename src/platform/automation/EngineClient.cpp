@@ -315,6 +315,8 @@ public:
     std::unique_ptr<ISpssDocument> GetDesignerDoc() override {
         return std::make_unique<EngineDocument>(m_connection, 2);
     }
+    bool GuardsPendingTransformations() const override { return true; }
+
     bool StopRuns() override {
         CallSoon(*m_connection, {{"op", "cancel"}});
         return true;
