@@ -180,6 +180,36 @@ EngineHost::~EngineHost() {
     }
 }
 
+bool EngineHost::RoomForCases() {
+    // A copy fills the disk for the user's other programs too, before PSPP's SAVE fails:
+    // it is made only while it leaves some room. Its size is guessed from the last copy,
+    // else from the file the dataset came from.
+    constexpr std::uint64_t kMiB = 1024 * 1024;
+    std::uint64_t keepFree = 256 * kMiB;
+    if (const QByteArray set = qgetenv("QUILLSTONE_CASES_KEEP_FREE_MB"); !set.isEmpty()) {
+        keepFree = set.toULongLong() * kMiB;
+    }
+    std::error_code error;
+    std::uint64_t needed = 0;
+    for (const std::string& file : {m_casesFile, m_dataPath}) {
+        if (!file.empty() && needed == 0) {
+            const auto size = std::filesystem::file_size(file, error);
+            needed = error ? 0 : size;
+        }
+    }
+    const std::filesystem::space_info space = std::filesystem::space(m_casesFolder, error);
+    if (error || space.available >= needed + keepFree) {
+        return true;
+    }
+    m_data.SetCases(nullptr, tr("The cases are not shown: a copy of them needs about %1 MB, and "
+                                "%2 has %3 MB free (%4 MB are kept free).")
+                                 .arg((needed + kMiB - 1) / kMiB)
+                                 .arg(QString::fromStdString(m_casesFolder))
+                                 .arg(space.available / kMiB)
+                                 .arg(keepFree / kMiB));
+    return false;
+}
+
 void EngineHost::RemoveLeftCopies() {
     // An engine that was killed left its copies of the cases, which may be as large as the
     // datasets were; another engine of the user's that still runs keeps its own.
@@ -300,6 +330,9 @@ void EngineHost::Pump() {
             m_casesStale = false;
             m_data.SetCases(nullptr, tr("The cases show once a procedure has run the pending "
                                         "transformations that write files (WRITE, PRINT, XSAVE)."));
+        } else if (m_casesStale && m_data.WantsCases() && m_session.Available() &&
+                   !RoomForCases()) {
+            m_casesStale = false;
         } else if (m_casesStale && m_data.WantsCases() && m_session.Available()) {
             // The cases go to a private file the Data View reads on demand: TEMPORARY first,
             // which fails and changes nothing when the user's own TEMPORARY waits.

@@ -67,6 +67,7 @@ private:
     // The idle steps that copy the dataset's cases for the Data window.
     void FinishCasesStep(Purpose purpose, const BatchResult& result);
     void RemoveLeftCopies();
+    bool RoomForCases(); // else says why in the Data window
     void OnSessionEnded(const QString& message);
     void TakeArrivals();
     // Counts a request of `client` into (+1) or out of (-1) the queue; a client with many

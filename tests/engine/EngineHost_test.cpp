@@ -556,6 +556,15 @@ TEST_F(EngineHostTest, DataDocumentFollowsGetFileSaveAsAndNewData) {
     EXPECT_EQ(test::ReadFileBytes(saved), savedBytes);
     EXPECT_EQ(std::filesystem::last_write_time(saved), savedTime);
 
+    // A copy that would leave too little room on the disk is not made.
+    ::setenv("QUILLSTONE_CASES_KEEP_FREE_MB", "1000000000", 1);
+    Run("COMPUTE age = age + 0.");
+    ASSERT_TRUE(casesShown(0));
+    EXPECT_TRUE(m_data.lblStatus->text().contains("MB are kept free")) << m_data.lblStatus->text().toStdString();
+    ::unsetenv("QUILLSTONE_CASES_KEEP_FREE_MB");
+    Run("EXECUTE.");
+    ASSERT_TRUE(casesShown(1));
+
     // A pending WRITE writes its file when a procedure of the user's runs, not when the Data
     // View wants the cases.
     const auto written = m_files / "written.txt";
