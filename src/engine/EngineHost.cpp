@@ -324,7 +324,7 @@ void EngineHost::Pump() {
             m_casesStale = m_casesChanged;
             m_purpose = Purpose::Variables;
             m_session.RunBatch(std::string(kVariableTableCommand));
-        } else if (m_casesStale && m_data.WantsCases() && m_fileWritesPending) {
+        } else if (m_casesStale && m_data.WantsCases() && m_pending.FileWritesPending()) {
             // Copying the cases reads them, which would run the user's WRITE or XSAVE now,
             // writing files no procedure of theirs has asked for yet.
             m_casesStale = false;
@@ -386,7 +386,7 @@ void EngineHost::Run(Task task) {
             m_server.Reply(task.client, ErrorReply(m_session.UnavailableMessage()));
             return;
         }
-        if (m_fileWritesPending) {
+        if (m_pending.FileWritesPending()) {
             m_server.Reply(task.client, ErrorReply(kFileWritesPending));
             return;
         }
@@ -688,17 +688,7 @@ void EngineHost::TrackDataset(std::string_view text, SyntaxMode mode, const Batc
         if (!LeavesCasesAlone(command.text)) {
             m_casesChanged = true;
         }
-        switch (PassEffectOf(command.text)) {
-        case PassEffect::WritesFiles:
-            m_fileWritesPending = true;
-            break;
-        case PassEffect::RunsPass:
-            m_fileWritesPending = false;
-            break;
-        case PassEffect::Temporary: // PSPP itself says when one waits
-        case PassEffect::None:
-            break;
-        }
+        m_pending.NoteCommand(command.text, true);
         const DatasetChange change = DatasetChangeOf(command.text);
         switch (change.kind) {
         case DatasetChange::Kind::None:

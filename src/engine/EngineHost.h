@@ -7,6 +7,7 @@
 #include "engine/PsppSession.h"
 
 #include "engine/forms/DataWindow.h"
+#include "spss/CommandEffects.h"
 #include "spss/CommandSplitter.h"
 
 #include <QList>
@@ -113,7 +114,8 @@ private:
     // large dataset again after each analysis would keep PSPP busy for seconds.
     bool m_casesChanged = true;
     // The user's runs left a WRITE, PRINT, XSAVE or XEXPORT that no procedure has run yet.
-    bool m_fileWritesPending = false;
+    // (PSPP itself says when a TEMPORARY of theirs waits.)
+    qs::TPendingTransformations m_pending;
     // The private copy of the cases the Data window reads, and the one being written.
     std::string m_casesFolder; // on disk: a dataset's copy may be larger than the memory
     std::string m_casesFile;

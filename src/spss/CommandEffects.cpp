@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <vector>
 
 namespace qs {
@@ -12,8 +13,10 @@ namespace {
 
 // The command's words in capitals, with the hyphen inside a name (T-TEST). Strings are
 // skipped, as a SAVE in ECHO 'SAVE' is no subcommand. Empty when the command starts with
-// something other than a name (a macro's !name), and for a comment.
-std::vector<std::string> CommandWords(std::string_view text, bool& comment) {
+// something other than a name (a macro's !name), and for a comment. At most `most` words:
+// a command may carry megabytes of inline data.
+std::vector<std::string> CommandWords(std::string_view text, bool& comment,
+                                      std::size_t most = SIZE_MAX) {
     std::vector<std::string> words;
     text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n\f\v")));
     comment = !text.empty() && text.front() == '*';
@@ -26,7 +29,7 @@ std::vector<std::string> CommandWords(std::string_view text, bool& comment) {
     }
     std::string word;
     char quote = 0;
-    for (std::size_t i = start; i <= text.size(); ++i) {
+    for (std::size_t i = start; i <= text.size() && words.size() < most; ++i) {
         const char c = i < text.size() ? text[i] : ' ';
         if (quote) {
             quote = c == quote ? 0 : quote;
@@ -63,7 +66,7 @@ bool IsOneOf(const std::string& word, std::initializer_list<std::string_view> na
 
 PassEffect PassEffectOf(std::string_view command) {
     bool comment = false;
-    const std::vector<std::string> words = CommandWords(command, comment);
+    const std::vector<std::string> words = CommandWords(command, comment, 2);
     if (words.empty()) {
         return PassEffect::None;
     }
@@ -89,39 +92,44 @@ PassEffect PassEffectOf(std::string_view command) {
 
 bool LeavesCasesAlone(std::string_view command) {
     bool comment = false;
-    const std::vector<std::string> words = CommandWords(command, comment);
-    if (words.empty()) {
+    const std::vector<std::string> first = CommandWords(command, comment, 1);
+    if (first.empty()) {
         return comment; // a macro's !name, or anything else unknown, may change them
     }
-    if (!IsOneOf(words[0], {"FREQUENCIES", "DESCRIPTIVES", "CROSSTABS", "MEANS", "EXAMINE",
+    if (!IsOneOf(first[0], {"FREQUENCIES", "DESCRIPTIVES", "CROSSTABS", "MEANS", "EXAMINE",
                             "LIST", "T-TEST", "ONEWAY", "CORRELATIONS", "NPAR", "GRAPH", "ECHO",
                             "TITLE", "SUBTITLE", "SHOW", "DISPLAY", "FACTOR", "RELIABILITY",
                             "EXECUTE", "REGRESSION", "GLM", "LOGISTIC", "ROC", "COMMENT"})) {
         return false;
     }
     // DESCRIPTIVES /SAVE, REGRESSION /SAVE and the like add variables.
+    const std::vector<std::string> words = CommandWords(command, comment);
     return std::none_of(words.begin() + 1, words.end(),
                         [](const std::string& w) { return w.size() >= 3 && Is(w, "SAVE"); });
 }
 
 void TPendingTransformations::Note(std::string_view text, bool ran) {
     for (const SyntaxCommand& command : SplitCommands(text, SyntaxMode::Interactive)) {
-        switch (PassEffectOf(command.text)) {
-        case PassEffect::WritesFiles:
-            m_fileWrites = true;
-            break;
-        case PassEffect::Temporary:
-            m_temporary = true;
-            break;
-        case PassEffect::RunsPass:
-            if (ran) {
-                m_fileWrites = false;
-                m_temporary = false;
-            }
-            break;
-        case PassEffect::None:
-            break;
+        NoteCommand(command.text, ran);
+    }
+}
+
+void TPendingTransformations::NoteCommand(std::string_view command, bool ran) {
+    switch (PassEffectOf(command)) {
+    case PassEffect::WritesFiles:
+        m_fileWrites = true;
+        break;
+    case PassEffect::Temporary:
+        m_temporary = true;
+        break;
+    case PassEffect::RunsPass:
+        if (ran) {
+            m_fileWrites = false;
+            m_temporary = false;
         }
+        break;
+    case PassEffect::None:
+        break;
     }
 }
 

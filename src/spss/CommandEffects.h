@@ -38,7 +38,10 @@ public:
     // `text` was sent; with `ran` false it failed on the way, and only what it may have
     // left waiting counts, not the procedures it may not have reached.
     void Note(std::string_view text, bool ran);
+    // The same for one command of a text split already.
+    void NoteCommand(std::string_view command, bool ran);
     std::string Why() const;
+    bool FileWritesPending() const { return m_fileWrites; }
 
 private:
     bool m_temporary = false;

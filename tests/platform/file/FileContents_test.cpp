@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qs {
 namespace {
 
@@ -78,6 +82,22 @@ TEST(FileContents, ASymbolicLinkIsFollowedAndKept) {
     EXPECT_TRUE(fs::is_symlink(dir / "link.sps"));
     EXPECT_EQ(test::ReadFileBytes(dir / "target.sps"), "new\r\n");
 }
+
+#ifdef _WIN32
+// The copy put in the old file's place takes the old file's attributes.
+TEST(FileContents, AReplacedFileKeepsItsAttributes) {
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_ARCHIVE}, DWORD{FILE_ATTRIBUTE_HIDDEN}}) {
+        SCOPED_TRACE(attributes);
+        test::TempDir dir;
+        const fs::path path = dir / "Caf\u00e9 \u00fc.sps";
+        test::WriteFileBytes(path, "old text\r\n");
+        ::SetFileAttributesW(path.c_str(), attributes);
+        ASSERT_TRUE(SaveFileContents(test::Utf8Path(path), "new text\r\n").ok);
+        EXPECT_EQ(test::ReadFileBytes(path), "new text\r\n");
+        EXPECT_TRUE(::GetFileAttributesW(path.c_str()) & attributes);
+    }
+}
+#endif
 
 } // namespace
 } // namespace qs
